@@ -1,0 +1,81 @@
+// Enumerations shared across the library, with the value names under which settings
+// are stored. Each enumeration is one byte; ordinals are the declaration positions.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace dendrokit {
+
+enum TBkgFill : std::uint8_t { bfSimple, bfStretch, bfTile };
+enum TColorScheme : std::uint8_t { csBWG, csSystem };
+enum TFigType : std::uint8_t { ftNoFigs, ftNum, ftTime, ftDateTime, ftUserText };
+enum TScaleType : std::uint8_t { sctXB, sctXT, sctYL, sctYR };
+enum TVerticalAlignment : std::uint8_t { vaTop, vaCenter, vaBottom };
+enum TYearLength : std::uint8_t { ylNone, ylYY, ylYYYY };
+enum TDateOrder : std::uint8_t { doMMDDYY, doDDMMYY, doYYMMDD };
+enum TDateForTime : std::uint8_t { dtNone, dtOnePerChart, dtOnePerDay, dtAllTicks };
+enum TShadowStyle : std::uint8_t { ssFlying, ssBox };
+enum TFrameStyle : std::uint8_t { fsNone, fsSimple, fsLowered, fsRaised, fsEmbossed, fsEngraved };
+enum TDistMode : std::uint8_t { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice, dmUserDef };
+enum TTimeFormat : std::uint8_t { tfHHMMSS, tfHHhMM, tfAMPM };
+enum TDirection : std::uint8_t { dirUpward, dirDownward, dirLeftward, dirRightward };
+enum TCrossHMode : std::uint8_t { chOff, chHoriz, chVert, chBoth, chCrossBox, chBox };
+enum TTxtLblAttachMode : std::uint8_t { tlamNone, tlamXOnly, tlamYOnly, tlamBoth };
+enum TTxtLblMode : std::uint8_t { tlOff, tlsimple, tlBox, tlUnderline, tlShadow };
+enum TMouseActMode : std::uint8_t {
+  maNone, maPan, maPanHoriz, maPanVert, maPanGrid, maRubberBand, maZoom, maZoomWind,
+  maZoomWindPos, maZoomDrag, maDragCrossH, maDragLabel, maRotate, maRotAndZoom, maRotXOnly,
+  maRotZOnly, maSelectRect, maDrawMTrace, maZoomPanColors
+};
+
+// Name table of an enumeration: EnumTraits<E>::names[ordinal].
+template <typename E> struct EnumTraits;
+
+#define DENDROKIT_ENUM_NAMES(Type, ...)                                                   \
+  template <> struct EnumTraits<Type> {                                                   \
+    static constexpr auto names = std::to_array<std::string_view>({__VA_ARGS__});         \
+  }
+
+DENDROKIT_ENUM_NAMES(TBkgFill, "bfSimple", "bfStretch", "bfTile");
+DENDROKIT_ENUM_NAMES(TColorScheme, "csBWG", "csSystem");
+DENDROKIT_ENUM_NAMES(TFigType, "ftNoFigs", "ftNum", "ftTime", "ftDateTime", "ftUserText");
+DENDROKIT_ENUM_NAMES(TScaleType, "sctXB", "sctXT", "sctYL", "sctYR");
+DENDROKIT_ENUM_NAMES(TVerticalAlignment, "vaTop", "vaCenter", "vaBottom");
+DENDROKIT_ENUM_NAMES(TYearLength, "ylNone", "ylYY", "ylYYYY");
+DENDROKIT_ENUM_NAMES(TDateOrder, "doMMDDYY", "doDDMMYY", "doYYMMDD");
+DENDROKIT_ENUM_NAMES(TDateForTime, "dtNone", "dtOnePerChart", "dtOnePerDay", "dtAllTicks");
+DENDROKIT_ENUM_NAMES(TShadowStyle, "ssFlying", "ssBox");
+DENDROKIT_ENUM_NAMES(TFrameStyle, "fsNone", "fsSimple", "fsLowered", "fsRaised", "fsEmbossed",
+                     "fsEngraved");
+DENDROKIT_ENUM_NAMES(TDistMode, "dmJaccard", "dmManhattan", "dmEuclid", "dmEuclidSqr", "dmDice",
+                     "dmUserDef");
+DENDROKIT_ENUM_NAMES(TTimeFormat, "tfHHMMSS", "tfHHhMM", "tfAMPM");
+DENDROKIT_ENUM_NAMES(TDirection, "dirUpward", "dirDownward", "dirLeftward", "dirRightward");
+DENDROKIT_ENUM_NAMES(TCrossHMode, "chOff", "chHoriz", "chVert", "chBoth", "chCrossBox", "chBox");
+DENDROKIT_ENUM_NAMES(TTxtLblAttachMode, "tlamNone", "tlamXOnly", "tlamYOnly", "tlamBoth");
+DENDROKIT_ENUM_NAMES(TTxtLblMode, "tlOff", "tlsimple", "tlBox", "tlUnderline", "tlShadow");
+DENDROKIT_ENUM_NAMES(TMouseActMode, "maNone", "maPan", "maPanHoriz", "maPanVert", "maPanGrid",
+                     "maRubberBand", "maZoom", "maZoomWind", "maZoomWindPos", "maZoomDrag",
+                     "maDragCrossH", "maDragLabel", "maRotate", "maRotAndZoom", "maRotXOnly",
+                     "maRotZOnly", "maSelectRect", "maDrawMTrace", "maZoomPanColors");
+
+// Number of values of an enumeration that has a name table.
+template <typename E> constexpr std::size_t EnumCount() { return EnumTraits<E>::names.size(); }
+
+// Stored name of a value; empty for an ordinal outside the enumeration.
+template <typename E> constexpr std::string_view EnumToName(E value) {
+  const auto ord = static_cast<std::size_t>(value);
+  return ord < EnumTraits<E>::names.size() ? EnumTraits<E>::names[ord] : std::string_view{};
+}
+
+// Value stored under a name (exact, case-sensitive match); nullopt when no value has it.
+template <typename E> constexpr std::optional<E> EnumFromName(std::string_view name) {
+  for (std::size_t i = 0; i < EnumTraits<E>::names.size(); ++i)
+    if (EnumTraits<E>::names[i] == name) return static_cast<E>(i);
+  return std::nullopt;
+}
+
+}  // namespace dendrokit

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test (the long soak runs stay out: ctest -L soak).
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/deps.sh
+dendrokit_install_missing "${DENDROKIT_BUILD_PACKAGES[@]}"
+build=${DENDROKIT_BUILD_DIR:-build}
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build "$build"
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" -LE soak --output-on-failure -j "$(nproc)"
