@@ -79,4 +79,17 @@ std::optional<TColor> TextToColor(std::string_view text) {
   return ParseDecimal(text);
 }
 
+int GrayValue(TColor color) {
+  const int r = int(color & 0xFF);
+  const int g = int((color >> 8) & 0xFF);
+  const int b = int((color >> 16) & 0xFF);
+  const int hundredths = 30 * r + 59 * g + 11 * b;
+  int whole = hundredths / 100;
+  const int rest = hundredths % 100;
+  if (rest > 50 || (rest == 50 && whole % 2 != 0)) ++whole;
+  return whole;
+}
+
+TColor ContrastColor(TColor color) { return GrayValue(color) >= 140 ? 0x000000 : 0xFFFFFF; }
+
 }  // namespace dendrokit

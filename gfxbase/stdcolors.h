@@ -1,5 +1,5 @@
-// The standard colour list shared by the colour selector and the dendrogram, and the
-// conversion between colours and their stored text.
+// The standard colour list shared by the colour selector and the dendrogram, the
+// conversion between colours and their stored text, and the grey value of a colour.
 #pragma once
 
 #include <array>
@@ -80,5 +80,12 @@ std::string ColorToText(TColor color);
 // wrap, as a stored signed colour does). Surrounding blanks are ignored; anything else
 // gives nullopt.
 std::optional<TColor> TextToColor(std::string_view text);
+
+// The integer nearest to 0.3 R + 0.59 G + 0.11 B of the low three bytes (R lowest), a half
+// going to the even neighbour. Computed in integers, so halves are exact.
+int GrayValue(TColor color);
+
+// Black when GrayValue(color) >= 140, else white. A symbolic colour is not resolved first.
+TColor ContrastColor(TColor color);
 
 }  // namespace dendrokit

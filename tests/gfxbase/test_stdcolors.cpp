@@ -67,5 +67,35 @@ TEST(ColorText, UnknownTextsFailCleanly) {
     EXPECT_EQ(TextToColor(bad), std::nullopt) << '"' << bad << '"';
 }
 
+// Grey values with the exact weighted sum in hundredths, the halves included.
+TEST(GrayValue, RoundsHalvesToEven) {
+  struct Case {
+    TColor color;
+    int gray;
+  } const cases[] = {
+      {0x000000, 0},   {0xFFFFFF, 255}, {0x00FF00, 150}, {0xFF0000, 28},  {0x0000FF, 76},  // 76.5
+      {0x000005, 2},   // 1.5
+      {0x00000F, 4},   // 4.5
+      {0x000019, 8},   // 7.5
+      {0x000023, 10},  // 10.5
+      {0x0A0000, 1},   // 1.1
+      {0x320000, 6},   // 5.5
+      {0x460000, 8},   // 7.7
+      {0x808080, 128}, {0xC0C0C0, 192},
+      {0xFF00000F, 4},  // only the low three bytes count
+  };
+  for (const auto& c : cases) EXPECT_EQ(GrayValue(c.color), c.gray) << std::hex << c.color;
+}
+
+TEST(GrayValue, ContrastColorThreshold) {
+  EXPECT_EQ(ContrastColor(0xFFFFFF), 0x000000u);
+  EXPECT_EQ(ContrastColor(0x000000), 0xFFFFFFu);
+  EXPECT_EQ(ContrastColor(0x00FF00), 0x000000u);  // 150
+  EXPECT_EQ(ContrastColor(0xFF0000), 0xFFFFFFu);  // 28
+  EXPECT_EQ(ContrastColor(0x8C8C8C), 0x000000u);  // exactly 140
+  EXPECT_EQ(ContrastColor(0x8B8B8B), 0xFFFFFFu);  // 139
+  EXPECT_EQ(ContrastColor(0xFF00000F), 0xFFFFFFu);  // symbolic: used unresolved
+}
+
 }  // namespace
 }  // namespace dendrokit
