@@ -1,0 +1,45 @@
+// Private to the clustering: the condensed upper triangle of pairwise distances and the
+// built-in distance kernels that fill it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "gfxbase/enums.h"
+#include "numeric/matrix.h"
+
+namespace dendrokit::detail {
+
+// Distances d(r, c), 0 <= r < c < n, stored row after row: row r holds c = r+1 .. n-1
+// contiguously. Large buffers ask the kernel for huge pages: the merge loop reads one
+// column of the triangle per step, and with 4 KiB pages nearly every read misses the TLB.
+class CondensedMatrix {
+ public:
+  // Throws EVELError when the n(n-1)/2 doubles cannot be obtained. Cells start undefined.
+  explicit CondensedMatrix(std::size_t n);
+
+  std::size_t Size() const { return n_; }
+  std::size_t Count() const { return count_; }
+  // Index of (r, r+1), the first cell of row r.
+  static std::size_t RowStart(std::size_t n, std::size_t r) { return r * (2 * n - r - 1) / 2; }
+  // Row r, indexed by c - r - 1.
+  double* Row(std::size_t r) { return data_.get() + RowStart(n_, r); }
+  double& At(std::size_t r, std::size_t c) { return data_.get()[RowStart(n_, r) + (c - r - 1)]; }
+  double* Data() { return data_.get(); }
+
+ private:
+  struct Free {
+    void operator()(double* p) const;
+  };
+  std::size_t n_;
+  std::size_t count_;
+  std::unique_ptr<double[], Free> data_;
+};
+
+// Fills d with the distances of the rows of data for a built-in measure (dmJaccard ..
+// dmDice), bit for bit equal to data.Distance(mode, r+1, c+1): every pair is summed over
+// the columns in ascending order, the pairs of one row side by side in vector lanes.
+// Up to `threads` threads share the rows; each pair's sum is the same either way.
+void FillBuiltinDistances(const TMatrix& data, TDistMode mode, CondensedMatrix& d, int threads);
+
+}  // namespace dendrokit::detail

@@ -1,0 +1,471 @@
+#include "cluster/hclust.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "cluster/condensed_p.h"
+#include "gfxbase/errors.h"
+#include "gfxbase/globals.h"
+
+namespace dendrokit {
+
+namespace {
+
+using detail::CondensedMatrix;
+
+// A distance at or above this bound, or NaN, never qualifies in the closest-pair search.
+constexpr double kNoPair = 1.7e38;
+// Search key of every distance that cannot qualify, and the content of the cells of an
+// emptied slot. Each update rule maps two such inputs to +inf or NaN again, so a
+// dead cell never qualifies later.
+constexpr double kNever = std::numeric_limits<double>::infinity();
+
+inline double SearchKey(double d) { return d < kNoPair ? d : kNever; }
+
+// ---- Linkage update rules: the distance of slot k to the union of slots o and t. ----
+// Single and complete linkage are conditionals, not min/max: they differ on NaN.
+
+inline double SingleLinkUpdate(double dok, double dtk) { return dtk >= dok ? dok : dtk; }
+
+inline double CompleteLinkUpdate(double dok, double dtk) { return dtk <= dok ? dok : dtk; }
+
+inline double WardUpdate(double dok, double dtk, double dot, double nk, double no, double nt) {
+  return ((nk + no) * dok + (nk + nt) * dtk - nk * dot) / (nk + no + nt);
+}
+
+inline double AvgLinkUpdate(double dok, double dtk) { return (dok + dtk) * 0.5; }
+
+inline double FlexLinkUpdate(double dok, double dtk, double dot, double alpha, double beta) {
+  return alpha * (dok + dtk) + beta * dot;
+}
+
+inline double UpgmaUpdate(double dok, double dtk, double no, double nt) {
+  return dok * no / (no + nt) + dtk * nt / (no + nt);
+}
+
+// What one merge step knows about the pair it joins: d(o, t) and the sizes before the step.
+struct MergeStep {
+  double dot;
+  double no;
+  double nt;
+  double alpha;
+  double beta;  // 1 - 2 alpha
+};
+
+template <TClusterMethod M>
+inline double LinkageUpdate(const MergeStep& m, double dok, double dtk, double nk) {
+  if constexpr (M == cmSingleLink) return SingleLinkUpdate(dok, dtk);
+  if constexpr (M == cmCompleteLink) return CompleteLinkUpdate(dok, dtk);
+  if constexpr (M == cmWard) return WardUpdate(dok, dtk, m.dot, nk, m.no, m.nt);
+  if constexpr (M == cmAvgLink) return AvgLinkUpdate(dok, dtk);
+  if constexpr (M == cmFlexLink) return FlexLinkUpdate(dok, dtk, m.dot, m.alpha, m.beta);
+  if constexpr (M == cmUpgma) return UpgmaUpdate(dok, dtk, m.no, m.nt);
+}
+
+// Binary min-heap of rows keyed by (lower bound, row index). The index is part of the key:
+// among equal bounds the lowest row must surface first, or ties leave scan order.
+class RowHeap {
+ public:
+  RowHeap(const double* bound, int capacity)
+      : bound_(bound), heap_(static_cast<std::size_t>(capacity)),
+        pos_(static_cast<std::size_t>(capacity), -1) {}
+
+  // Makes a heap of rows 0 .. count-1.
+  void Build(int count) {
+    size_ = count;
+    for (int i = 0; i < count; ++i) {
+      heap_[Ix(i)] = i;
+      pos_[Ix(i)] = i;
+    }
+    for (int i = count / 2 - 1; i >= 0; --i) SiftDown(i);
+  }
+  int Top() const { return heap_[0]; }
+  bool Contains(int row) const { return pos_[Ix(row)] >= 0; }
+  void Remove(int row) {
+    const int i = pos_[Ix(row)];
+    pos_[Ix(row)] = -1;
+    --size_;
+    if (i == size_) return;
+    const int moved = heap_[Ix(size_)];
+    heap_[Ix(i)] = moved;
+    pos_[Ix(moved)] = i;
+    SiftUp(i);
+    SiftDown(pos_[Ix(moved)]);
+  }
+  void Decreased(int row) { SiftUp(pos_[Ix(row)]); }
+  void Increased(int row) { SiftDown(pos_[Ix(row)]); }
+  void Changed(int row) {
+    SiftUp(pos_[Ix(row)]);
+    SiftDown(pos_[Ix(row)]);
+  }
+
+ private:
+  static std::size_t Ix(int i) { return static_cast<std::size_t>(i); }
+  bool Less(int a, int b) const {
+    const double ka = bound_[Ix(a)];
+    const double kb = bound_[Ix(b)];
+    return ka < kb || (ka == kb && a < b);
+  }
+  void Place(int i, int row) {
+    heap_[Ix(i)] = row;
+    pos_[Ix(row)] = i;
+  }
+  void SiftUp(int i) {
+    const int row = heap_[Ix(i)];
+    while (i > 0) {
+      const int parent = (i - 1) / 2;
+      if (!Less(row, heap_[Ix(parent)])) break;
+      Place(i, heap_[Ix(parent)]);
+      i = parent;
+    }
+    Place(i, row);
+  }
+  void SiftDown(int i) {
+    const int row = heap_[Ix(i)];
+    for (;;) {
+      int child = 2 * i + 1;
+      if (child >= size_) break;
+      if (child + 1 < size_ && Less(heap_[Ix(child + 1)], heap_[Ix(child)])) ++child;
+      if (!Less(heap_[Ix(child)], row)) break;
+      Place(i, heap_[Ix(child)]);
+      i = child;
+    }
+    Place(i, row);
+  }
+
+  const double* bound_;
+  std::vector<int> heap_;
+  std::vector<int> pos_;
+  int size_ = 0;
+};
+
+// The merge history of one run, 0-based by step.
+struct MergeHistory {
+  std::vector<std::int32_t> first;   // node of the lower slot
+  std::vector<std::int32_t> second;  // node of the higher slot
+  std::vector<std::int32_t> node;    // the new cluster
+  std::vector<double> dist;
+};
+
+// Everything the merge loop needs, allocated once before the first step.
+struct Workspace {
+  explicit Workspace(int n)
+      : label(Ix(n)), size(Ix(n), 1.0), next(Ix(n)), prev(Ix(n)), nn(Ix(n)),
+        bound(Ix(n), kNever), stale(Ix(n), 0), heap(bound.data(), n) {}
+  static std::size_t Ix(int i) { return static_cast<std::size_t>(i); }
+
+  std::vector<std::int32_t> label;  // node living in a slot, 0 when emptied
+  std::vector<double> size;         // objects in a slot's cluster
+  std::vector<int> next;            // live slots as a list; n ends it
+  std::vector<int> prev;
+  std::vector<int> nn;              // candidate column of a row
+  std::vector<double> bound;        // its search key, a lower bound while the row is stale
+  std::vector<std::uint8_t> stale;
+  RowHeap heap;
+};
+
+// Exact minimum of row r over the live columns c > r, and its first column. Emptied columns
+// hold +inf and so never win against a qualifying distance.
+inline void ScanRow(CondensedMatrix& d, Workspace& w, int r) {
+  const int n = static_cast<int>(d.Size());
+  const double* row = d.Row(Workspace::Ix(r));
+  const int len = n - 1 - r;
+  double best = kNever;
+  int at = -1;
+  for (int i = 0; i < len; ++i) {
+    const double key = SearchKey(row[i]);
+    if (key < best) {
+      best = key;
+      at = i;
+    }
+  }
+  w.nn[Workspace::Ix(r)] = at < 0 ? w.next[Workspace::Ix(r)] : r + 1 + at;
+  w.bound[Workspace::Ix(r)] = best;
+  w.stale[Workspace::Ix(r)] = 0;
+}
+
+// Row k < t (k != o) after its cell at column t became `key` and column o was emptied: keeps
+// the candidate exact where that is cheap, otherwise marks the row stale with its old value
+// as a lower bound. Exact means: the smallest key and, among equal keys, the lowest column.
+inline void UpdateCandidate(CondensedMatrix& d, Workspace& w, int k, double key, int o, int t) {
+  const std::size_t ik = Workspace::Ix(k);
+  double& bound = w.bound[ik];
+  int& nn = w.nn[ik];
+  if (w.stale[ik]) {
+    // Every other column is at least the bound, so a smaller key at t is the unique minimum.
+    if (key < bound) {
+      bound = key;
+      nn = t;
+      w.stale[ik] = 0;
+      w.heap.Decreased(k);
+    }
+    return;
+  }
+  if (nn == o) {
+    if (key < bound) {
+      bound = key;
+      nn = t;
+      w.heap.Decreased(k);
+    } else if (key == bound) {
+      // Columns below o were larger than the old minimum; one between o and t may equal it.
+      const double* row = d.Row(ik);
+      nn = t;
+      for (int c = o + 1; c < t; ++c) {
+        if (SearchKey(row[c - k - 1]) == bound) {
+          nn = c;
+          break;
+        }
+      }
+    } else {
+      w.stale[ik] = 1;
+    }
+  } else if (nn == t) {
+    // Columns below t were larger than the old minimum, so t stays first while key <= it.
+    if (key < bound) {
+      bound = key;
+      w.heap.Decreased(k);
+    } else if (key > bound) {
+      w.stale[ik] = 1;
+    }
+  } else if (key < bound) {
+    bound = key;
+    nn = t;
+    w.heap.Decreased(k);
+  } else if (key == bound && t < nn) {
+    nn = t;
+  }
+}
+
+// Generic agglomerative clustering with nearest-neighbour candidates (the "generic"
+// algorithm of Muellner, 2011), O(n^2) memory, O(n^2) time typical and O(n^3) worst case.
+// It is exact: it merges the pair the textbook full scan would pick in every step. Each row
+// keeps the smallest search key among its higher live columns (the first such column on
+// ties), or a lower bound of it marked stale. The heap pops rows by (key, row), so the first
+// non-stale row is the one holding the lexicographically first minimal pair. Distances
+// are updated with the same expressions on the same operands as the full scan would.
+// Stops early when a progress call sets AbortComputation.
+template <TClusterMethod M>
+void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double alpha,
+                   TObject* sender, const TClusterProgressProc& progress) {
+  const int n = static_cast<int>(d.Size());
+  auto ix = Workspace::Ix;
+  for (int k = 0; k < n; ++k) {
+    w.label[ix(k)] = k + 1;
+    w.next[ix(k)] = k + 1;
+    w.prev[ix(k)] = k - 1;
+  }
+  int head = 0;
+  for (int r = 0; r < n - 1; ++r) ScanRow(d, w, r);
+  w.heap.Build(n - 1);
+
+  AbortComputation = false;
+  for (int s = 1; s <= n - 1 && !AbortComputation; ++s) {
+    ProgressCounter += 1.0;
+    if (progress) progress(sender, ProgressCounter, static_cast<double>(s) / n * 100.0);
+
+    int top = w.heap.Top();
+    while (w.stale[ix(top)]) {
+      ScanRow(d, w, top);
+      w.heap.Increased(top);
+      top = w.heap.Top();
+    }
+    int o = top;
+    int t = w.nn[ix(top)];
+    if (w.bound[ix(top)] == kNever) {  // no pair qualifies: take the first live pair
+      o = head;
+      t = w.next[ix(head)];
+    }
+    const MergeStep m{d.At(ix(o), ix(t)), w.size[ix(o)], w.size[ix(t)], alpha,
+                      1.0 - 2.0 * alpha};
+    h.first[ix(s - 1)] = w.label[ix(o)];
+    h.second[ix(s - 1)] = w.label[ix(t)];
+    h.node[ix(s - 1)] = n + s;
+    h.dist[ix(s - 1)] = m.dot;
+
+    // Row x's cell of column c is Row(x)[c - x - 1].
+    int k = head;
+    for (; k < o; k = w.next[ix(k)]) {
+      double* row = d.Row(ix(k));
+      double& dko = row[o - k - 1];
+      double& dkt = row[t - k - 1];
+      const double v = LinkageUpdate<M>(m, dko, dkt, w.size[ix(k)]);
+      dkt = v;
+      dko = kNever;
+      UpdateCandidate(d, w, k, SearchKey(v), o, t);
+    }
+    const double* rowO = d.Row(ix(o));
+    for (k = w.next[ix(o)]; k < t; k = w.next[ix(k)]) {
+      double& dkt = d.Row(ix(k))[t - k - 1];
+      const double v = LinkageUpdate<M>(m, rowO[k - o - 1], dkt, w.size[ix(k)]);
+      dkt = v;
+      UpdateCandidate(d, w, k, SearchKey(v), o, t);
+    }
+    double* rowT = d.Row(ix(t));
+    for (k = w.next[ix(t)]; k < n; k = w.next[ix(k)]) {
+      double& dtk = rowT[k - t - 1];
+      dtk = LinkageUpdate<M>(m, rowO[k - o - 1], dtk, w.size[ix(k)]);
+    }
+
+    // Slot o empties; the union lives on in slot t.
+    w.heap.Remove(o);
+    if (o == head) {
+      head = w.next[ix(o)];
+    } else {
+      w.next[ix(w.prev[ix(o)])] = w.next[ix(o)];
+    }
+    w.prev[ix(w.next[ix(o)])] = w.prev[ix(o)];
+    w.label[ix(t)] = n + s;
+    w.size[ix(t)] += w.size[ix(o)];
+    w.label[ix(o)] = 0;
+    w.size[ix(o)] = 0.0;
+
+    if (w.next[ix(t)] < n) {
+      ScanRow(d, w, t);
+      w.heap.Changed(t);
+    } else if (w.heap.Contains(t)) {
+      w.heap.Remove(t);
+    }
+  }
+}
+
+// Positions of the leaves along the drawing axis: a depth-first walk that places the root's
+// children in the order (first, second) and every other cluster's as (second, first).
+// O(n) without recursion: the subtree sizes give each child's first position, and parents
+// have larger ids than their children, so one descending pass assigns them all.
+void LeafPositions(int n, const MergeHistory& h, std::vector<double>& nodePos,
+                   std::vector<int>& count, std::vector<int>& start) {
+  auto ix = Workspace::Ix;
+  auto node = [&](int id) { return ix(id - 1); };
+  for (int k = 1; k <= n; ++k) count[node(k)] = 1;
+  for (int s = 1; s <= n - 1; ++s)
+    count[node(n + s)] = count[node(h.first[ix(s - 1)])] + count[node(h.second[ix(s - 1)])];
+  start[node(2 * n - 1)] = 0;
+  for (int s = n - 1; s >= 1; --s) {
+    const int a = h.first[ix(s - 1)];
+    const int b = h.second[ix(s - 1)];
+    const int begin = start[node(n + s)];
+    const int lead = s == n - 1 ? a : b;
+    const int follow = s == n - 1 ? b : a;
+    start[node(lead)] = begin;
+    start[node(follow)] = begin + count[node(lead)];
+  }
+  for (int k = 1; k <= n; ++k) nodePos[node(k)] = start[node(k)] + 1;
+  for (int s = 1; s <= n - 1; ++s)
+    nodePos[node(n + s)] =
+        (nodePos[node(h.first[ix(s - 1)])] + nodePos[node(h.second[ix(s - 1)])]) / 2;
+}
+
+// Installs a handler as the matrix's OnCalcDistance for the lifetime of the guard.
+class CalcDistanceHandlerGuard {
+ public:
+  CalcDistanceHandlerGuard(TMatrix& data, const TOnCalcDistanceEvent& handler)
+      : data_(data), saved_(std::move(data.OnCalcDistance)) {
+    data_.OnCalcDistance = handler;
+  }
+  ~CalcDistanceHandlerGuard() { data_.OnCalcDistance = std::move(saved_); }
+  CalcDistanceHandlerGuard(const CalcDistanceHandlerGuard&) = delete;
+  CalcDistanceHandlerGuard& operator=(const CalcDistanceHandlerGuard&) = delete;
+
+ private:
+  TMatrix& data_;
+  TOnCalcDistanceEvent saved_;
+};
+
+void FillDistances(TMatrix& data, TDistMode mode, CondensedMatrix& d) {
+  const int n = static_cast<int>(d.Size());
+  if (mode == dmUserDef) {
+    // The handler sees the pairs in the order of CalcDistMatrix.
+    for (int r = 1; r < n; ++r) {
+      double* row = d.Row(static_cast<std::size_t>(r - 1));
+      for (int c = r + 1; c <= n; ++c) row[c - r - 1] = data.Distance(dmUserDef, r, c);
+    }
+    return;
+  }
+  const int threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  detail::FillBuiltinDistances(data, mode, d, threads);
+}
+
+template <typename Values, typename Source>
+void CopyInto(Values values, const Source& source) {
+  const std::size_t count = std::min(values.size(), source.size());
+  for (std::size_t i = 0; i < count; ++i) values[i] = source[i];
+}
+
+}  // namespace
+
+int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
+                           TClusterMethod method, double flexAlpha, TIntMatrix& mergeTable,
+                           TVector& mergeDist, TVector& nodePos,
+                           const TClusterProgressProc& progress,
+                           const TOnCalcDistanceEvent& onCalcDistance) {
+  if (static_cast<unsigned>(method) >= EnumCount<TClusterMethod>())
+    throw EVELError("HierarchicalClustering: unknown clustering method " +
+                    std::to_string(static_cast<unsigned>(method)));
+  if (progress) progress(sender, ProgressCounter, 0.0);
+  double alpha = flexAlpha;
+  if (alpha < 0.5) alpha = 0.5;
+  if (alpha > 1.0) alpha = 1.0;
+
+  const int n = data.NrOfRows();
+  CondensedMatrix d(static_cast<std::size_t>(n));
+  {
+    CalcDistanceHandlerGuard guard(data, onCalcDistance);
+    FillDistances(data, distMode, d);
+  }
+
+  const int steps = std::max(n - 1, 1);
+  if (mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps)
+    mergeTable.Resize(3, steps);
+  if (mergeDist.NrOfElem() != steps) mergeDist.Resize(steps);
+  if (nodePos.NrOfElem() != 2 * n - 1) nodePos.Resize(2 * n - 1);
+
+  const auto un = static_cast<std::size_t>(n);
+  const auto ust = static_cast<std::size_t>(steps);
+  MergeHistory h{std::vector<std::int32_t>(ust, 0), std::vector<std::int32_t>(ust, 0),
+                 std::vector<std::int32_t>(ust, 0), std::vector<double>(ust, 0.0)};
+  std::vector<double> pos(2 * un - 1, 0.0);
+  if (n < 2) {
+    AbortComputation = false;
+    pos[0] = 1.0;
+  } else {
+    {
+      Workspace w(n);
+      switch (method) {
+        case cmSingleLink: GenericLinkage<cmSingleLink>(d, w, h, alpha, sender, progress); break;
+        case cmCompleteLink: GenericLinkage<cmCompleteLink>(d, w, h, alpha, sender, progress); break;
+        case cmWard: GenericLinkage<cmWard>(d, w, h, alpha, sender, progress); break;
+        case cmAvgLink: GenericLinkage<cmAvgLink>(d, w, h, alpha, sender, progress); break;
+        case cmFlexLink: GenericLinkage<cmFlexLink>(d, w, h, alpha, sender, progress); break;
+        case cmUpgma: GenericLinkage<cmUpgma>(d, w, h, alpha, sender, progress); break;
+      }
+    }
+    if (AbortComputation) {
+      nodePos.Clear();
+      mergeTable.Fill(0);
+      mergeDist.Clear();
+      return -1;
+    }
+    std::vector<int> count(2 * un - 1), start(2 * un - 1);
+    LeafPositions(n, h, pos, count, start);
+  }
+
+  // A progress handler may have resized an output meanwhile: copy what fits, as element
+  // writes would.
+  CopyInto(mergeTable.Column(1), h.first);
+  CopyInto(mergeTable.Column(2), h.second);
+  CopyInto(mergeTable.Column(3), h.node);
+  CopyInto(mergeDist.Values(), h.dist);
+  CopyInto(nodePos.Values(), pos);
+  if (mergeTable.OnChange) mergeTable.OnChange(&mergeTable);
+  if (mergeDist.OnChange) mergeDist.OnChange(&mergeDist);
+  if (nodePos.OnChange) nodePos.OnChange(&nodePos);
+  return 0;
+}
+
+}  // namespace dendrokit
