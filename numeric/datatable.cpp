@@ -91,6 +91,15 @@ void TDataTable::Resize(int columns, int rows) {
 // The metadata of the new shape, built beside the current one. Arrays of a dimension that
 // does not change stay empty and are not swapped in.
 TDataTable::Metadata TDataTable::Reshaped(int columns, int rows) const {
+  // Refuse a shape whose arrays together can never be held before allocating any of them.
+  constexpr std::uint64_t perColumn = sizeof(std::string) + sizeof(std::int32_t) + sizeof(TVarDef);
+  constexpr std::uint64_t perRow = sizeof(std::string) + sizeof(std::int32_t);
+  const std::uint64_t bytes =
+      static_cast<std::uint64_t>(detail::ElementCount(columns, rows)) +
+      (columns != cols_ ? perColumn * static_cast<std::uint64_t>(columns) : 0) +
+      (rows != rows_ ? perRow * static_cast<std::uint64_t>(rows) : 0);
+  if (bytes > detail::StorageLimit()) throw std::bad_alloc();
+
   Metadata next;
   next.cellState = detail::MakeStorage<std::uint8_t>(detail::ElementCount(columns, rows));
   const int keepCols = std::min(cols_, columns);

@@ -16,8 +16,8 @@
 
 namespace dendrokit {
 
-using TDataTableResizeEvent = std::function<void(TObject* sender, int oldColumns, int oldRows,
-                                                 int newColumns, int newRows)>;
+using TDataTableResizeEvent =
+    std::function<void(TObject* sender, int oldColumns, int oldRows, int newColumns, int newRows)>;
 
 // Definition of one variable (column): its level of measurement and up to 151 value labels.
 struct TVarDef {

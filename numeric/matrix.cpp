@@ -64,8 +64,7 @@ std::pair<int, int> NormalisedWindow(int lo, int hi, int size) {
 
 // ---- TMatrix
 
-TMatrix::TMatrix(TComponent* owner)
-    : TComponent(owner), data_(NewStorage<double>(1, 1, Name())) {}
+TMatrix::TMatrix(TComponent* owner) : TComponent(owner), data_(NewStorage<double>(1, 1, Name())) {}
 
 int TMatrix::NrOfColumns() const { return cols_; }
 int TMatrix::NrOfRows() const { return rows_; }

@@ -34,8 +34,8 @@ void ResizeStorage(std::vector<T>& data, int n, const std::string& name) {
 
 template <typename T>
 void CopyStorage(std::vector<T>& data, const std::vector<T>& source, const std::string& name) {
-  std::vector<T> copy = NewStorage<T>(static_cast<std::int64_t>(source.size()), name,
-                                      ": not enough memory on heap");
+  std::vector<T> copy =
+      NewStorage<T>(static_cast<std::int64_t>(source.size()), name, ": not enough memory on heap");
   std::copy(source.begin(), source.end(), copy.begin());
   data.swap(copy);
 }

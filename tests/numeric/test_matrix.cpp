@@ -61,7 +61,8 @@ TYPED_TEST(MatrixTest, ResizeKeepsSharedCellsAndZeroesTheRest) {
   TypeParam m;
   ASSERT_TRUE(m.Resize(2, 3));
   for (int c = 1; c <= 2; ++c)
-    for (int r = 1; r <= 3; ++r) m.SetElem(c, r, static_cast<typename TestFixture::Value>(10 * c + r));
+    for (int r = 1; r <= 3; ++r)
+      m.SetElem(c, r, static_cast<typename TestFixture::Value>(10 * c + r));
   ASSERT_TRUE(m.Resize(3, 2));
   EXPECT_EQ(m.Elem(1, 1), 11);
   EXPECT_EQ(m.Elem(1, 2), 12);

@@ -66,8 +66,8 @@ TYPED_TEST(VectorTest, ResizeKeepsLeadingElementsZeroesNewOnesAndNotifiesChangeT
   EXPECT_EQ(v.Elem(3), 0);
   ASSERT_TRUE(v.Resize(3));
   EXPECT_EQ(v.Elem(3), 0) << "a shrunk element must not come back";
-  EXPECT_EQ(this->log, (std::vector<std::string>{"change", "resize", "change", "resize",
-                                                  "change", "resize"}));
+  EXPECT_EQ(this->log,
+            (std::vector<std::string>{"change", "resize", "change", "resize", "change", "resize"}));
 }
 
 TYPED_TEST(VectorTest, UnchangedOrInvalidSizesDoNothing) {
