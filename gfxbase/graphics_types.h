@@ -31,6 +31,21 @@ enum TShiftFlag : std::uint8_t {
 };
 using TShiftState = std::uint8_t;
 
+// A pixel position and a pixel rectangle; Right and Bottom are exclusive (the rectangle
+// covers Left..Right-1 x Top..Bottom-1).
+struct TPoint {
+  int X = 0;
+  int Y = 0;
+  friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  friend bool operator==(const TRect&, const TRect&) = default;
+};
+
 DENDROKIT_ENUM_NAMES(TPenStyle, "psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot",
                      "psClear", "psInsideFrame");
 DENDROKIT_ENUM_NAMES(TPenMode, "pmCopy", "pmXor");

@@ -1,0 +1,854 @@
+#include "gfxbase/canvas.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <numbers>
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPageSize>
+#include <QPainter>
+#include <QPalette>
+#include <QPdfWriter>
+#include <QScreen>
+
+namespace dendrokit {
+
+namespace {
+
+// Largest coordinate the exact line rasteriser handles; beyond it lines go through
+// QPainter, which clips in floating point (keeps the integer arithmetic far from overflow).
+constexpr int kDirectLimit = 1 << 20;
+constexpr int kMaxPenWidth = 10000;
+constexpr int kMaxFontHeight = 32767;
+
+struct PaletteEntry {
+  QPalette::ColorGroup group;
+  QPalette::ColorRole role;
+};
+
+// System colour index -> palette role, in index order 0..24.
+constexpr std::array<PaletteEntry, 25> kSystemRoles = {{
+    {QPalette::Active, QPalette::Button},            // scroll bar
+    {QPalette::Active, QPalette::Dark},              // desktop background
+    {QPalette::Active, QPalette::Highlight},         // active caption
+    {QPalette::Inactive, QPalette::Mid},             // inactive caption
+    {QPalette::Active, QPalette::Window},            // menu
+    {QPalette::Active, QPalette::Base},              // window
+    {QPalette::Active, QPalette::Shadow},            // window frame
+    {QPalette::Active, QPalette::WindowText},        // menu text
+    {QPalette::Active, QPalette::Text},              // window text
+    {QPalette::Active, QPalette::HighlightedText},   // caption text
+    {QPalette::Active, QPalette::Button},            // active border
+    {QPalette::Inactive, QPalette::Button},          // inactive border
+    {QPalette::Active, QPalette::Dark},              // application workspace
+    {QPalette::Active, QPalette::Highlight},         // highlight
+    {QPalette::Active, QPalette::HighlightedText},   // highlighted text
+    {QPalette::Active, QPalette::Button},            // button face
+    {QPalette::Active, QPalette::Dark},              // button shadow
+    {QPalette::Disabled, QPalette::Text},            // grey text
+    {QPalette::Active, QPalette::ButtonText},        // button text
+    {QPalette::Inactive, QPalette::HighlightedText}, // inactive caption text
+    {QPalette::Active, QPalette::Light},             // button highlight
+    {QPalette::Active, QPalette::Shadow},            // 3-D dark shadow
+    {QPalette::Active, QPalette::Midlight},          // 3-D light
+    {QPalette::Active, QPalette::ToolTipText},       // info text
+    {QPalette::Active, QPalette::ToolTipBase},       // info background
+}};
+
+// The classic look, used when no GUI application (and so no palette) exists.
+constexpr std::array<TColor, 25> kClassicColors = {
+    0xC8C8C8, 0x808000, 0x800000, 0x808080, 0xC0C0C0, 0xFFFFFF, 0x000000,
+    0x000000, 0x000000, 0xFFFFFF, 0xC0C0C0, 0xC0C0C0, 0x808080, 0x800000,
+    0xFFFFFF, 0xC0C0C0, 0x808080, 0x808080, 0x000000, 0xC0C0C0, 0xFFFFFF,
+    0x000000, 0xDFDFDF, 0x000000, 0xE1FFFF};
+
+// Dash patterns of 1-pixel lines, in pixels: on, off, on, off, ...
+constexpr std::array<int, 2> kDash = {18, 6};
+constexpr std::array<int, 2> kDot = {3, 3};
+constexpr std::array<int, 4> kDashDot = {9, 6, 3, 6};
+constexpr std::array<int, 6> kDashDotDot = {9, 3, 3, 3, 3, 3};
+
+std::span<const int> DashPattern(TPenStyle style) {
+  switch (style) {
+    case psDash: return kDash;
+    case psDot: return kDot;
+    case psDashDot: return kDashDot;
+    case psDashDotDot: return kDashDotDot;
+    default: return {};
+  }
+}
+
+Qt::PenStyle QtPenStyle(TPenStyle style) {
+  switch (style) {
+    case psDash: return Qt::DashLine;
+    case psDot: return Qt::DotLine;
+    case psDashDot: return Qt::DashDotLine;
+    case psDashDotDot: return Qt::DashDotDotLine;
+    case psClear: return Qt::NoPen;
+    default: return Qt::SolidLine;
+  }
+}
+
+bool IsDirectFormat(QImage::Format format) {
+  return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+         format == QImage::Format_ARGB32_Premultiplied;
+}
+
+// 0x00BBGGRR -> 0x00RRGGBB as stored in a 32-bit image.
+std::uint32_t ToQRgb(TColor rgb) {
+  return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+}
+
+bool InRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
+
+int ClampInt(std::int64_t v) {
+  return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+}
+
+}  // namespace
+
+int RoundPixel(double value) {
+  if (std::isnan(value)) return 0;
+  const double r = std::nearbyint(value);
+  if (r <= static_cast<double>(INT_MIN)) return INT_MIN;
+  if (r >= static_cast<double>(INT_MAX)) return INT_MAX;
+  return static_cast<int>(r);
+}
+
+// ---- Colours ---------------------------------------------------------------------------
+
+TColor ColorToRGB(TColor color) {
+  if (color == clNone) return 0x00FFFFFF;
+  if (color == clDefault) return 0;
+  if ((color & 0xFF000000) == 0xFF000000) {
+    const std::uint32_t index = color & 0x00FFFFFF;
+    if (index >= kSystemRoles.size()) return 0;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+      return kClassicColors[index];
+    const PaletteEntry e = kSystemRoles[index];
+    return QColorToColor(QGuiApplication::palette().color(e.group, e.role));
+  }
+  return color & 0x00FFFFFF;
+}
+
+QColor ColorToQColor(TColor color) {
+  const TColor rgb = ColorToRGB(color);
+  return QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                static_cast<int>((rgb >> 16) & 0xFF));
+}
+
+TColor QColorToColor(const QColor& color) {
+  const QRgb rgb = color.rgb();
+  return RGBColor(static_cast<std::uint8_t>(qRed(rgb)), static_cast<std::uint8_t>(qGreen(rgb)),
+                  static_cast<std::uint8_t>(qBlue(rgb)));
+}
+
+// ---- Pen, brush, font ------------------------------------------------------------------
+
+void TGraphicsObject::Changed() {
+  ++generation_;
+  if (OnChange) OnChange(this);
+}
+
+void TPen::Assign(const TPersistent* source) {
+  const auto* pen = dynamic_cast<const TPen*>(source);
+  if (pen == nullptr) return TPersistent::Assign(source);
+  if (pen == this) return;
+  color_ = pen->color_;
+  width_ = pen->width_;
+  style_ = pen->style_;
+  mode_ = pen->mode_;
+  Changed();
+}
+
+void TPen::SetColor(TColor value) {
+  if (value == color_) return;
+  color_ = value;
+  Changed();
+}
+
+void TPen::SetWidth(int value) {
+  value = std::clamp(value, 1, kMaxPenWidth);
+  if (value == width_) return;
+  width_ = value;
+  Changed();
+}
+
+void TPen::SetStyle(TPenStyle value) {
+  if (value == style_ || static_cast<std::size_t>(value) >= EnumCount<TPenStyle>()) return;
+  style_ = value;
+  Changed();
+}
+
+void TPen::SetMode(TPenMode value) {
+  if (value == mode_ || static_cast<std::size_t>(value) >= EnumCount<TPenMode>()) return;
+  mode_ = value;
+  Changed();
+}
+
+void TBrush::Assign(const TPersistent* source) {
+  const auto* brush = dynamic_cast<const TBrush*>(source);
+  if (brush == nullptr) return TPersistent::Assign(source);
+  if (brush == this) return;
+  color_ = brush->color_;
+  style_ = brush->style_;
+  Changed();
+}
+
+void TBrush::SetColor(TColor value) {
+  if (value == color_) return;
+  color_ = value;
+  Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle value) {
+  if (value == style_ || static_cast<std::size_t>(value) >= EnumCount<TBrushStyle>()) return;
+  style_ = value;
+  Changed();
+}
+
+TFont::TFont() : name_("MS Sans Serif"), pixelsPerInch_(ScreenPixelsPerInch()) {
+  height_ = std::max(1, RoundPixel(8.0 * pixelsPerInch_ / 72.0));
+}
+
+void TFont::Assign(const TPersistent* source) {
+  const auto* font = dynamic_cast<const TFont*>(source);
+  if (font == nullptr) return TPersistent::Assign(source);
+  if (font == this) return;
+  name_ = font->name_;
+  height_ = font->height_;
+  pixelsPerInch_ = font->pixelsPerInch_;
+  style_ = font->style_;
+  color_ = font->color_;
+  orientation_ = font->orientation_;
+  Changed();
+}
+
+void TFont::SetName(const std::string& value) {
+  if (value == name_ || value.empty()) return;
+  name_ = value;
+  Changed();
+}
+
+void TFont::SetHeight(int value) {
+  if (value == 0) return;
+  const auto magnitude = std::llabs(static_cast<long long>(value));
+  const int h = static_cast<int>(std::min<long long>(magnitude, kMaxFontHeight));
+  if (h == height_) return;
+  height_ = h;
+  Changed();
+}
+
+int TFont::Size() const { return RoundPixel(height_ * 72.0 / pixelsPerInch_); }
+
+void TFont::SetSize(int value) {
+  if (value == 0) return;
+  const double pixels = std::fabs(static_cast<double>(value)) * pixelsPerInch_ / 72.0;
+  SetHeight(std::clamp(RoundPixel(pixels), 1, kMaxFontHeight));
+}
+
+void TFont::SetPixelsPerInch(int value) {
+  if (value <= 0 || value == pixelsPerInch_) return;
+  pixelsPerInch_ = value;
+  Changed();
+}
+
+void TFont::SetStyle(TFontStyles value) {
+  value &= fsBold | fsItalic | fsUnderline | fsStrikeOut;
+  if (value == style_) return;
+  style_ = value;
+  Changed();
+}
+
+void TFont::SetColor(TColor value) {
+  if (value == color_) return;
+  color_ = value;
+  Changed();
+}
+
+void TFont::SetOrientation(int tenthsOfDegree) {
+  const int value = ((tenthsOfDegree % 3600) + 3600) % 3600;
+  if (value == orientation_) return;
+  orientation_ = value;
+  Changed();
+}
+
+const QFont& TFont::QtFont() const {
+  if (qfontGeneration_ != Generation()) {
+    QFont f;
+    f.setFamily(QString::fromStdString(name_));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(height_);
+    f.setBold((style_ & fsBold) != 0);
+    f.setItalic((style_ & fsItalic) != 0);
+    f.setUnderline((style_ & fsUnderline) != 0);
+    f.setStrikeOut((style_ & fsStrikeOut) != 0);
+    qfont_ = f;
+    qfontGeneration_ = Generation();
+  }
+  return qfont_;
+}
+
+// ---- Canvas ----------------------------------------------------------------------------
+
+TCanvas::TCanvas(QImage* image) { SetImage(image); }
+
+TCanvas::TCanvas(QPaintDevice* device, bool isPrinter) : device_(device), isPrinter_(isPrinter) {}
+
+TCanvas::~TCanvas() { Release(); }
+
+void TCanvas::SetImage(QImage* image) {
+  Release();
+  image_ = image;
+  device_ = image;
+  if (image_ != nullptr && !image_->isNull() && !IsDirectFormat(image_->format()))
+    *image_ = image_->convertToFormat(QImage::Format_RGB32);
+}
+
+void TCanvas::Release() {
+  if (painter_) {
+    if (painter_->isActive()) painter_->end();
+    painter_.reset();
+  }
+}
+
+bool TCanvas::Painting() const { return painter_ != nullptr && painter_->isActive(); }
+
+bool TCanvas::Ready() const {
+  if (image_ != nullptr) return !image_->isNull();
+  return device_ != nullptr;
+}
+
+QPainter& TCanvas::Painter() {
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>();
+    painter_->begin(device_);
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    appliedPen_ = 0;
+    appliedBrush_ = 0;
+  }
+  return *painter_;
+}
+
+void TCanvas::ApplyPen() {
+  QPainter& p = Painter();
+  if (appliedPen_ == pen_.Generation()) return;
+  QPen pen(ColorToQColor(pen_.Color()));
+  pen.setStyle(QtPenStyle(pen_.Style()));
+  pen.setWidth(pen_.Width());
+  if (pen_.Width() > 1) {
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+  } else {
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+  }
+  p.setPen(pen);
+  appliedPen_ = pen_.Generation();
+}
+
+void TCanvas::ApplyBrush() {
+  QPainter& p = Painter();
+  if (appliedBrush_ == brush_.Generation()) return;
+  if (brush_.Style() == bsClear)
+    p.setBrush(Qt::NoBrush);
+  else
+    p.setBrush(ColorToQColor(brush_.Color()));
+  appliedBrush_ = brush_.Generation();
+}
+
+void TCanvas::ApplyMode() {
+  const bool xorMode = pen_.Mode() == pmXor && image_ != nullptr;
+  Painter().setCompositionMode(xorMode ? QPainter::RasterOp_SourceXorDestination
+                                       : QPainter::CompositionMode_SourceOver);
+}
+
+bool TCanvas::DirectPixels() const {
+  return image_ != nullptr && !image_->isNull() && IsDirectFormat(image_->format());
+}
+
+void TCanvas::PutPixel(int x, int y, std::uint32_t qrgb, bool xorMode) {
+  if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
+  auto* line = reinterpret_cast<std::uint32_t*>(image_->scanLine(y));
+  if (xorMode)
+    line[x] ^= qrgb & 0x00FFFFFF;
+  else
+    line[x] = 0xFF000000 | qrgb;
+}
+
+// Exact 1-pixel line without its end point: i runs over the major axis, the minor offset
+// is i * minor / major rounded half up, so a line and its XOR repeat hit the same pixels.
+// Only the steps inside the picture are visited, so long lines cost what they show.
+void TCanvas::DirectLine(int x0, int y0, int x1, int y1) {
+  const std::int64_t dx = std::int64_t{x1} - x0;
+  const std::int64_t dy = std::int64_t{y1} - y0;
+  const std::int64_t adx = dx < 0 ? -dx : dx;
+  const std::int64_t ady = dy < 0 ? -dy : dy;
+  const std::int64_t n = std::max(adx, ady);
+  if (n == 0) return;
+  const bool xMajor = adx >= ady;
+  const int sMajor = (xMajor ? dx : dy) < 0 ? -1 : 1;
+  const int sMinor = (xMajor ? dy : dx) < 0 ? -1 : 1;
+  const std::int64_t aMinor = xMajor ? ady : adx;
+  const std::int64_t major0 = xMajor ? x0 : y0;
+  const std::int64_t minor0 = xMajor ? y0 : x0;
+  const std::int64_t majorSize = xMajor ? image_->width() : image_->height();
+
+  // Steps whose major coordinate lies inside the picture.
+  std::int64_t iFirst = 0, iLast = n - 1;
+  if (sMajor > 0) {
+    iFirst = std::max<std::int64_t>(iFirst, -major0);
+    iLast = std::min<std::int64_t>(iLast, majorSize - 1 - major0);
+  } else {
+    iFirst = std::max<std::int64_t>(iFirst, major0 - (majorSize - 1));
+    iLast = std::min<std::int64_t>(iLast, major0);
+  }
+  if (iFirst > iLast) return;
+
+  const std::uint32_t qrgb = ToQRgb(ColorToRGB(pen_.Color()));
+  const bool xorMode = pen_.Mode() == pmXor;
+  const std::span<const int> pattern = DashPattern(pen_.Style());
+  int patternLength = 0;
+  for (int len : pattern) patternLength += len;
+
+  for (std::int64_t i = iFirst; i <= iLast; ++i) {
+    if (patternLength > 0) {
+      int phase = static_cast<int>(i % patternLength);
+      std::size_t seg = 0;
+      while (phase >= pattern[seg]) phase -= pattern[seg++];
+      if (seg % 2 == 1) continue;
+    }
+    const std::int64_t m = (2 * i * aMinor + n) / (2 * n);
+    const std::int64_t major = major0 + sMajor * i;
+    const std::int64_t minor = minor0 + sMinor * m;
+    const std::int64_t x = xMajor ? major : minor;
+    const std::int64_t y = xMajor ? minor : major;
+    if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) continue;
+    PutPixel(static_cast<int>(x), static_cast<int>(y), qrgb, xorMode);
+  }
+}
+
+void TCanvas::DirectFill(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
+                         TColor color, bool xorMode) {
+  const std::int64_t l = std::max<std::int64_t>(x1, 0);
+  const std::int64_t t = std::max<std::int64_t>(y1, 0);
+  const std::int64_t r = std::min<std::int64_t>(x2, image_->width());
+  const std::int64_t b = std::min<std::int64_t>(y2, image_->height());
+  if (l >= r || t >= b) return;
+  const std::uint32_t qrgb = ToQRgb(ColorToRGB(color));
+  for (std::int64_t y = t; y < b; ++y) {
+    auto* line = reinterpret_cast<std::uint32_t*>(image_->scanLine(static_cast<int>(y)));
+    if (xorMode) {
+      for (std::int64_t x = l; x < r; ++x) line[x] ^= qrgb & 0x00FFFFFF;
+    } else {
+      std::fill(line + l, line + r, 0xFF000000 | qrgb);
+    }
+  }
+}
+
+void TCanvas::Notify() {
+  if (OnChange) OnChange(this);
+}
+
+void TCanvas::MoveTo(int x, int y) { penPos_ = {x, y}; }
+
+void TCanvas::LineTo(int x, int y) {
+  const TPoint from = penPos_;
+  penPos_ = {x, y};
+  if (!Ready() || pen_.Style() == psClear) return;
+  const bool small = InRange(from.X, -kDirectLimit, kDirectLimit) &&
+                     InRange(from.Y, -kDirectLimit, kDirectLimit) &&
+                     InRange(x, -kDirectLimit, kDirectLimit) &&
+                     InRange(y, -kDirectLimit, kDirectLimit);
+  if (DirectPixels() && pen_.Width() == 1 && small) {
+    DirectLine(from.X, from.Y, x, y);
+  } else {
+    ApplyPen();
+    ApplyMode();
+    Painter().drawLine(QLineF(from.X, from.Y, x, y));
+  }
+  Notify();
+}
+
+void TCanvas::Polyline(std::span<const TPoint> points) {
+  if (points.empty()) return;
+  MoveTo(points[0].X, points[0].Y);
+  for (std::size_t i = 1; i < points.size(); ++i) LineTo(points[i].X, points[i].Y);
+}
+
+void TCanvas::Polygon(std::span<const TPoint> points) {
+  if (!Ready() || points.empty()) return;
+  QPolygon polygon;
+  polygon.reserve(static_cast<int>(std::min<std::size_t>(points.size(), INT_MAX)));
+  for (const TPoint& pt : points) polygon.append(QPoint(pt.X, pt.Y));
+  ApplyPen();
+  ApplyBrush();
+  ApplyMode();
+  Painter().drawPolygon(polygon, Qt::OddEvenFill);
+  Notify();
+}
+
+void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  if (!Ready()) return;
+  const std::int64_t l = std::min(x1, x2), r = std::max(x1, x2);
+  const std::int64_t t = std::min(y1, y2), b = std::max(y1, y2);
+  if (l == r || t == b) return;
+  const bool hasPen = pen_.Style() != psClear;
+  const bool hasBrush = brush_.Style() != bsClear;
+  const std::int64_t w = hasPen ? pen_.Width() : 0;
+  if (DirectPixels()) {
+    const bool xorMode = pen_.Mode() == pmXor;
+    if (hasBrush) DirectFill(l + w, t + w, r - w, b - w, brush_.Color(), xorMode);
+    if (hasPen) {
+      if (r - l <= 2 * w || b - t <= 2 * w) {
+        DirectFill(l, t, r, b, pen_.Color(), xorMode);
+      } else if (DashPattern(pen_.Style()).empty() || w > 1) {
+        DirectFill(l, t, r, t + w, pen_.Color(), xorMode);
+        DirectFill(l, b - w, r, b, pen_.Color(), xorMode);
+        DirectFill(l, t + w, l + w, b - w, pen_.Color(), xorMode);
+        DirectFill(r - w, t + w, r, b - w, pen_.Color(), xorMode);
+      } else {
+        const TPoint saved = penPos_;
+        const int il = static_cast<int>(l), it = static_cast<int>(t);
+        const int ir = ClampInt(r - 1), ib = ClampInt(b - 1);
+        DirectLine(il, it, ir, it);
+        DirectLine(ir, it, ir, ib);
+        DirectLine(ir, ib, il, ib);
+        DirectLine(il, ib, il, it);
+        penPos_ = saved;
+      }
+    }
+  } else {
+    ApplyBrush();
+    ApplyMode();
+    QPainter& p = Painter();
+    if (hasPen) {
+      ApplyPen();
+      const double half = static_cast<double>(w) / 2.0;
+      p.drawRect(QRectF(static_cast<double>(l) + half, static_cast<double>(t) + half,
+                        static_cast<double>(r - l - w), static_cast<double>(b - t - w)));
+    } else {
+      p.setPen(Qt::NoPen);
+      appliedPen_ = 0;
+      p.drawRect(QRectF(static_cast<double>(l), static_cast<double>(t),
+                        static_cast<double>(r - l), static_cast<double>(b - t)));
+    }
+  }
+  Notify();
+}
+
+void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  if (!Ready()) return;
+  const double l = std::min(x1, x2), r = std::max(x1, x2);
+  const double t = std::min(y1, y2), b = std::max(y1, y2);
+  if (l == r || t == b) return;
+  ApplyBrush();
+  ApplyMode();
+  QPainter& p = Painter();
+  if (pen_.Style() != psClear) {
+    ApplyPen();
+    const int w = pen_.Width();
+    if (w == 1) {
+      // An aliased 1-pixel outline of QRect(x, y, w, h) covers x..x+w.
+      p.drawEllipse(QRectF(l, t, r - l - 1, b - t - 1));
+    } else {
+      const double half = w / 2.0;
+      p.drawEllipse(QRectF(l + half, t + half, r - l - w, b - t - w));
+    }
+  } else {
+    p.setPen(Qt::NoPen);
+    appliedPen_ = 0;
+    p.drawEllipse(QRectF(l, t, r - l, b - t));
+  }
+  Notify();
+}
+
+void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  if (!Ready() || pen_.Style() == psClear) return;
+  const double l = std::min(x1, x2), r = std::max(x1, x2);
+  const double t = std::min(y1, y2), b = std::max(y1, y2);
+  if (l == r || t == b) return;
+  const double cx = (l + r) / 2.0, cy = (t + b) / 2.0;
+  const double rx = (r - l) / 2.0, ry = (b - t) / 2.0;
+  // Qt measures arcs by the ellipse's parametric angle, y pointing up.
+  auto angle = [&](double px, double py) {
+    return std::atan2(-(py - cy) / ry, (px - cx) / rx) * 180.0 / std::numbers::pi;
+  };
+  const double start = angle(x3, y3);
+  double span = angle(x4, y4) - start;
+  while (span <= 0.0) span += 360.0;
+  ApplyPen();
+  ApplyMode();
+  const int w = pen_.Width();
+  const QRectF box = w == 1 ? QRectF(l, t, r - l - 1, b - t - 1)
+                            : QRectF(l + w / 2.0, t + w / 2.0, r - l - w, b - t - w);
+  Painter().drawArc(box, RoundPixel(start * 16.0), RoundPixel(span * 16.0));
+  Notify();
+}
+
+void TCanvas::FillRect(const TRect& rect) {
+  if (!Ready() || brush_.Style() == bsClear) return;
+  const std::int64_t l = std::min(rect.Left, rect.Right), r = std::max(rect.Left, rect.Right);
+  const std::int64_t t = std::min(rect.Top, rect.Bottom), b = std::max(rect.Top, rect.Bottom);
+  if (l == r || t == b) return;
+  if (DirectPixels()) {
+    DirectFill(l, t, r, b, brush_.Color(), false);
+  } else {
+    Painter().setCompositionMode(QPainter::CompositionMode_SourceOver);
+    Painter().fillRect(QRectF(static_cast<double>(l), static_cast<double>(t),
+                              static_cast<double>(r - l), static_cast<double>(b - t)),
+                       ColorToQColor(brush_.Color()));
+  }
+  Notify();
+}
+
+TColor TCanvas::Pixel(int x, int y) const {
+  if (image_ == nullptr || image_->isNull() || x < 0 || y < 0 || x >= image_->width() ||
+      y >= image_->height())
+    return clNone;
+  return QColorToColor(QColor::fromRgb(image_->pixel(x, y)));
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color) {
+  if (!Ready()) return;
+  if (DirectPixels()) {
+    PutPixel(x, y, ToQRgb(ColorToRGB(color)), false);
+  } else {
+    Painter().setCompositionMode(QPainter::CompositionMode_SourceOver);
+    Painter().fillRect(QRect(x, y, 1, 1), ColorToQColor(color));
+  }
+  Notify();
+}
+
+const QFontMetrics& TCanvas::Metrics() const {
+  if (!metrics_ || metricsGeneration_ != font_.Generation()) {
+    if (device_ != nullptr)
+      metrics_ = std::make_unique<QFontMetrics>(font_.QtFont(), device_);
+    else
+      metrics_ = std::make_unique<QFontMetrics>(font_.QtFont());
+    metricsGeneration_ = font_.Generation();
+  }
+  return *metrics_;
+}
+
+int TCanvas::TextWidth(const std::string& text) const {
+  return Metrics().horizontalAdvance(QString::fromStdString(text));
+}
+
+int TCanvas::TextHeight(const std::string& text) const {
+  (void)text;
+  return Metrics().height();
+}
+
+void TCanvas::TextOut(int x, int y, const std::string& text) {
+  if (!Ready()) return;
+  const QString s = QString::fromStdString(text);
+  const QFontMetrics& fm = Metrics();
+  const int w = fm.horizontalAdvance(s);
+  const int h = fm.height();
+  QPainter& p = Painter();
+  p.save();
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p.translate(x, y);
+  if (font_.Orientation() != 0) p.rotate(-font_.Orientation() / 10.0);
+  if (brush_.Style() != bsClear) p.fillRect(QRect(0, 0, w, h), ColorToQColor(brush_.Color()));
+  p.setFont(font_.QtFont());
+  p.setPen(ColorToQColor(font_.Color()));
+  p.drawText(QPoint(0, fm.ascent()), s);
+  p.restore();
+  appliedPen_ = 0;
+  appliedBrush_ = 0;
+  Notify();
+}
+
+void TCanvas::Draw(int x, int y, const TBitmap& bitmap) { Draw(x, y, bitmap.Image()); }
+
+void TCanvas::Draw(int x, int y, const QImage& image) {
+  if (!Ready() || image.isNull()) return;
+  QPainter& p = Painter();
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  if (&image == image_)
+    p.drawImage(QPoint(x, y), image.copy());
+  else
+    p.drawImage(QPoint(x, y), image);
+  Notify();
+}
+
+void TCanvas::StretchDraw(const TRect& rect, const TBitmap& bitmap) {
+  StretchDraw(rect, bitmap.Image());
+}
+
+void TCanvas::StretchDraw(const TRect& rect, const QImage& image) {
+  if (!Ready() || image.isNull()) return;
+  const std::int64_t w = std::int64_t{rect.Right} - rect.Left;
+  const std::int64_t h = std::int64_t{rect.Bottom} - rect.Top;
+  if (w <= 0 || h <= 0 || w > INT_MAX || h > INT_MAX) return;
+  QPainter& p = Painter();
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  const QRect target(rect.Left, rect.Top, static_cast<int>(w), static_cast<int>(h));
+  if (&image == image_)
+    p.drawImage(target, image.copy());
+  else
+    p.drawImage(target, image);
+  Notify();
+}
+
+int TCanvas::VertResolution() const {
+  if (isPrinter_ && device_ != nullptr) return device_->logicalDpiY();
+  return ScreenPixelsPerInch();
+}
+
+int TCanvas::HorzResolution() const {
+  if (isPrinter_ && device_ != nullptr) return device_->logicalDpiX();
+  return ScreenPixelsPerInch();
+}
+
+int TCanvas::Width() const {
+  if (image_ != nullptr) return image_->width();
+  return device_ != nullptr ? device_->width() : 0;
+}
+
+int TCanvas::Height() const {
+  if (image_ != nullptr) return image_->height();
+  return device_ != nullptr ? device_->height() : 0;
+}
+
+QPainter* TCanvas::QtPainter() {
+  if (!Ready()) return nullptr;
+  return &Painter();
+}
+
+// ---- Bitmap ----------------------------------------------------------------------------
+
+TBitmap::TBitmap() : canvas_(std::make_unique<TCanvas>(&image_)) {}
+
+TBitmap::TBitmap(int width, int height) : TBitmap() { SetSize(width, height); }
+
+TBitmap::~TBitmap() { canvas_->Release(); }
+
+void TBitmap::Assign(const TPersistent* source) {
+  const auto* bitmap = dynamic_cast<const TBitmap*>(source);
+  if (bitmap == nullptr) return TPersistent::Assign(source);
+  if (bitmap == this) return;
+  canvas_->Release();
+  image_ = bitmap->image_.copy();
+  canvas_->SetImage(&image_);
+}
+
+void TBitmap::SetWidth(int value) { SetSize(value, Height()); }
+void TBitmap::SetHeight(int value) { SetSize(Width(), value); }
+
+void TBitmap::SetSize(int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (width == Width() && height == Height()) return;
+  canvas_->Release();
+  QImage next;
+  if (width > 0 && height > 0) {
+    next = QImage(width, height, QImage::Format_RGB32);
+    if (!next.isNull()) {
+      next.fill(Qt::white);
+      if (!image_.isNull()) {
+        QPainter p(&next);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, image_);
+      }
+    }
+  }
+  image_ = std::move(next);
+  canvas_->SetImage(&image_);
+}
+
+const QImage& TBitmap::Image() const { return image_; }
+
+bool TBitmap::LoadFromFile(const std::string& fileName) {
+  try {
+    QImage loaded;
+    if (!loaded.load(QString::fromStdString(fileName))) return false;
+    loaded = loaded.convertToFormat(QImage::Format_RGB32);
+    if (loaded.isNull()) return false;
+    canvas_->Release();
+    image_ = std::move(loaded);
+    canvas_->SetImage(&image_);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TBitmap::SaveToFile(const std::string& fileName) const {
+  if (image_.isNull()) return false;
+  return image_.save(QString::fromStdString(fileName));
+}
+
+// ---- Printer canvas --------------------------------------------------------------------
+
+TPdfPrinter::TPdfPrinter(const std::string& fileName, int resolutionDpi)
+    : writer_(std::make_unique<QPdfWriter>(QString::fromStdString(fileName))) {
+  writer_->setResolution(std::clamp(resolutionDpi, 72, 2400));
+  writer_->setPageSize(QPageSize(QPageSize::A4));
+  canvas_ = std::make_unique<TCanvas>(writer_.get(), true);
+}
+
+TPdfPrinter::~TPdfPrinter() { EndDoc(); }
+
+int TPdfPrinter::PageWidth() const { return writer_->width(); }
+int TPdfPrinter::PageHeight() const { return writer_->height(); }
+
+void TPdfPrinter::NewPage() {
+  if (ended_) return;
+  canvas_->QtPainter();
+  writer_->newPage();
+}
+
+void TPdfPrinter::EndDoc() {
+  if (ended_) return;
+  ended_ = true;
+  // A document without drawing still gets its (empty) page written.
+  canvas_->QtPainter();
+  canvas_->Release();
+}
+
+// ---- Fonts, locale, screen ---------------------------------------------------------------
+
+std::vector<std::string> InstalledFontNames() {
+  std::vector<std::string> names;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return names;
+  for (const QString& family : QFontDatabase::families()) names.push_back(family.toStdString());
+  return names;
+}
+
+int ScreenPixelsPerInch() {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return 96;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return 96;
+  const int dpi = RoundPixel(screen->logicalDotsPerInchY());
+  return dpi > 0 ? dpi : 96;
+}
+
+TPixelAspect ScreenPixelAspect() {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return {};
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return {};
+  // A pixel's width is proportional to 1 / horizontal density, so the relative width is
+  // the vertical density and vice versa.
+  const int x = RoundPixel(screen->physicalDotsPerInchY());
+  const int y = RoundPixel(screen->physicalDotsPerInchX());
+  if (x <= 0 || y <= 0) return {};
+  return {x, y};
+}
+
+std::string ShortMonthName(int month) {
+  if (month < 1 || month > 12) return {};
+  return QLocale().monthName(month, QLocale::ShortFormat).toStdString();
+}
+
+}  // namespace dendrokit
