@@ -44,7 +44,9 @@ class TMatrix : public TComponent {
   // 0 on success, -1 when distMat is not square, -2 when its size is not N (checked last).
   int CalcDistMatrix(TDistMode mode, TMatrix& distMat) const;
 
-  // Copies shape, DataID, elements and all five handlers of another TMatrix, raising nothing.
+  // Copies shape, DataID, elements and all five handlers of another TMatrix, raising nothing;
+  // other sources take the standard fallback. EVELMatrixError when storage cannot be
+  // obtained; the matrix then stays as it was.
   void Assign(const TPersistent* source) override;
 
   // One column's storage (row 1 at index 0); empty span outside 1..NrOfColumns.

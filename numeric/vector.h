@@ -30,7 +30,9 @@ class TVector : public TComponent {
   // All elements 0, then OnChange once.
   void Clear();
 
-  // Copies size, elements and handlers of another TVector without notifying.
+  // Copies size, elements and handlers of another TVector without notifying; other sources
+  // take the standard fallback. EVELVectorError (": not enough memory on heap") when storage
+  // cannot be obtained; the vector then stays as it was.
   void Assign(const TPersistent* source) override;
 
   // Direct access to the storage (element 1 at index 0). Writes through it raise nothing.
