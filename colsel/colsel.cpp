@@ -6,7 +6,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyleOptionComboBox>
-#include <QStyleOptionFocusRect>
+#include <QPen>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -30,6 +30,19 @@ int Px(std::int64_t v) {
   return int(std::clamp(v, lo, hi));
 }
 
+// A dotted frame just inside rect that inverts the pixels under it, so it shows on any
+// colour.
+void DrawFocusRect(QPainter& painter, const QRect& rect) {
+  if (rect.width() < 2 || rect.height() < 2) return;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(rect.adjusted(0, 0, -1, -1));
+  painter.restore();
+}
+
 // Paints the drop-down list's items through the selector's own item drawing.
 class TColSelDelegate : public QStyledItemDelegate {
  public:
@@ -39,12 +52,7 @@ class TColSelDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override {
     selector_->DrawItem(*painter, index.row(), option.rect);
     // The selection keeps the item's colours; only the focus rectangle marks it.
-    if (option.state & QStyle::State_Selected) {
-      QStyleOptionFocusRect focus;
-      focus.QStyleOption::operator=(option);
-      focus.backgroundColor = ColorToQColor(selector_->Color());
-      selector_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, selector_);
-    }
+    if (option.state & QStyle::State_Selected) DrawFocusRect(*painter, option.rect);
   }
 
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
@@ -103,6 +111,9 @@ void DrawColSelItem(TCanvas& canvas, const TRect& rect, const std::string& name,
 
 TColSel::TColSel(QWidget* parent) : QComboBox(parent) {
   setEditable(false);
+  // A list that drops below the box and shows DropDownCount items, whatever the style's
+  // habit of placing the popup over the current item.
+  setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
   setMaxVisibleItems(DefaultDropDownCount);
   setItemDelegate(new TColSelDelegate(this));
   connect(this, &QComboBox::activated, this, &TColSel::UserSelected);
@@ -213,13 +224,7 @@ void TColSel::paintEvent(QPaintEvent*) {
   const QRect field =
       style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
   DrawItem(painter, currentIndex(), field);
-  if (hasFocus() && !view()->isVisible()) {
-    QStyleOptionFocusRect focus;
-    focus.initFrom(this);
-    focus.rect = field;
-    focus.backgroundColor = ColorToQColor(color_);
-    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
-  }
+  if (hasFocus() && !view()->isVisible()) DrawFocusRect(painter, field);
 }
 
 void TColSel::focusInEvent(QFocusEvent* event) {
