@@ -770,6 +770,7 @@ void TBitmap::SetSize(int width, int height) {
 const QImage& TBitmap::Image() const { return image_; }
 
 bool TBitmap::LoadFromFile(const std::string& fileName) {
+  if (fileName.empty()) return false;
   try {
     QImage loaded;
     if (!loaded.load(QString::fromStdString(fileName))) return false;

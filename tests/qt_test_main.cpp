@@ -1,0 +1,13 @@
+// Test entry point of the Qt test programs: one QApplication for the whole run, on the
+// offscreen platform unless the environment names another, so no display is needed (also
+// when CTest lists the tests).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
