@@ -125,7 +125,7 @@ struct PlannedTick {
 struct TickPlan {
   TickLayout layout = TickLayout::None;
   ScaleMessage message = ScaleMessage::None;
-  double messageValue = 0;   // centre of the message: (RangeLow + RangeHigh) / 2
+  double messageValue = 0;   // centre of the message: (RangeLow + RangeHigh) / 2, always finite
   std::vector<PlannedTick> ticks;
 };
 

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "scale/datetime.h"
+TEST(Placeholder2, Builds) {}

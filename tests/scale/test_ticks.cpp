@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "scale/ticks.h"
+TEST(Placeholder, Builds) {}
