@@ -414,10 +414,9 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
 
   const int n = data.NrOfRows();
   CondensedMatrix d(static_cast<std::size_t>(n));
-  {
-    CalcDistanceHandlerGuard guard(data, onCalcDistance);
-    FillDistances(data, distMode, d);
-  }
+  // The given handler stays installed until the routine returns or throws.
+  CalcDistanceHandlerGuard guard(data, onCalcDistance);
+  FillDistances(data, distMode, d);
 
   const int steps = std::max(n - 1, 1);
   if (mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps)
