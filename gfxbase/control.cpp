@@ -1,0 +1,260 @@
+#include "gfxbase/control.h"
+
+#include <algorithm>
+#include <optional>
+
+#include <QContextMenuEvent>
+#include <QEnterEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace dendrokit {
+
+namespace {
+
+std::optional<TMouseButton> ButtonOf(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton: return mbLeft;
+    case Qt::RightButton: return mbRight;
+    case Qt::MiddleButton: return mbMiddle;
+    default: return std::nullopt;
+  }
+}
+
+TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+  TShiftState shift = 0;
+  if (modifiers & Qt::ShiftModifier) shift |= ssShift;
+  if (modifiers & Qt::AltModifier) shift |= ssAlt;
+  if (modifiers & Qt::ControlModifier) shift |= ssCtrl;
+  if (buttons & Qt::LeftButton) shift |= ssLeft;
+  if (buttons & Qt::RightButton) shift |= ssRight;
+  if (buttons & Qt::MiddleButton) shift |= ssMiddle;
+  return shift;
+}
+
+}  // namespace
+
+TCustomControl::TCustomControl(QWidget* parent)
+    : QWidget(parent), canvas_(std::make_unique<TCanvas>(&shown_)) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  canvas_->OnChange = [this](TObject*) { update(); };
+  font_.OnChange = [this](TObject*) { FontChanged(); };
+  SyncImageSize();
+}
+
+TCustomControl::~TCustomControl() {
+  canvas_->Release();
+  font_.OnChange = nullptr;
+}
+
+std::string TCustomControl::Name() const { return objectName().toStdString(); }
+
+void TCustomControl::SetName(const std::string& value) {
+  setObjectName(QString::fromStdString(value));
+}
+
+void TCustomControl::SetBounds(int left, int top, int width, int height) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  if (left == x() && top == y() && width == this->width() && height == this->height()) return;
+  setGeometry(left, top, width, height);
+  SizeChanged();
+}
+
+void TCustomControl::SizeChanged() {
+  if (!SyncImageSize()) return;
+  Resize();
+  if (!loading_) Repaint();
+}
+
+bool TCustomControl::SyncImageSize() {
+  const int w = width(), h = height();
+  if (shown_.width() == w && shown_.height() == h) return false;
+  if (shown_.isNull() && (w <= 0 || h <= 0)) return false;
+  canvas_->Release();
+  QImage next;
+  if (w > 0 && h > 0) {
+    next = QImage(w, h, QImage::Format_RGB32);
+    next.fill(ColorToQColor(color_));
+    if (!shown_.isNull()) {
+      QPainter p(&next);
+      p.setCompositionMode(QPainter::CompositionMode_Source);
+      p.drawImage(0, 0, shown_);
+    }
+  }
+  shown_ = std::move(next);
+  canvas_->SetImage(&shown_);
+  return true;
+}
+
+void TCustomControl::SetVisible(bool value) {
+  if (value == visible_) return;
+  visible_ = value;
+  setVisible(value);
+}
+
+void TCustomControl::BeginLoading() { loading_ = true; }
+
+void TCustomControl::EndLoading() {
+  if (!loading_) return;
+  loading_ = false;
+  Loaded();
+}
+
+void TCustomControl::HandleNeeded() {
+  if (handleAllocated_) return;
+  handleAllocated_ = true;
+  CreateWnd();
+}
+
+void TCustomControl::SetColor(TColor value) {
+  if (value == color_) return;
+  color_ = value;
+  if (!loading_) Repaint();
+}
+
+TCanvas& TCustomControl::Canvas() {
+  SyncImageSize();
+  return *canvas_;
+}
+
+const QImage& TCustomControl::ShownImage() {
+  SyncImageSize();
+  return shown_;
+}
+
+void TCustomControl::Repaint() {
+  if (painting_) return;
+  SyncImageSize();
+  painting_ = true;
+  try {
+    Paint();
+  } catch (...) {
+    painting_ = false;
+    throw;
+  }
+  painting_ = false;
+  everPainted_ = true;
+  update();
+}
+
+void TCustomControl::SetCursor(TCursor value) {
+  if (value == cursor_) return;
+  cursor_ = value;
+  if (value == crDefault)
+    unsetCursor();
+  else
+    setCursor(CursorFromId(value));
+}
+
+void TCustomControl::Paint() {
+  TCanvas& c = Canvas();
+  c.Brush().SetColor(color_);
+  c.Brush().SetStyle(bsSolid);
+  c.FillRect({0, 0, Width(), Height()});
+  if (OnPaint) OnPaint(this);
+}
+
+void TCustomControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+void TCustomControl::FontChanged() {
+  if (!loading_) Repaint();
+}
+
+void TCustomControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TCustomControl::MouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TCustomControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+void TCustomControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TCustomControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+void TCustomControl::MouseEnter() {
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TCustomControl::MouseLeave() {
+  if (OnMouseLeave) OnMouseLeave(this);
+}
+
+void TCustomControl::paintEvent(QPaintEvent* event) {
+  SyncImageSize();
+  QPainter p(this);
+  const QRect r = event->rect();
+  p.drawImage(r, shown_, r);
+}
+
+void TCustomControl::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  SizeChanged();
+}
+
+void TCustomControl::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  HandleNeeded();
+  if (!everPainted_ && !loading_) Repaint();
+}
+
+void TCustomControl::mousePressEvent(QMouseEvent* event) {
+  const auto button = ButtonOf(event->button());
+  if (!button) return QWidget::mousePressEvent(event);
+  MouseDown(*button, ShiftOf(event->modifiers(), event->buttons()),
+            RoundPixel(event->position().x()), RoundPixel(event->position().y()));
+}
+
+void TCustomControl::mouseMoveEvent(QMouseEvent* event) {
+  MouseMove(ShiftOf(event->modifiers(), event->buttons()), RoundPixel(event->position().x()),
+            RoundPixel(event->position().y()));
+}
+
+void TCustomControl::mouseReleaseEvent(QMouseEvent* event) {
+  const auto button = ButtonOf(event->button());
+  if (!button) return QWidget::mouseReleaseEvent(event);
+  const int x = RoundPixel(event->position().x());
+  const int y = RoundPixel(event->position().y());
+  MouseUp(*button, ShiftOf(event->modifiers(), event->buttons()), x, y);
+  if (*button == mbLeft && rect().contains(x, y)) Click();
+}
+
+void TCustomControl::mouseDoubleClickEvent(QMouseEvent* event) {
+  const auto button = ButtonOf(event->button());
+  if (!button) return QWidget::mouseDoubleClickEvent(event);
+  // The second press of a double click: first the double click, then the press itself.
+  DblClick();
+  MouseDown(*button, ShiftOf(event->modifiers(), event->buttons()) | ssDouble,
+            RoundPixel(event->position().x()), RoundPixel(event->position().y()));
+}
+
+void TCustomControl::enterEvent(QEnterEvent* event) {
+  QWidget::enterEvent(event);
+  MouseEnter();
+}
+
+void TCustomControl::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  MouseLeave();
+}
+
+void TCustomControl::contextMenuEvent(QContextMenuEvent* event) {
+  if (popupMenu_ == nullptr) return QWidget::contextMenuEvent(event);
+  popupMenu_->popup(event->globalPos());
+  event->accept();
+}
+
+}  // namespace dendrokit
