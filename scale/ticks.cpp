@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ constexpr const char* kOverflowText = "********";
 constexpr std::size_t kLabelCut = 14;
 // Relative slack that lets a tick sitting on a range end count as inside.
 constexpr double kLogSlack = 0.999999999;
+
+// Tick values beyond the double range lie outside any axis; they are skipped rather than
+// converted.
+bool FitsDouble(long double v) {
+  return std::fabs(v) <= static_cast<long double>(std::numeric_limits<double>::max());
+}
 
 void CutLabel(std::string& text) {
   if (text.size() > kLabelCut) text.resize(kLabelCut);
@@ -189,7 +196,7 @@ TickPlan PlanLinearTicks(const ScaleTickSettings& s) {
     const long double start = nt.first - big;
     for (long double k = 0; plan.ticks.size() < kMaxPlannedTicks; k += 1) {
       const long double v = start + k * small;
-      if (sg * v >= sg * low) {
+      if (sg * v >= sg * low && FitsDouble(v)) {
         PlannedTick t;
         t.value = static_cast<double>(v);
         t.length = 4;
@@ -206,6 +213,12 @@ TickPlan PlanLinearTicks(const ScaleTickSettings& s) {
   const int dec = AutoDecPlaces(s.decPlaces, s.rangeHigh, s.rangeLow);
   for (long double k = 0; plan.ticks.size() < kMaxPlannedTicks; k += 1) {
     const long double v = nt.first + k * big;
+    const long double next = nt.first + (k + 1) * big;
+    const bool more = sg * (next - high) <= 0.001L * std::fabs(big);
+    if (!FitsDouble(v)) {
+      if (!more) break;
+      continue;
+    }
     PlannedTick t;
     t.value = static_cast<double>(v);
     t.length = vertical ? 6 : 7;
@@ -223,8 +236,7 @@ TickPlan PlanLinearTicks(const ScaleTickSettings& s) {
       if (!vertical) t.eventValue = t.labelValue;
     }
     plan.ticks.push_back(std::move(t));
-    const long double next = nt.first + (k + 1) * big;
-    if (!(sg * (next - high) <= 0.001L * std::fabs(big))) break;
+    if (!more) break;
   }
   return plan;
 }
