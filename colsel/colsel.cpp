@@ -46,7 +46,8 @@ void DrawFocusRect(QPainter& painter, const QRect& rect) {
 // Paints the drop-down list's items through the selector's own item drawing.
 class TColSelDelegate : public QStyledItemDelegate {
  public:
-  explicit TColSelDelegate(TColSel* selector) : QStyledItemDelegate(selector), selector_(selector) {}
+  explicit TColSelDelegate(TColSel* selector)
+      : QStyledItemDelegate(selector), selector_(selector) {}
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
@@ -121,6 +122,10 @@ TColSel::TColSel(QWidget* parent) : QComboBox(parent) {
 }
 
 TColSel::~TColSel() = default;
+
+std::string TColSel::Name() const { return objectName().toStdString(); }
+
+void TColSel::SetName(const std::string& value) { setObjectName(QString::fromStdString(value)); }
 
 void TColSel::SetNumColors(int numColors) {
   if (!slots_.SetNumColors(numColors)) return;

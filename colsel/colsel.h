@@ -38,7 +38,7 @@ struct TColSelItemLook {
 void DrawColSelItem(TCanvas& canvas, const TRect& rect, const std::string& name,
                     const TColSelItemLook& look);
 
-class TColSel : public QComboBox, public TComponent {
+class TColSel : public QComboBox, public TPersistent {
   Q_OBJECT
 
  public:
@@ -49,6 +49,9 @@ class TColSel : public QComboBox, public TComponent {
   explicit TColSel(QWidget* parent = nullptr);
   ~TColSel() override;
   std::string_view ClassName() const override { return "TColSel"; }
+
+  std::string Name() const;
+  void SetName(const std::string& value);
 
   // Number of listed slots, 1..255. Any valid write (also of the current value) rebuilds
   // the list and selects slot 1; other values are ignored.
