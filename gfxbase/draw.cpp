@@ -77,14 +77,30 @@ void DiamondByLines(TCanvas& canvas, int x, int y) {
   canvas.LineTo(x - 3, y);
 }
 
+// A polygon filled with the brush and outlined through every vertex. The outline goes
+// through LineTo (each edge drawn up to the next vertex, the closing edge back to the
+// first) so that the mark's vertex pixels do not depend on how the painter rasterises
+// polygon outlines.
+template <std::size_t N>
+void PolygonMark(TCanvas& canvas, const std::array<TPoint, N>& pts) {
+  TPen& pen = canvas.Pen();
+  if (canvas.Brush().Style() != bsClear) {
+    const TPenStyle style = pen.Style();
+    pen.SetStyle(psClear);
+    canvas.Polygon(pts);
+    pen.SetStyle(style);
+  }
+  canvas.MoveTo(pts[0].X, pts[0].Y);
+  for (std::size_t i = 1; i < N; ++i) canvas.LineTo(pts[i].X, pts[i].Y);
+  canvas.LineTo(pts[0].X, pts[0].Y);
+}
+
 void Triangle(TCanvas& canvas, TPoint a, TPoint b, TPoint c) {
-  const std::array<TPoint, 3> pts{a, b, c};
-  canvas.Polygon(pts);
+  PolygonMark(canvas, std::array<TPoint, 3>{a, b, c});
 }
 
 void Diamond(TCanvas& canvas, int x, int y, int d) {
-  const std::array<TPoint, 4> pts{{{x - d, y}, {x, y + d}, {x + d, y}, {x, y - d}}};
-  canvas.Polygon(pts);
+  PolygonMark(canvas, std::array<TPoint, 4>{{{x - d, y}, {x, y + d}, {x + d, y}, {x, y - d}}});
 }
 
 // Three parallel lines per diagonal; a and b are the far offsets.
