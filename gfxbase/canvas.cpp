@@ -298,9 +298,12 @@ const QFont& TFont::QtFont() const {
 
 // ---- Canvas ----------------------------------------------------------------------------
 
-TCanvas::TCanvas(QImage* image) { SetImage(image); }
+TCanvas::TCanvas(QImage* image, bool isPrinter) : isPrinter_(isPrinter) { SetImage(image); }
 
-TCanvas::TCanvas(QPaintDevice* device, bool isPrinter) : device_(device), isPrinter_(isPrinter) {}
+TCanvas::TCanvas(QPaintDevice* device, bool isPrinter) : device_(device), isPrinter_(isPrinter) {
+  if (device != nullptr && device->devType() == QInternal::Image)
+    SetImage(static_cast<QImage*>(device));
+}
 
 TCanvas::~TCanvas() { Release(); }
 
@@ -486,13 +489,35 @@ void TCanvas::Polyline(std::span<const TPoint> points) {
 
 void TCanvas::Polygon(std::span<const TPoint> points) {
   if (!Ready() || points.empty()) return;
-  QPolygon polygon;
-  polygon.reserve(static_cast<int>(std::min<std::size_t>(points.size(), INT_MAX)));
-  for (const TPoint& pt : points) polygon.append(QPoint(pt.X, pt.Y));
-  ApplyPen();
+  const bool small = std::all_of(points.begin(), points.end(), [](const TPoint& pt) {
+    return InRange(pt.X, -kDirectLimit, kDirectLimit) && InRange(pt.Y, -kDirectLimit, kDirectLimit);
+  });
+  const bool exact = DirectPixels() && pen_.Width() == 1 && small;
+  QPolygonF polygon;
+  polygon.reserve(static_cast<qsizetype>(points.size()));
+  // Shifted by half a pixel in the exact case so the fill's pixel centres line up with the
+  // outline's pixels.
+  const double shift = exact ? 0.5 : 0.0;
+  for (const TPoint& pt : points) polygon.append(QPointF(pt.X + shift, pt.Y + shift));
   ApplyBrush();
   ApplyMode();
-  Painter().drawPolygon(polygon, Qt::OddEvenFill);
+  if (exact || pen_.Style() == psClear) {
+    if (brush_.Style() != bsClear) {
+      Painter().setPen(Qt::NoPen);
+      appliedPen_ = 0;
+      Painter().drawPolygon(polygon, Qt::OddEvenFill);
+    }
+    // Every vertex starts one edge, so the closed outline includes all of them.
+    if (exact && pen_.Style() != psClear)
+      for (std::size_t i = 0; i < points.size(); ++i) {
+        const TPoint& a = points[i];
+        const TPoint& b = points[(i + 1) % points.size()];
+        DirectLine(a.X, a.Y, b.X, b.Y);
+      }
+  } else {
+    ApplyPen();
+    Painter().drawPolygon(polygon, Qt::OddEvenFill);
+  }
   Notify();
 }
 

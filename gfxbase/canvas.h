@@ -189,7 +189,8 @@ class TBitmap;
 class TCanvas : public TPersistent {
  public:
   // Canvas of an image; images in formats other than 32-bit RGB are converted in place.
-  explicit TCanvas(QImage* image);
+  // A printer canvas on an image draws the printer's variants with inspectable pixels.
+  explicit TCanvas(QImage* image, bool isPrinter = false);
   // Canvas of a general paint device (a printer page when isPrinter is true).
   TCanvas(QPaintDevice* device, bool isPrinter);
   ~TCanvas() override;
