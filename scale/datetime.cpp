@@ -358,7 +358,8 @@ YearStep ChooseYearStep(double low, double high, int minTicks, bool shortTicks) 
     g = std::nearbyint(g);
     f = 0;
   }
-  const double mantissa = std::pow(10.0, f);
+  // The relative nudge keeps an exact 2 or 5 from coming out a hair below it.
+  const double mantissa = std::pow(10.0, f) * (1 + 1e-12);
   const int k = mantissa < 2 ? 1 : mantissa < 5 ? 2 : 5;
   YearStep y;
   y.labelled = static_cast<int>(std::nearbyint(k * std::pow(10.0, std::trunc(g))));
