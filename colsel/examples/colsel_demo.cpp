@@ -28,8 +28,9 @@ int main(int argc, char* argv[]) {
   };
   enabled->OnChange(enabled);
 
-  layout->addRow("Enabled:", enabled);
+  // The disabled one on top, so that the opened list leaves it in sight.
   layout->addRow("Disabled:", disabled);
+  layout->addRow("Enabled:", enabled);
   layout->addRow("Chosen:", chosen);
   window.resize(320, 140);
   window.move(40, 40);
