@@ -324,6 +324,7 @@ void DrawMark(TCanvas& canvas, std::uint8_t markType, int x, int y) {
   const TColor savedBrushColor = brush.Color();
   const TFill fill = FillOf(markType);
   if (fill == TFill::Filled) {
+    // Also solid: a clear brush left by a character mark must not empty a filled shape.
     brush.SetColor(canvas.Pen().Color());
     brush.SetStyle(bsSolid);
   } else if (fill == TFill::Hollow) {

@@ -346,6 +346,16 @@ TEST(DrawMark, FilledShapeKeepsTheBrushColour) {
   EXPECT_EQ(m.cv.Pixel(10, 10), kRed);
   EXPECT_EQ(m.cv.Pixel(12, 12), kRed);
   EXPECT_EQ(m.cv.Pixel(13, 13), kWhite);
+
+  // A clear brush left by a character mark does not empty the next filled shape.
+  MarkCanvas after;
+  after.cv.Pen().SetColor(kRed);
+  DrawMark(after.cv, 'x', 5, 5);
+  ASSERT_EQ(after.cv.Brush().Style(), bsClear);
+  DrawMark(after.cv, 24, 15, 15);
+  EXPECT_EQ(after.cv.Pixel(15, 15), kRed);
+  EXPECT_EQ(after.cv.Brush().Style(), bsSolid);
+  EXPECT_EQ(after.cv.Brush().Color(), kBlue);
 }
 
 TEST(DrawMark, StarAndTargetSetASolidBrush) {
