@@ -100,6 +100,23 @@ TEST(HierarchicalClustering, ClusterKeepsTheHigherSlotAndLaterMergesListTheLower
   EXPECT_EQ(r->pos.Elem(5), 1.75);
 }
 
+// Regression: staleness inferred from "the candidate cell equals the bound" instead of an
+// explicit flag. Row 3's candidate, column 6, rises in step 1 (row stale, bound 4); steps 2
+// and 3 bring column 4 and then column 6 back to exactly 4. Column 4 comes first.
+TEST(HierarchicalClustering, StaleRowWhoseOldCandidateRegainsItsBound) {
+  const double d[7][7] = {{}, {0, 0, 9, 2, 1, 9, 9}, {0, 0, 0, 2, 9, 1.5, 1.5},
+                          {0, 0, 0, 0, 6, 8, 4},  {0, 0, 0, 0, 0, 9, 9},
+                          {0, 0, 0, 0, 0, 0, 0}};
+  TMatrix data;
+  data.Resize(1, 6);
+  auto r = Cluster(data, dmUserDef, cmAvgLink, 0.5, Measure([&](int a, int b) { return d[a][b]; }));
+  EXPECT_EQ(Row(r->table, 1), (std::vector<int>{5, 6, 7}));
+  EXPECT_EQ(Row(r->table, 2), (std::vector<int>{1, 4, 8}));
+  EXPECT_EQ(Row(r->table, 3), (std::vector<int>{2, 7, 9}));
+  EXPECT_EQ(Row(r->table, 4), (std::vector<int>{3, 8, 10}));
+  EXPECT_EQ(r->dist.Elem(4), 4.0);
+}
+
 TEST(HierarchicalClustering, FlexibleAlphaIsClampedAndHalfEqualsAverageLinkage) {
   std::mt19937_64 rng(5);
   TMatrix data;
