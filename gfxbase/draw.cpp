@@ -226,28 +226,15 @@ void DrawShape(TCanvas& canvas, std::uint8_t type, int x, int y) {
   }
 }
 
-// Unicode code points of the Windows-1252 bytes 0x80..0x9F; the rest of 0xA0..0xFF is
-// Latin-1.
-constexpr std::array<char16_t, 32> kCp1252High{
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// UTF-8 of one character code 0..255, built in place (at most three bytes: no allocation
-// beyond the string's own small buffer).
+// UTF-8 of one character code 0..255 read as ISO 8859-1, built in place (at most two
+// bytes: no allocation beyond the string's own small buffer).
 std::string CharText(std::uint8_t code) {
-  char32_t cp = code;
-  if (code >= 0x80 && code < 0xA0) cp = kCp1252High[std::size_t(code - 0x80)];
   std::string s;
-  if (cp < 0x80) {
-    s.push_back(char(cp));
-  } else if (cp < 0x800) {
-    s.push_back(char(0xC0 | (cp >> 6)));
-    s.push_back(char(0x80 | (cp & 0x3F)));
+  if (code < 0x80) {
+    s.push_back(char(code));
   } else {
-    s.push_back(char(0xE0 | (cp >> 12)));
-    s.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-    s.push_back(char(0x80 | (cp & 0x3F)));
+    s.push_back(char(0xC0 | (code >> 6)));
+    s.push_back(char(0x80 | (code & 0x3F)));
   }
   return s;
 }

@@ -28,7 +28,7 @@ void DrawRectOutline(TCanvas& canvas, int left, int top, int right, int bottom);
 // is restored afterwards; types 1..6 and 18 are 7x7 pixel glyphs except on a printer,
 // where they are drawn with lines). Types 52..255 write one character in the pen colour
 // and leave the brush clear; 200..209 stand for the digits 0..9, every other type is its
-// own character code (128..255 in the Windows-1252 code page).
+// own character code (128..255 read as ISO 8859-1).
 void DrawMark(TCanvas& canvas, std::uint8_t markType, int x, int y);
 
 // True when fontName is an installed family with scalable outlines. Raises EVELError when

@@ -1,7 +1,6 @@
 // Pixel tests of the drawing primitives on off-screen bitmaps.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QImage>
@@ -11,6 +10,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -297,28 +297,6 @@ TEST(DrawMark, ShapeExtentsOnTheScreen) {
   }
 }
 
-TEST(DrawMark, PolygonsPaintEveryVertex) {
-  struct Case {
-    int type;
-    std::vector<std::pair<int, int>> vertices;
-  } const cases[] = {
-      {14, {{-2, 0}, {0, 2}, {2, 0}, {0, -2}}}, {15, {{-3, 0}, {0, 3}, {3, 0}, {0, -3}}},
-      {29, {{-2, 0}, {0, 2}, {2, 0}}},          {32, {{-3, 0}, {0, 3}, {3, 0}}},
-      {33, {{-4, -3}, {0, 4}, {4, -3}}},        {36, {{-4, 3}, {0, -4}, {4, 3}}},
-      {40, {{3, -2}, {-2, 0}, {3, 2}}},         {43, {{4, -3}, {-3, 0}, {4, 3}}},
-      {44, {{-3, -2}, {2, 0}, {-3, 2}}},        {47, {{-4, -3}, {3, 0}, {-4, 3}}},
-  };
-  for (const auto& c : cases) {
-    MarkCanvas m;
-    m.cv.Pen().SetColor(kRed);
-    DrawMark(m.cv, std::uint8_t(c.type), 15, 15);
-    for (auto [dx, dy] : c.vertices)
-      EXPECT_EQ(m.cv.Pixel(15 + dx, 15 + dy), kRed) << "type " << c.type << " at " << dx << ","
-                                                     << dy;
-    EXPECT_EQ(m.cv.Pen().Style(), psSolid);
-  }
-}
-
 TEST(DrawMark, HollowShapesKeepTheirInsideAndLeaveASolidBrush) {
   // Type, and a pixel inside the outline that no step paints.
   for (auto [type, dx, dy] : {std::tuple{17, 1, 1}, {16, 1, 0}, {48, 2, 2}, {49, 1, 1},
@@ -358,27 +336,10 @@ TEST(DrawMark, FilledShapeKeepsTheBrushColour) {
   EXPECT_EQ(after.cv.Brush().Color(), kBlue);
 }
 
-TEST(DrawMark, StarAndTargetSetASolidBrush) {
-  for (int type : {50, 51}) {
-    MarkCanvas m;
-    m.cv.Brush().SetStyle(bsClear);
-    DrawMark(m.cv, std::uint8_t(type), 15, 15);
-    EXPECT_EQ(m.cv.Brush().Style(), bsSolid);
-  }
-}
-
-TEST(DrawMark, ShapesUseThePenWidth) {
-  MarkCanvas thin, thick;
-  thick.cv.Pen().SetWidth(3);
-  DrawMark(thin.cv, 13, 15, 15);
-  DrawMark(thick.cv, 13, 15, 15);
-  EXPECT_GT(thick.Ink().size(), thin.Ink().size());
-}
-
 // Character marks: the text drawn where the canvas's own metrics put it.
 TEST(DrawMark, CharacterMarksAreCentredOnTheirPoint) {
   for (auto [type, text] : {std::pair<int, std::string>{205, "5"}, {200, "0"}, {209, "9"},
-                            {65, "A"}, {52, "4"}, {199, "\xC3\x87"}, {128, "\xE2\x82\xAC"}}) {
+                            {65, "A"}, {52, "4"}, {199, "\xC3\x87"}, {233, "\xC3\xA9"}}) {
     SCOPED_TRACE(type);
     MarkCanvas m, ref;
     m.cv.Pen().SetColor(kRed);

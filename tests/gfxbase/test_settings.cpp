@@ -17,17 +17,6 @@ struct ChangeLog {
   std::size_t Count() const { return senders.size(); }
 };
 
-TEST(CrossHair, NewOneIsAllZero) {
-  TCrossHair c;
-  EXPECT_EQ(c.PosX(), 0.0);
-  EXPECT_EQ(c.Color(), 0u);
-  EXPECT_EQ(c.Mode(), chOff);
-  EXPECT_EQ(c.LineType(), psSolid);
-  EXPECT_EQ(c.LineWid(), 0);
-  EXPECT_EQ(c.Layer(), 0);
-  EXPECT_FALSE(c.OnChange);
-}
-
 TEST(CrossHair, LayerClampsAndEveryWriteNotifies) {
   TCrossHair c;
   ChangeLog log;
@@ -109,17 +98,6 @@ TEST(CrossHair, AssignFromOtherClassRaisesStandardMessage) {
     EXPECT_STREQ(e.what(), "Cannot assign a TDTLabel to a TCrossHair");
   }
   EXPECT_THROW(c.Assign(nullptr), EConvertError);
-}
-
-TEST(DTLabel, NewOneIsAllZero) {
-  TDTLabel d;
-  EXPECT_EQ(d.TimeFormat(), tfHHMMSS);
-  EXPECT_EQ(d.DateSeparator(), '\0');
-  EXPECT_EQ(d.TimeSeparator(), '\0');
-  EXPECT_EQ(d.YearLength(), ylNone);
-  EXPECT_FALSE(d.MonthName());
-  EXPECT_EQ(d.DateOrder(), doMMDDYY);
-  EXPECT_EQ(d.DateForTime(), dtNone);
 }
 
 TEST(DTLabel, SomeFieldsNotifyAlwaysOthersOnlyOnChange) {
