@@ -42,9 +42,10 @@ class TCustomControl : public QWidget, public TPersistent {
   void SetTop(int value) { SetBounds(Left(), value, Width(), Height()); }
   void SetWidth(int value) { SetBounds(Left(), Top(), value, Height()); }
   void SetHeight(int value) { SetBounds(Left(), Top(), Width(), value); }
-  // Every geometry change goes through here; controls override it to enforce a minimum
-  // size. Negative sizes are taken as 0. A size change resizes the shown image, calls
-  // Resize() and repaints (not while loading).
+  // The geometry setters above go through here, so controls override it to enforce a
+  // minimum size (a resize made by Qt itself, e.g. by a layout, does not). Negative sizes
+  // are taken as 0. A size change resizes the shown image, calls Resize() and repaints (not
+  // while loading).
   virtual void SetBounds(int left, int top, int width, int height);
 
   // True unless hidden through SetVisible(false).
