@@ -215,7 +215,11 @@ TickPlan PlanLinearTicks(const ScaleTickSettings& s) {
     const long double v = nt.first + k * big;
     const long double next = nt.first + (k + 1) * big;
     const bool more = sg * (next - high) <= 0.001L * std::fabs(big);
-    if (!FitsDouble(v)) {
+    // With MinTicks 0 a span below one unit may hold no multiple of D; a major tick off the
+    // axis would still put its label at the control's edge, so it is left out.
+    const bool onAxis = sg * (v - low) >= -0.001L * std::fabs(big) &&
+                        sg * (v - high) <= 0.001L * std::fabs(big);
+    if (!FitsDouble(v) || !onAxis) {
       if (!more) break;
       continue;
     }

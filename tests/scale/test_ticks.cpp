@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -449,6 +450,49 @@ TEST(ScaleMessageLines, HorizontalOneLineVerticalWordGroups) {
   EXPECT_EQ(ScaleMessageLines(ScaleMessage::BelowOneSecond, true),
             (std::vector<std::string>{"DateTime", "range is", "below 1", "second"}));
   EXPECT_TRUE(ScaleMessageLines(ScaleMessage::None, true).empty());
+}
+
+}  // namespace
+}  // namespace dendrokit
+
+namespace dendrokit {
+namespace {
+
+// Seeded random settings over many magnitudes: every planned tick lies on the axis (up to
+// the layouts' own end tolerances) and the plan stays bounded.
+TEST(TickPlan, RandomSettingsKeepTicksOnTheAxis) {
+  const unsigned seed = 20261207;
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<double> unit(0, 1);
+  std::uniform_int_distribution<int> exponent(-12, 12);
+  const TFigType types[] = {ftNoFigs, ftNum, ftTime, ftDateTime, ftUserText};
+  for (int i = 0; i < 4000; ++i) {
+    ScaleTickSettings s;
+    const double magnitude = std::pow(10.0, exponent(rng));
+    s.rangeLow = (unit(rng) * 2 - 1) * magnitude * 10;
+    s.rangeHigh = s.rangeLow + (unit(rng) * 2 - 1) * magnitude;
+    s.minTicks = std::uniform_int_distribution<int>(0, 10)(rng);
+    s.decPlaces = std::uniform_int_distribution<int>(-3, 12)(rng);
+    s.labelType = types[rng() % 5];
+    s.logarithmic = rng() % 3 == 0;
+    if (s.logarithmic) {
+      s.rangeLow = std::fabs(s.rangeLow);
+      s.rangeHigh = std::fabs(s.rangeHigh);
+    }
+    s.shortTicks = rng() % 2 == 0;
+    s.scaleType = static_cast<TScaleType>(rng() % 4);
+    if (s.rangeLow == s.rangeHigh) continue;
+    const TickPlan plan = PlanScaleTicks(s);
+    ASSERT_LE(plan.ticks.size(), kMaxPlannedTicks) << "seed " << seed << " case " << i;
+    const double lo = std::min(s.rangeLow, s.rangeHigh), hi = std::max(s.rangeLow, s.rangeHigh);
+    const double tol = 0.002 * (hi - lo) + 0.002;
+    for (const auto& t : plan.ticks) {
+      ASSERT_TRUE(t.value >= lo - tol && t.value <= hi + tol)
+          << "seed " << seed << " case " << i << ": " << t.value << " outside " << s.rangeLow
+          << ".." << s.rangeHigh << " type " << int(s.labelType) << " log " << s.logarithmic
+          << " minTicks " << s.minTicks;
+    }
+  }
 }
 
 }  // namespace
