@@ -164,6 +164,13 @@ class TScale : public TCustomControl {
   TScaleRenderedEvent OnBeforeScaleRendered;
   TScaleRenderedEvent OnAfterScaleRendered;
 
+  // A left-button move inside the band along the axis pans or zooms by MouseAction
+  // (through CalcZoomPan, raising OnZoomPan); releasing a button ends the drag.
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  // Switches MouseAction between maPan and maZoom, then raises OnDblClick.
+  void DblClick() override;
+
   // Draws ticks, labels and caption of a vertical scale whose base line is at x = baseX,
   // or of a horizontal one whose base line is at y = baseY, in canvas coordinates.
   void DrawVertScale(TCanvas& canvas, int baseX);
@@ -175,9 +182,6 @@ class TScale : public TCustomControl {
   void Loaded() override;
   void CreateWnd() override;
   void Resize() override;
-  void MouseMove(TShiftState shift, int x, int y) override;
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-  void DblClick() override;
 
  private:
   class Renderer;
