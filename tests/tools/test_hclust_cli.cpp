@@ -1,0 +1,126 @@
+// hclust's command line: what it writes for good input, and how it refuses bad input.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/hclust_cli.h"
+
+namespace dendrokit::tools {
+namespace {
+
+struct Outcome {
+  int status = 0;
+  std::string out, err;
+};
+
+Outcome Hclust(std::vector<std::string> args, const std::string& input) {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  Outcome r;
+  r.status = RunHclust(args, in, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+TEST(HclustCli, WritesTheMergeTableWithSeventeenDigits) {
+  const Outcome r = Hclust({"--method", "single", "--distance", "manhattan"}, "0\n0.1\n0.3\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "step,node1,node2,node,distance\n"
+            "1,1,2,4,0.10000000000000001\n"
+            "2,4,3,5,0.19999999999999998\n");
+}
+
+TEST(HclustCli, DefaultsAreWardAndEuclid) {
+  const std::string data = "0,0\n3,4\n3,5\n10,10\n";
+  EXPECT_EQ(Hclust({}, data).out, Hclust({"--method", "ward", "--distance", "euclid"}, data).out);
+  EXPECT_NE(Hclust({}, data).out, Hclust({"--method", "single"}, data).out);
+}
+
+TEST(HclustCli, AcceptsHeaderQuotesSpacesCrLfAndBlankLines) {
+  const Outcome plain = Hclust({"--method=upgma"}, "1,2\n2,2\n5,1\n");
+  const Outcome fancy =
+      Hclust({"--header", "--method=upgma", "-"}, "a,b\r\n \"1\" , +2\r\n\r\n2,2.0\r\n5,1e0\r\n\n");
+  EXPECT_EQ(fancy.status, 0) << fancy.err;
+  EXPECT_EQ(fancy.out, plain.out);
+}
+
+TEST(HclustCli, FlexibleAlphaReachesTheEngine) {
+  const std::string data = "0\n1\n3\n7\n15\n";
+  EXPECT_EQ(Hclust({"--method", "flexible", "--alpha", "0.5"}, data).out,
+            Hclust({"--method", "average"}, data).out);
+  EXPECT_NE(Hclust({"--method", "flexible", "--alpha", "0.9"}, data).out,
+            Hclust({"--method", "average"}, data).out);
+}
+
+TEST(HclustCli, TimeGoesToStandardError) {
+  const Outcome r = Hclust({"--time"}, "1\n2\n4\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, Hclust({}, "1\n2\n4\n").out);
+  EXPECT_NE(r.err.find("read "), std::string::npos);
+  EXPECT_NE(r.err.find("distances "), std::string::npos);
+  EXPECT_NE(r.err.find("merging "), std::string::npos);
+}
+
+TEST(HclustCli, ReadsAFile) {
+  const std::string path = ::testing::TempDir() + "hclust_cli_input.csv";
+  std::ofstream(path) << "x\n1\n2\n";
+  const Outcome r = Hclust({"--header", path}, "");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "step,node1,node2,node,distance\n1,1,2,3,1\n");
+  std::remove(path.c_str());
+}
+
+struct BadCase {
+  const char* name;
+  std::vector<std::string> args;
+  const char* input;
+  const char* message;  // must appear in the single line on stderr
+};
+
+class HclustBadInput : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(HclustBadInput, OneMessageExitTwoNothingOnStdout) {
+  const BadCase& c = GetParam();
+  const Outcome r = Hclust(c.args, c.input);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.rfind("hclust: ", 0), 0u) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HclustBadInput,
+    ::testing::Values(
+        BadCase{"NonNumeric", {}, "1,2\n3,abc\n", "line 2, column 2: \"abc\" is not a number"},
+        BadCase{"TrailingGarbage", {}, "1,2x\n", "line 1, column 2: \"2x\" is not a number"},
+        BadCase{"NaN", {}, "1\nnan\n", "line 2, column 1: \"nan\" is not a finite number"},
+        BadCase{"Infinity", {}, "1\n2\n-inf\n", "line 3, column 1: \"-inf\" is not a finite"},
+        BadCase{"Overflow", {}, "1\n1e400\n", "line 2, column 1: \"1e400\" is out of range"},
+        BadCase{"EmptyCell", {}, "1,,2\n", "line 1, column 2: empty cell"},
+        BadCase{"ShortRow", {}, "1,2,3\n4,5\n", "line 2, column 3: missing cell"},
+        BadCase{"LongRow", {}, "1,2\n4,5,6\n", "line 2, column 3: more cells than the 2"},
+        BadCase{"HeaderLineCountsInLineNumbers", {"--header"}, "a,b\n1,2\n3,?\n", "line 3, column 2"},
+        BadCase{"EmptyFile", {}, "", "line 1, column 1: no data"},
+        BadCase{"OnlyAHeader", {"--header"}, "a,b\n", "line 2, column 1: no data after the header"},
+        BadCase{"HeaderNotSkipped", {}, "a,b\n1,2\n", "line 1, column 1: \"a\" is not a number"},
+        BadCase{"UnknownOption", {"--fast"}, "1\n2\n", "unknown option \"--fast\""},
+        BadCase{"UnknownMethod", {"--method", "centroid"}, "1\n2\n", "unknown method \"centroid\""},
+        BadCase{"UnknownDistance", {"--distance=cosine"}, "1\n2\n", "unknown distance \"cosine\""},
+        BadCase{"MissingValue", {"--alpha"}, "1\n2\n", "option --alpha needs a value"},
+        BadCase{"BadAlpha", {"--alpha", "half"}, "1\n2\n", "--alpha: \"half\" is not a number"},
+        BadCase{"FlagWithValue", {"--header=yes"}, "1\n2\n", "option --header takes no value"},
+        BadCase{"TwoFiles", {"a.csv", "b.csv"}, "", "more than one input file"},
+        BadCase{"MissingFile", {"/nonexistent/dendrokit.csv"}, "", "cannot open"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace dendrokit::tools
