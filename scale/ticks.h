@@ -156,8 +156,11 @@ inline constexpr std::size_t kMaxPlannedTicks = 100000;
 // declines; then logarithmic (Logarithmic on) or linear layout.
 TickPlan PlanScaleTicks(const ScaleTickSettings& s);
 
-// The individual layouts (PlanScaleTicks picks one of them).
+// Linear layout. Major ticks off the axis by more than 0.001 of a step (possible only with
+// MinTicks 0 on a span below one unit) are left out.
 TickPlan PlanLinearTicks(const ScaleTickSettings& s);
+// Logarithmic layout; the linear one for a span below one decade; no ticks (layout None)
+// when a range end is 0, negative or not finite.
 TickPlan PlanLogTicks(const ScaleTickSettings& s);
 
 // Message lines: horizontal scales write one line; vertical scales write word groups on
