@@ -17,7 +17,15 @@ int ClampInt(std::int64_t v) {
   return static_cast<int>(std::clamp<std::int64_t>(v, -INT_MAX, INT_MAX));
 }
 
-constexpr int kShortTickLength = 4;
+// Abbreviated month names of the user's locale; English ones where the locale has none.
+MonthNames LocaleMonthNames() {
+  MonthNames names = DefaultMonthNames();
+  for (int m = 1; m <= 12; ++m) {
+    std::string name = ShortMonthName(m);
+    if (!name.empty()) names[static_cast<std::size_t>(m - 1)] = std::move(name);
+  }
+  return names;
+}
 
 }  // namespace
 
@@ -34,7 +42,10 @@ class TScale::Renderer {
     if (c_.IsPrinter()) KeepPointSizeOnPrinter();
     zeroHeight_ = c_.TextHeight("0");
 
-    const TickPlan plan = PlanScaleTicks(s_.TickSettings());
+    ScaleTickSettings settings = s_.TickSettings();
+    const MonthNames months = LocaleMonthNames();
+    settings.monthNames = &months;
+    const TickPlan plan = PlanScaleTicks(settings);
     if (plan.message != ScaleMessage::None)
       DrawMessage(plan);
     else

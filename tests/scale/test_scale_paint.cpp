@@ -146,7 +146,7 @@ struct LabelCase {
   std::vector<std::pair<double, std::string>> labels;
 };
 
-// Expected box of a numeric label (Part of the tick geometry: above, below, right, left).
+// Expected box of a numeric label: above, below, right of or left of its tick.
 Box NumericLabelBox(TScale& s, Metrics& m, double v, const std::string& t, int base) {
   const int p = s.ValueToPixel(v);
   const int w = m.W(t), h = m.H(t);
