@@ -28,6 +28,9 @@ constexpr double kNever = std::numeric_limits<double>::infinity();
 
 inline double SearchKey(double d) { return d < kNoPair ? d : kNever; }
 
+// How many live rows ahead the merge loop requests the cells it will update.
+constexpr int kPrefetchRows = 12;
+
 // ---- Linkage update rules: the distance of slot k to the union of slots o and t. ----
 // Single and complete linkage are conditionals, not min/max: they differ on NaN.
 
@@ -254,7 +257,7 @@ template <TClusterMethod M>
 void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double alpha,
                    TObject* sender, const TClusterProgressProc& progress) {
   const int n = static_cast<int>(d.Size());
-  auto ix = Workspace::Ix;
+  auto ix = [](int i) { return static_cast<std::size_t>(i); };
   for (int k = 0; k < n; ++k) {
     w.label[ix(k)] = k + 1;
     w.next[ix(k)] = k + 1;
@@ -288,9 +291,21 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
     h.node[ix(s - 1)] = n + s;
     h.dist[ix(s - 1)] = m.dot;
 
-    // Row x's cell of column c is Row(x)[c - x - 1].
+    // Row x's cell of column c is Row(x)[c - x - 1]. The cells of columns o and t lie one
+    // row apart each; fetching them a few live rows ahead hides most of the memory latency.
+    auto cell = [&](int x, int c) { return d.Row(ix(x)) + (c - x - 1); };
+    int ahead = head;
+    auto prefetchAhead = [&]() {
+      if (ahead == o) ahead = w.next[ix(o)];
+      if (ahead >= t) return;
+      if (ahead < o) __builtin_prefetch(cell(ahead, o), 1);
+      __builtin_prefetch(cell(ahead, t), 1);
+      ahead = w.next[ix(ahead)];
+    };
+    for (int i = 0; i < kPrefetchRows; ++i) prefetchAhead();
     int k = head;
     for (; k < o; k = w.next[ix(k)]) {
+      prefetchAhead();
       double* row = d.Row(ix(k));
       double& dko = row[o - k - 1];
       double& dkt = row[t - k - 1];
@@ -301,6 +316,7 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
     }
     const double* rowO = d.Row(ix(o));
     for (k = w.next[ix(o)]; k < t; k = w.next[ix(k)]) {
+      prefetchAhead();
       double& dkt = d.Row(ix(k))[t - k - 1];
       const double v = LinkageUpdate<M>(m, rowO[k - o - 1], dkt, w.size[ix(k)]);
       dkt = v;
@@ -340,7 +356,7 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
 // have larger ids than their children, so one descending pass assigns them all.
 void LeafPositions(int n, const MergeHistory& h, std::vector<double>& nodePos,
                    std::vector<int>& count, std::vector<int>& start) {
-  auto ix = Workspace::Ix;
+  auto ix = [](int i) { return static_cast<std::size_t>(i); };
   auto node = [&](int id) { return ix(id - 1); };
   for (int k = 1; k <= n; ++k) count[node(k)] = 1;
   for (int s = 1; s <= n - 1; ++s)

@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""Times the hclust tool against the peer pipeline SciPy pdist + fastcluster linkage.
+
+Both run as whole processes on the same seeded CSV file (read the file, compute the distance
+matrix, cluster, write the merge table to a pipe that is discarded), alternately, several
+times each. Prints medians, the ratio hclust / peer and the peak resident set size of each
+process (from wait4), next to the memory bound 1.05 * 8*n(n-1)/2 bytes + 32 MiB.
+
+    bench/hclust_vs_peer.py [--sizes 5000,10000,20000] [--repeats 3] [--rules all]
+                            [--data uniform,int] [--hclust build/tools/hclust]
+
+The peers are needed only here: on Debian, apt-get install python3-scipy python3-fastcluster.
+"""
+import argparse
+import os
+import random
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# hclust rule -> fastcluster method with the same update. fastcluster has no flexible-beta
+# rule; "weighted" (WPGMA) has the same cost profile and stands in for it.
+PEER_METHOD = {
+    "single": "single",
+    "complete": "complete",
+    "ward": "ward",        # Lance-Williams Ward on the distances as given, like cmWard
+    "average": "weighted",  # WPGMA
+    "flexible": "weighted",
+    "upgma": "average",     # UPGMA
+}
+
+PEER_SCRIPT = r"""
+import sys
+import numpy as np
+from scipy.spatial.distance import pdist
+import fastcluster
+x = np.loadtxt(sys.argv[1], delimiter=",", ndmin=2)
+z = fastcluster.linkage(pdist(x, "euclidean"), method=sys.argv[2])
+np.savetxt(sys.stdout, z, delimiter=",", fmt="%.17g")
+"""
+
+
+def find_peer_python():
+    for exe in dict.fromkeys([sys.executable, "/usr/bin/python3"]):
+        if not os.path.exists(exe):
+            continue
+        ok = subprocess.run([exe, "-c", "import numpy, scipy.spatial, fastcluster"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if ok.returncode == 0:
+            return exe
+    sys.exit("The peer pipeline needs SciPy and fastcluster for Python 3.\n"
+             "On Debian: sudo apt-get install python3-scipy python3-fastcluster")
+
+
+def write_data(path, kind, n, cols, seed):
+    rng = random.Random(f"{kind}-{n}-{cols}-{seed}")
+    with open(path, "w") as f:
+        for _ in range(n):
+            if kind == "uniform":
+                row = (repr(rng.random()) for _ in range(cols))
+            else:
+                row = (str(rng.randint(0, 9)) for _ in range(cols))
+            f.write(",".join(row) + "\n")
+
+
+def run(cmd):
+    """Wall seconds and peak RSS in MiB of one process; its output goes to a discarded pipe."""
+    start = time.perf_counter()
+    proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    _, status, usage = os.wait4(proc.pid, 0)
+    seconds = time.perf_counter() - start
+    err = proc.stderr.read().decode(errors="replace")
+    proc.stderr.close()
+    if status != 0:
+        sys.exit(f"failed ({status}): {' '.join(cmd)}\n{err}")
+    return seconds, usage.ru_maxrss / 1024.0
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--sizes", default="5000,10000,20000")
+    ap.add_argument("--repeats", type=int, default=3)
+    ap.add_argument("--rules", default="all")
+    ap.add_argument("--data", default="uniform,int")
+    ap.add_argument("--columns", type=int, default=10)
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("--hclust", default=os.path.join(HERE, "..", "build", "tools", "hclust"))
+    args = ap.parse_args()
+
+    if not os.access(args.hclust, os.X_OK):
+        sys.exit(f"{args.hclust} not found: build first (./run.sh or cmake --build build)")
+    peer_python = find_peer_python()
+    rules = list(PEER_METHOD) if args.rules == "all" else args.rules.split(",")
+    sizes = [int(s) for s in args.sizes.split(",")]
+    kinds = args.data.split(",")
+
+    print(f"# {os.cpu_count()} CPUs, load average {os.getloadavg()[0]:.2f} at start; "
+          f"{args.repeats} runs each, {args.columns} columns, Euclidean distances")
+    print("| data | n | rule (peer) | hclust s | peer s | ratio | hclust MiB | peer MiB | bound MiB |")
+    print("|---|---:|---|---:|---:|---:|---:|---:|---:|")
+    with tempfile.TemporaryDirectory() as tmp:
+        for kind in kinds:
+            for n in sizes:
+                path = os.path.join(tmp, f"{kind}-{n}.csv")
+                write_data(path, kind, n, args.columns, args.seed)
+                bound = (1.05 * 8 * n * (n - 1) / 2) / 2**20 + 32
+                for rule in rules:
+                    ours, peer = [], []
+                    for _ in range(args.repeats):
+                        ours.append(run([args.hclust, "--method", rule, "--distance", "euclid", path]))
+                        peer.append(run([peer_python, "-c", PEER_SCRIPT, path, PEER_METHOD[rule]]))
+                    t_ours = statistics.median(t for t, _ in ours)
+                    t_peer = statistics.median(t for t, _ in peer)
+                    rss_ours = max(m for _, m in ours)
+                    rss_peer = max(m for _, m in peer)
+                    print(f"| {kind} | {n} | {rule} ({PEER_METHOD[rule]}) | {t_ours:.2f} | "
+                          f"{t_peer:.2f} | {t_ours / t_peer:.2f} | {rss_ours:.0f} | "
+                          f"{rss_peer:.0f} | {bound:.0f} |", flush=True)
+    print(f"# load average {os.getloadavg()[0]:.2f} at the end")
+
+
+if __name__ == "__main__":
+    main()
