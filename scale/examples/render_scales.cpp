@@ -67,5 +67,21 @@ int main(int argc, char** argv) {
   months.SetMinTicks(5);
   ok &= Save(months, dir + "/scale_horizontal_months.png");
 
+  TScale days;
+  days.SetBounds(0, 0, 150, 420);
+  days.SetScaleType(sctYL);
+  days.SetLabelType(ftDateTime);
+  days.SetMinTicks(6);
+  days.SetRange(Day(2004, 2, 27) + 0.5, Day(2004, 3, 1) + 0.75);
+  ok &= Save(days, dir + "/scale_vertical_datetime.png");
+
+  TScale duration;
+  duration.SetBounds(0, 0, 520, 64);
+  duration.SetLabelType(ftTime);
+  duration.SetRange(0, 3600);
+  duration.SetColorScheme(csSystem);
+  duration.SetFrameStyle(fsRaised);
+  ok &= Save(duration, dir + "/scale_horizontal_time.png");
+
   return ok ? 0 : 1;
 }
