@@ -118,6 +118,8 @@ class TScale : public TCustomControl {
   // Values outside the four scale types are ignored.
   TScaleType ScaleType() const { return scaleType_; }
   void SetScaleType(TScaleType v);
+  // Transparent scales draw without background and frame (on their own window over its
+  // background colour Color()).
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool v);
   // "|"-separated label texts of ftUserText.
@@ -143,7 +145,7 @@ class TScale : public TCustomControl {
   void SetEmbedded(bool v);
   // Opaque or embedded scales paint at once; transparent ones invalidate the window.
   void Redraw();
-  // Sets both ends at once; equal ends become low..low + 1.
+  // Sets both ends at once; equal ends become low..low + 1. Non-finite values are ignored.
   void SetRange(double low, double high);
   // Recomputes the value-to-pixel mapping (nothing while loading or for unusable ranges).
   void UpdateScaling();
@@ -172,7 +174,8 @@ class TScale : public TCustomControl {
   void DblClick() override;
 
   // Draws ticks, labels and caption of a vertical scale whose base line is at x = baseX,
-  // or of a horizontal one whose base line is at y = baseY, in canvas coordinates.
+  // or of a horizontal one whose base line is at y = baseY, in canvas coordinates. A scale
+  // of the other orientation draws nothing.
   void DrawVertScale(TCanvas& canvas, int baseX);
   void DrawHorizScale(TCanvas& canvas, int baseY);
 
