@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -38,12 +39,12 @@ using ColumnPtrs = std::vector<const double*>;
 #endif
 
 DENDROKIT_KERNEL
-void SquaredDiffBlock(const ColumnPtrs& cols, std::size_t r, std::size_t c0, std::size_t len,
+void SquaredDiffBlock(const ColumnPtrs& cols, const double* xs, std::size_t c0, std::size_t len,
                       double* __restrict acc) {
   for (std::size_t i = 0; i < len; ++i) acc[i] = 0.0;
-  for (const double* col : cols) {
-    const double x = col[r];
-    const double* __restrict y = col + c0;
+  for (std::size_t j = 0; j < cols.size(); ++j) {
+    const double x = xs[j];
+    const double* __restrict y = cols[j] + c0;
     for (std::size_t i = 0; i < len; ++i) {
       const double diff = x - y[i];
       acc[i] += diff * diff;
@@ -52,25 +53,75 @@ void SquaredDiffBlock(const ColumnPtrs& cols, std::size_t r, std::size_t c0, std
 }
 
 DENDROKIT_KERNEL
-void AbsDiffBlock(const ColumnPtrs& cols, std::size_t r, std::size_t c0, std::size_t len,
+void AbsDiffBlock(const ColumnPtrs& cols, const double* xs, std::size_t c0, std::size_t len,
                   double* __restrict acc) {
   for (std::size_t i = 0; i < len; ++i) acc[i] = 0.0;
-  for (const double* col : cols) {
-    const double x = col[r];
-    const double* __restrict y = col + c0;
+  for (std::size_t j = 0; j < cols.size(); ++j) {
+    const double x = xs[j];
+    const double* __restrict y = cols[j] + c0;
     for (std::size_t i = 0; i < len; ++i) acc[i] += std::fabs(x - y[i]);
   }
 }
 
 DENDROKIT_KERNEL
-void ProductBlock(const ColumnPtrs& cols, std::size_t r, std::size_t c0, std::size_t len,
+void ProductBlock(const ColumnPtrs& cols, const double* xs, std::size_t c0, std::size_t len,
                   double* __restrict acc) {
   for (std::size_t i = 0; i < len; ++i) acc[i] = 0.0;
-  for (const double* col : cols) {
-    const double x = col[r];
-    const double* __restrict y = col + c0;
+  for (std::size_t j = 0; j < cols.size(); ++j) {
+    const double x = xs[j];
+    const double* __restrict y = cols[j] + c0;
     for (std::size_t i = 0; i < len; ++i) acc[i] += x * y[i];
   }
+}
+
+// Distances of the object with column values xs (sum of squares sqx) to the objects
+// c0 .. c0+len-1 of cols (sums of squares sq), len <= kBlock, into dst.
+void PairBlock(const ColumnPtrs& cols, const double* xs, double sqx, const double* sq,
+               TDistMode mode, std::size_t c0, std::size_t len, double* dst) {
+  alignas(64) double acc[kBlock];
+  switch (mode) {
+    case dmManhattan:
+      AbsDiffBlock(cols, xs, c0, len, acc);
+      for (std::size_t i = 0; i < len; ++i) dst[i] = acc[i];
+      break;
+    case dmEuclid:
+      SquaredDiffBlock(cols, xs, c0, len, acc);
+      for (std::size_t i = 0; i < len; ++i) dst[i] = std::sqrt(acc[i]);
+      break;
+    case dmEuclidSqr:
+      SquaredDiffBlock(cols, xs, c0, len, acc);
+      for (std::size_t i = 0; i < len; ++i) dst[i] = acc[i];
+      break;
+    case dmJaccard:
+      ProductBlock(cols, xs, c0, len, acc);
+      for (std::size_t i = 0; i < len; ++i) dst[i] = acc[i] / (sqx + sq[c0 + i] - acc[i]);
+      break;
+    case dmDice:
+      ProductBlock(cols, xs, c0, len, acc);
+      for (std::size_t i = 0; i < len; ++i) dst[i] = 2.0 * acc[i] / (sqx + sq[c0 + i]);
+      break;
+    default:
+      for (std::size_t i = 0; i < len; ++i) dst[i] = 0.0;
+      break;
+  }
+}
+
+// Sum of squares of every object, in column order, as Jaccard and Dice add them up.
+std::vector<double> SumsOfSquares(const ColumnPtrs& cols, std::size_t n, TDistMode mode) {
+  std::vector<double> sq;
+  if (mode == dmJaccard || mode == dmDice) {
+    sq.assign(n, 0.0);
+    for (const double* col : cols)
+      for (std::size_t r = 0; r < n; ++r) sq[r] += col[r] * col[r];
+  }
+  return sq;
+}
+
+ColumnPtrs Columns(const TMatrix& data) {
+  ColumnPtrs cols;
+  cols.reserve(static_cast<std::size_t>(data.NrOfColumns()));
+  for (int j = 1; j <= data.NrOfColumns(); ++j) cols.push_back(data.Column(j).data());
+  return cols;
 }
 
 struct RowRange {
@@ -79,45 +130,63 @@ struct RowRange {
 };
 
 void FillRows(const ColumnPtrs& cols, const std::vector<double>& sq, TDistMode mode,
-              CondensedMatrix& d, RowRange rows) {
+              CondensedMatrix& d, RowRange rows, RowMinimum* rowMins) {
   const std::size_t n = d.Size();
-  alignas(64) double acc[kBlock];
+  std::vector<double> xs(cols.size());
   for (std::size_t r = rows.first; r < rows.last; ++r) {
+    for (std::size_t j = 0; j < cols.size(); ++j) xs[j] = cols[j][r];
+    const double sqx = sq.empty() ? 0.0 : sq[r];
     double* out = d.Row(r);
-    for (std::size_t c0 = r + 1; c0 < n; c0 += kBlock) {
-      const std::size_t len = std::min(kBlock, n - c0);
-      double* dst = out + (c0 - r - 1);
-      switch (mode) {
-        case dmManhattan:
-          AbsDiffBlock(cols, r, c0, len, acc);
-          for (std::size_t i = 0; i < len; ++i) dst[i] = acc[i];
-          break;
-        case dmEuclid:
-          SquaredDiffBlock(cols, r, c0, len, acc);
-          for (std::size_t i = 0; i < len; ++i) dst[i] = std::sqrt(acc[i]);
-          break;
-        case dmEuclidSqr:
-          SquaredDiffBlock(cols, r, c0, len, acc);
-          for (std::size_t i = 0; i < len; ++i) dst[i] = acc[i];
-          break;
-        case dmJaccard:
-          ProductBlock(cols, r, c0, len, acc);
-          for (std::size_t i = 0; i < len; ++i)
-            dst[i] = acc[i] / (sq[r] + sq[c0 + i] - acc[i]);
-          break;
-        case dmDice:
-          ProductBlock(cols, r, c0, len, acc);
-          for (std::size_t i = 0; i < len; ++i) dst[i] = 2.0 * acc[i] / (sq[r] + sq[c0 + i]);
-          break;
-        default:
-          for (std::size_t i = 0; i < len; ++i) dst[i] = 0.0;
-          break;
-      }
-    }
+    for (std::size_t c0 = r + 1; c0 < n; c0 += kBlock)
+      PairBlock(cols, xs.data(), sqx, sq.data(), mode, c0, std::min(kBlock, n - c0),
+                out + (c0 - r - 1));
+    if (rowMins) rowMins[r] = RowMin(out, n - r - 1);
   }
 }
 
 }  // namespace
+
+// One pass over the row, eight lanes wide: each lane keeps its smallest key and the first
+// index where it met it; the lanes are then merged by (key, index).
+DENDROKIT_KERNEL
+RowMinimum RowMin(const double* row, std::size_t len) {
+  using Keys = double __attribute__((vector_size(64)));
+  using Indices = std::int64_t __attribute__((vector_size(64)));
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  constexpr std::size_t kLanes = 8;
+  Keys best = {kInf, kInf, kInf, kInf, kInf, kInf, kInf, kInf};
+  Indices at = {-1, -1, -1, -1, -1, -1, -1, -1};
+  Indices index = {0, 1, 2, 3, 4, 5, 6, 7};
+  const Keys limit = {kNoPair, kNoPair, kNoPair, kNoPair, kNoPair, kNoPair, kNoPair, kNoPair};
+  const Keys inf = best;
+  const Indices step = {8, 8, 8, 8, 8, 8, 8, 8};
+  std::size_t i = 0;
+  for (; i + kLanes <= len; i += kLanes) {
+    Keys v;
+    std::memcpy(&v, row + i, sizeof v);
+    const Keys key = v < limit ? v : inf;
+    const auto smaller = key < best;
+    best = smaller ? key : best;
+    at = smaller ? index : at;
+    index += step;
+  }
+  RowMinimum m{kInf, -1};
+  for (std::size_t lane = 0; lane < kLanes; ++lane) {
+    if (at[lane] < 0) continue;
+    if (best[lane] < m.key || (best[lane] == m.key && at[lane] < m.index)) {
+      m.key = best[lane];
+      m.index = at[lane];
+    }
+  }
+  for (; i < len; ++i) {
+    const double key = row[i] < kNoPair ? row[i] : kInf;
+    if (key < m.key) {
+      m.key = key;
+      m.index = static_cast<std::ptrdiff_t>(i);
+    }
+  }
+  return m;
+}
 
 void CondensedMatrix::Free::operator()(double* p) const { std::free(p); }
 
@@ -147,25 +216,16 @@ CondensedMatrix::CondensedMatrix(std::size_t n)
 }
 
 void FillBuiltinDistances(const TMatrix& data, TDistMode mode, CondensedMatrix& d,
-                          int threads) {
+                          int threads, RowMinimum* rowMins) {
   const std::size_t n = d.Size();
   if (n < 2) return;
-  ColumnPtrs cols;
-  cols.reserve(static_cast<std::size_t>(data.NrOfColumns()));
-  for (int j = 1; j <= data.NrOfColumns(); ++j) cols.push_back(data.Column(j).data());
-
-  // Sum of squares of every row, in column order, as Jaccard and Dice add them up.
-  std::vector<double> sq;
-  if (mode == dmJaccard || mode == dmDice) {
-    sq.assign(n, 0.0);
-    for (const double* col : cols)
-      for (std::size_t r = 0; r < n; ++r) sq[r] += col[r] * col[r];
-  }
+  const ColumnPtrs cols = Columns(data);
+  const std::vector<double> sq = SumsOfSquares(cols, n, mode);
 
   // Split the rows so that both halves hold about the same number of pairs.
   const std::size_t total = d.Count();
   if (threads < 2 || total < (std::size_t{1} << 20)) {
-    FillRows(cols, sq, mode, d, {0, n - 1});
+    FillRows(cols, sq, mode, d, {0, n - 1}, rowMins);
     return;
   }
   std::size_t split = 0;
@@ -173,12 +233,12 @@ void FillBuiltinDistances(const TMatrix& data, TDistMode mode, CondensedMatrix& 
   std::thread helper;
   try {
     helper = std::thread(FillRows, std::cref(cols), std::cref(sq), mode, std::ref(d),
-                         RowRange{split, n - 1});
+                         RowRange{split, n - 1}, rowMins);
   } catch (const std::system_error&) {
-    FillRows(cols, sq, mode, d, {0, n - 1});
+    FillRows(cols, sq, mode, d, {0, n - 1}, rowMins);
     return;
   }
-  FillRows(cols, sq, mode, d, {0, split});
+  FillRows(cols, sq, mode, d, {0, split}, rowMins);
   helper.join();
 }
 

@@ -36,10 +36,24 @@ class CondensedMatrix {
   std::unique_ptr<double[], Free> data_;
 };
 
+// A distance at or above this bound, or NaN, never qualifies in the closest-pair search.
+inline constexpr double kNoPair = 1.7e38;
+
+// Smallest search key of row[0 .. len) and the first index holding it. The search key of a
+// distance is the distance itself when it qualifies, +inf otherwise. index is -1 when no
+// cell qualifies (key +inf).
+struct RowMinimum {
+  double key;
+  std::ptrdiff_t index;
+};
+RowMinimum RowMin(const double* row, std::size_t len);
+
 // Fills d with the distances of the rows of data for a built-in measure (dmJaccard ..
 // dmDice), bit for bit equal to data.Distance(mode, r+1, c+1): every pair is summed over
 // the columns in ascending order, the pairs of one row side by side in vector lanes.
 // Up to `threads` threads share the rows; each pair's sum is the same either way.
-void FillBuiltinDistances(const TMatrix& data, TDistMode mode, CondensedMatrix& d, int threads);
+// When rowMins is given, rowMins[r] receives RowMin of row r (r < n-1) while the row is hot.
+void FillBuiltinDistances(const TMatrix& data, TDistMode mode, CondensedMatrix& d, int threads,
+                          RowMinimum* rowMins = nullptr);
 
 }  // namespace dendrokit::detail

@@ -19,8 +19,7 @@ namespace {
 
 using detail::CondensedMatrix;
 
-// A distance at or above this bound, or NaN, never qualifies in the closest-pair search.
-constexpr double kNoPair = 1.7e38;
+using detail::kNoPair;
 // Search key of every distance that cannot qualify, and the content of the cells of an
 // emptied slot. Each update rule maps two such inputs to +inf or NaN again, so a
 // dead cell never qualifies later.
@@ -29,7 +28,7 @@ constexpr double kNever = std::numeric_limits<double>::infinity();
 inline double SearchKey(double d) { return d < kNoPair ? d : kNever; }
 
 // How many live rows ahead the merge loop requests the cells it will update.
-constexpr int kPrefetchRows = 12;
+constexpr int kPrefetchRows = 24;
 
 // ---- Linkage update rules: the distance of slot k to the union of slots o and t. ----
 // Single and complete linkage are conditionals, not min/max: they differ on NaN.
@@ -176,21 +175,11 @@ struct Workspace {
 // Exact minimum of row r over the live columns c > r, and its first column. Emptied columns
 // hold +inf and so never win against a qualifying distance.
 inline void ScanRow(CondensedMatrix& d, Workspace& w, int r) {
-  const int n = static_cast<int>(d.Size());
-  const double* row = d.Row(Workspace::Ix(r));
-  const int len = n - 1 - r;
-  double best = kNever;
-  int at = -1;
-  for (int i = 0; i < len; ++i) {
-    const double key = SearchKey(row[i]);
-    if (key < best) {
-      best = key;
-      at = i;
-    }
-  }
-  w.nn[Workspace::Ix(r)] = at < 0 ? w.next[Workspace::Ix(r)] : r + 1 + at;
-  w.bound[Workspace::Ix(r)] = best;
-  w.stale[Workspace::Ix(r)] = 0;
+  const auto ir = Workspace::Ix(r);
+  const detail::RowMinimum m = detail::RowMin(d.Row(ir), d.Size() - 1 - ir);
+  w.nn[ir] = m.index < 0 ? w.next[ir] : r + 1 + static_cast<int>(m.index);
+  w.bound[ir] = m.key;
+  w.stale[ir] = 0;
 }
 
 // Row k < t (k != o) after its cell at column t became `key` and column o was emptied: keeps
@@ -253,6 +242,7 @@ inline void UpdateCandidate(CondensedMatrix& d, Workspace& w, int k, double key,
 // non-stale row is the one holding the lexicographically first minimal pair. Distances
 // are updated with the same expressions on the same operands as the full scan would.
 // Stops early when a progress call sets AbortComputation.
+// On entry w.bound and w.nn hold every row's exact minimum (rows 0 .. n-2).
 template <TClusterMethod M>
 void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double alpha,
                    TObject* sender, const TClusterProgressProc& progress) {
@@ -264,7 +254,6 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
     w.prev[ix(k)] = k - 1;
   }
   int head = 0;
-  for (int r = 0; r < n - 1; ++r) ScanRow(d, w, r);
   w.heap.Build(n - 1);
 
   AbortComputation = false;
@@ -393,18 +382,26 @@ class CalcDistanceHandlerGuard {
   TOnCalcDistanceEvent saved_;
 };
 
-void FillDistances(TMatrix& data, TDistMode mode, CondensedMatrix& d) {
+// Fills d and the exact minimum of every row (rows 0 .. n-2) into w.
+void FillDistances(TMatrix& data, TDistMode mode, CondensedMatrix& d, Workspace& w) {
   const int n = static_cast<int>(d.Size());
+  std::vector<detail::RowMinimum> mins(static_cast<std::size_t>(n));
   if (mode == dmUserDef) {
     // The handler sees the pairs in the order of CalcDistMatrix.
     for (int r = 1; r < n; ++r) {
       double* row = d.Row(static_cast<std::size_t>(r - 1));
       for (int c = r + 1; c <= n; ++c) row[c - r - 1] = data.Distance(dmUserDef, r, c);
+      mins[static_cast<std::size_t>(r - 1)] = detail::RowMin(row, static_cast<std::size_t>(n - r));
     }
-    return;
+  } else {
+    const int threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    detail::FillBuiltinDistances(data, mode, d, threads, mins.data());
   }
-  const int threads = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
-  detail::FillBuiltinDistances(data, mode, d, threads);
+  for (int r = 0; r < n - 1; ++r) {
+    const detail::RowMinimum& m = mins[static_cast<std::size_t>(r)];
+    w.bound[static_cast<std::size_t>(r)] = m.key;
+    w.nn[static_cast<std::size_t>(r)] = m.index < 0 ? r + 1 : r + 1 + static_cast<int>(m.index);
+  }
 }
 
 template <typename Values, typename Source>
@@ -431,8 +428,9 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
   const int n = data.NrOfRows();
   CondensedMatrix d(static_cast<std::size_t>(n));
   // The given handler stays installed until the routine returns or throws.
+  Workspace w(std::max(n, 1));
   CalcDistanceHandlerGuard guard(data, onCalcDistance);
-  FillDistances(data, distMode, d);
+  FillDistances(data, distMode, d, w);
 
   const int steps = std::max(n - 1, 1);
   if (mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps)
@@ -449,16 +447,13 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
     AbortComputation = false;
     pos[0] = 1.0;
   } else {
-    {
-      Workspace w(n);
-      switch (method) {
-        case cmSingleLink: GenericLinkage<cmSingleLink>(d, w, h, alpha, sender, progress); break;
-        case cmCompleteLink: GenericLinkage<cmCompleteLink>(d, w, h, alpha, sender, progress); break;
-        case cmWard: GenericLinkage<cmWard>(d, w, h, alpha, sender, progress); break;
-        case cmAvgLink: GenericLinkage<cmAvgLink>(d, w, h, alpha, sender, progress); break;
-        case cmFlexLink: GenericLinkage<cmFlexLink>(d, w, h, alpha, sender, progress); break;
-        case cmUpgma: GenericLinkage<cmUpgma>(d, w, h, alpha, sender, progress); break;
-      }
+    switch (method) {
+      case cmSingleLink: GenericLinkage<cmSingleLink>(d, w, h, alpha, sender, progress); break;
+      case cmCompleteLink: GenericLinkage<cmCompleteLink>(d, w, h, alpha, sender, progress); break;
+      case cmWard: GenericLinkage<cmWard>(d, w, h, alpha, sender, progress); break;
+      case cmAvgLink: GenericLinkage<cmAvgLink>(d, w, h, alpha, sender, progress); break;
+      case cmFlexLink: GenericLinkage<cmFlexLink>(d, w, h, alpha, sender, progress); break;
+      case cmUpgma: GenericLinkage<cmUpgma>(d, w, h, alpha, sender, progress); break;
     }
     if (AbortComputation) {
       nodePos.Clear();
