@@ -9,6 +9,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -144,6 +145,22 @@ void FillRows(const ColumnPtrs& cols, const std::vector<double>& sq, TDistMode m
   }
 }
 
+// Lowers best[i] to d[i] (and notes v as the tree end) where d[i] is smaller. False when some
+// d[i] does not qualify.
+DENDROKIT_KERNEL
+bool UpdateNearest(const double* __restrict d, double* __restrict best, int* __restrict from,
+                   int v, std::size_t len) {
+  long bad = 0;
+  for (std::size_t i = 0; i < len; ++i) {
+    const double x = d[i];
+    bad |= !(x < kNoPair);
+    const bool closer = x < best[i];
+    best[i] = closer ? x : best[i];
+    from[i] = closer ? v : from[i];
+  }
+  return bad == 0;
+}
+
 }  // namespace
 
 // One pass over the row, eight lanes wide: each lane keeps its smallest key and the first
@@ -186,6 +203,63 @@ RowMinimum RowMin(const double* row, std::size_t len) {
     }
   }
   return m;
+}
+
+bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge>& edges) {
+  const auto n = static_cast<std::size_t>(data.NrOfRows());
+  edges.clear();
+  if (n < 2 || mode > dmDice) return false;
+  const ColumnPtrs original = Columns(data);
+  const std::vector<double> sq = SumsOfSquares(original, n, mode);
+  const std::size_t m = original.size();
+
+  // The objects outside the tree, packed at the front so the kernels run over contiguous
+  // columns; a joining object's slot is refilled with the last one.
+  std::vector<std::vector<double>> packed(m, std::vector<double>(n - 1));
+  ColumnPtrs cols(m);
+  for (std::size_t j = 0; j < m; ++j) {
+    std::copy(original[j] + 1, original[j] + n, packed[j].begin());
+    cols[j] = packed[j].data();
+  }
+  std::vector<int> id(n - 1), from(n - 1, 0);
+  std::vector<double> best(n - 1, std::numeric_limits<double>::infinity());
+  std::vector<double> packedSq(sq.empty() ? 0 : n - 1);
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    id[i] = static_cast<int>(i + 1);
+    if (!sq.empty()) packedSq[i] = sq[i + 1];
+  }
+  std::vector<double> xs(m);
+  for (std::size_t j = 0; j < m; ++j) xs[j] = original[j][0];
+  double sqx = sq.empty() ? 0.0 : sq[0];
+  int v = 0;
+  std::unordered_set<double> weights;
+  weights.reserve(2 * n);
+  edges.reserve(n - 1);
+  alignas(64) double dist[kBlock];
+
+  for (std::size_t rest = n - 1; rest > 0; --rest) {
+    for (std::size_t c0 = 0; c0 < rest; c0 += kBlock) {
+      const std::size_t len = std::min(kBlock, rest - c0);
+      PairBlock(cols, xs.data(), sqx, packedSq.data(), mode, c0, len, dist);
+      if (!UpdateNearest(dist, best.data() + c0, from.data() + c0, v, len)) return false;
+    }
+    const RowMinimum next = RowMin(best.data(), rest);
+    const auto i = static_cast<std::size_t>(next.index);
+    const double w = best[i];
+    if (w == 0.0 || !weights.insert(w).second) return false;
+    edges.push_back({from[i], id[i], w});
+
+    v = id[i];
+    for (std::size_t j = 0; j < m; ++j) xs[j] = packed[j][i];
+    if (!sq.empty()) sqx = packedSq[i];
+    const std::size_t last = rest - 1;
+    id[i] = id[last];
+    from[i] = from[last];
+    best[i] = best[last];
+    if (!sq.empty()) packedSq[i] = packedSq[last];
+    for (std::size_t j = 0; j < m; ++j) packed[j][i] = packed[j][last];
+  }
+  return true;
 }
 
 void CondensedMatrix::Free::operator()(double* p) const { std::free(p); }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "gfxbase/enums.h"
 #include "numeric/matrix.h"
@@ -55,5 +56,19 @@ RowMinimum RowMin(const double* row, std::size_t len);
 // When rowMins is given, rowMins[r] receives RowMin of row r (r < n-1) while the row is hot.
 void FillBuiltinDistances(const TMatrix& data, TDistMode mode, CondensedMatrix& d, int threads,
                           RowMinimum* rowMins = nullptr);
+
+// An edge of a minimum spanning tree: objects a and b (0-based) and their distance.
+struct TreeEdge {
+  int a;
+  int b;
+  double weight;
+};
+
+// Minimum spanning tree of the rows of data under a built-in measure (Prim's algorithm,
+// O(n^2) time, O(n m) memory: distances are computed on the fly, each pair once, with the
+// same sums as FillBuiltinDistances). Gives up (false) as soon as the tree could not stand
+// in for the full scan of single linkage: a distance that does not qualify, a zero weight
+// (whose sign the full scan may pick either way), or two equal weights (a tie).
+bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge>& edges);
 
 }  // namespace dendrokit::detail

@@ -339,6 +339,46 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
   }
 }
 
+// Single linkage from a minimum spanning tree (Kruskal order of its edges), O(n log n) after
+// the tree. Exact only under the conditions SingleLinkageTree checks: with every distance
+// qualifying and all tree weights distinct and non-zero, the closest pair of clusters in
+// each step is unique, it is joined by the lightest tree edge left (cut property), and its
+// single-link distance is that edge's weight, bit for bit. The slots follow from the rule
+// that a cluster lives in the slot of its largest member.
+void TreeSingleLinkage(int n, std::vector<detail::TreeEdge>& edges, MergeHistory& h,
+                       TObject* sender, const TClusterProgressProc& progress) {
+  auto ix = [](int i) { return static_cast<std::size_t>(i); };
+  std::sort(edges.begin(), edges.end(),
+            [](const detail::TreeEdge& a, const detail::TreeEdge& b) { return a.weight < b.weight; });
+  // Each component's root is its largest member, which is also the slot it lives in.
+  std::vector<int> parent(ix(n)), label(ix(n));
+  for (int k = 0; k < n; ++k) {
+    parent[ix(k)] = k;
+    label[ix(k)] = k + 1;
+  }
+  auto find = [&](int x) {
+    while (parent[ix(x)] != x) {
+      parent[ix(x)] = parent[ix(parent[ix(x)])];
+      x = parent[ix(x)];
+    }
+    return x;
+  };
+  AbortComputation = false;
+  for (int s = 1; s <= n - 1 && !AbortComputation; ++s) {
+    ProgressCounter += 1.0;
+    if (progress) progress(sender, ProgressCounter, static_cast<double>(s) / n * 100.0);
+    const detail::TreeEdge& e = edges[ix(s - 1)];
+    int lo = find(e.a), hi = find(e.b);
+    if (lo > hi) std::swap(lo, hi);
+    h.first[ix(s - 1)] = label[ix(lo)];
+    h.second[ix(s - 1)] = label[ix(hi)];
+    h.node[ix(s - 1)] = n + s;
+    h.dist[ix(s - 1)] = e.weight;
+    parent[ix(lo)] = hi;
+    label[ix(hi)] = n + s;
+  }
+}
+
 // Positions of the leaves along the drawing axis: a depth-first walk that places the root's
 // children in the order (first, second) and every other cluster's as (second, first).
 // O(n) without recursion: the subtree sizes give each child's first position, and parents
@@ -426,11 +466,15 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
   if (alpha > 1.0) alpha = 1.0;
 
   const int n = data.NrOfRows();
-  CondensedMatrix d(static_cast<std::size_t>(n));
   // The given handler stays installed until the routine returns or throws.
-  Workspace w(std::max(n, 1));
   CalcDistanceHandlerGuard guard(data, onCalcDistance);
-  FillDistances(data, distMode, d, w);
+  // Single linkage first tries the spanning tree, which needs no distance matrix at all.
+  std::vector<detail::TreeEdge> tree;
+  const bool useTree = method == cmSingleLink && distMode != dmUserDef &&
+                       detail::SingleLinkageTree(data, distMode, tree);
+  CondensedMatrix d(useTree ? 0 : static_cast<std::size_t>(n));
+  Workspace w(useTree ? 1 : std::max(n, 1));
+  if (!useTree) FillDistances(data, distMode, d, w);
 
   const int steps = std::max(n - 1, 1);
   if (mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps)
@@ -447,13 +491,17 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
     AbortComputation = false;
     pos[0] = 1.0;
   } else {
-    switch (method) {
-      case cmSingleLink: GenericLinkage<cmSingleLink>(d, w, h, alpha, sender, progress); break;
+    if (useTree) {
+      TreeSingleLinkage(n, tree, h, sender, progress);
+    } else {
+      switch (method) {
+        case cmSingleLink: GenericLinkage<cmSingleLink>(d, w, h, alpha, sender, progress); break;
       case cmCompleteLink: GenericLinkage<cmCompleteLink>(d, w, h, alpha, sender, progress); break;
       case cmWard: GenericLinkage<cmWard>(d, w, h, alpha, sender, progress); break;
       case cmAvgLink: GenericLinkage<cmAvgLink>(d, w, h, alpha, sender, progress); break;
       case cmFlexLink: GenericLinkage<cmFlexLink>(d, w, h, alpha, sender, progress); break;
       case cmUpgma: GenericLinkage<cmUpgma>(d, w, h, alpha, sender, progress); break;
+      }
     }
     if (AbortComputation) {
       nodePos.Clear();
