@@ -234,8 +234,8 @@ inline void UpdateCandidate(CondensedMatrix& d, Workspace& w, int k, double key,
   }
 }
 
-// Generic agglomerative clustering with nearest-neighbour candidates (the "generic"
-// algorithm of Muellner, 2011), O(n^2) memory, O(n^2) time typical and O(n^3) worst case.
+// Agglomerative clustering with lazily refreshed nearest-neighbour candidates, O(n^2)
+// memory, O(n^2) time typical and O(n^3) worst case.
 // It is exact: it merges the pair the textbook full scan would pick in every step. Each row
 // keeps the smallest search key among its higher live columns (the first such column on
 // ties), or a lower bound of it marked stale. The heap pops rows by (key, row), so the first
