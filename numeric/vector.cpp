@@ -47,19 +47,23 @@ bool InRange(const std::vector<T>& data, int index) {
 
 }  // namespace
 
-// ---- TVector
+template <typename T>
+TBasicVector<T>::TBasicVector(TComponent* owner)
+    : TComponent(owner), data_(NewStorage<T>(1, Name(), ": not enough memory on heap")) {}
 
-TVector::TVector(TComponent* owner)
-    : TComponent(owner), data_(NewStorage<double>(1, Name(), ": not enough memory on heap")) {}
+template <typename T>
+int TBasicVector<T>::NrOfElem() const {
+  return static_cast<int>(data_.size());
+}
 
-int TVector::NrOfElem() const { return static_cast<int>(data_.size()); }
-
-void TVector::SetNrOfElem(int n) {
+template <typename T>
+void TBasicVector<T>::SetNrOfElem(int n) {
   if (n < 1 || n == NrOfElem()) return;
   Resize(n);
 }
 
-bool TVector::Resize(int n) {
+template <typename T>
+bool TBasicVector<T>::Resize(int n) {
   if (n == NrOfElem()) return true;
   if (n < 1) return false;
   ResizeStorage(data_, n, Name());
@@ -68,23 +72,28 @@ bool TVector::Resize(int n) {
   return true;
 }
 
-double TVector::Elem(int index) const {
-  return InRange(data_, index) ? data_[static_cast<std::size_t>(index - 1)] : 0.0;
+template <typename T>
+T TBasicVector<T>::Elem(int index) const {
+  return InRange(data_, index) ? data_[static_cast<std::size_t>(index - 1)] : T{};
 }
 
-void TVector::SetElem(int index, double value) {
+template <typename T>
+void TBasicVector<T>::SetElem(int index, T value) {
   if (!InRange(data_, index)) return;
   data_[static_cast<std::size_t>(index - 1)] = value;
   if (OnChange) OnChange(this);
 }
 
-void TVector::Clear() {
-  std::fill(data_.begin(), data_.end(), 0.0);
+template <typename T>
+void TBasicVector<T>::Clear() {
+  std::fill(data_.begin(), data_.end(), T{});
   if (OnChange) OnChange(this);
 }
 
-void TVector::Assign(const TPersistent* source) {
-  const auto* src = dynamic_cast<const TVector*>(source);
+template <typename T>
+void TBasicVector<T>::Assign(const TPersistent* source) {
+  // TVector and TIntVector are distinct instantiations, so this accepts only the same class.
+  const auto* src = dynamic_cast<const TBasicVector<T>*>(source);
   if (src == nullptr) {
     TPersistent::Assign(source);
     return;
@@ -99,63 +108,7 @@ void TVector::Assign(const TPersistent* source) {
   OnSortExchange = std::move(onSortExchange);
 }
 
-std::span<const double> TVector::Values() const { return data_; }
-std::span<double> TVector::Values() { return data_; }
-
-// ---- TIntVector
-
-TIntVector::TIntVector(TComponent* owner)
-    : TComponent(owner),
-      data_(NewStorage<std::int32_t>(1, Name(), ": not enough memory on heap")) {}
-
-int TIntVector::NrOfElem() const { return static_cast<int>(data_.size()); }
-
-void TIntVector::SetNrOfElem(int n) {
-  if (n < 1 || n == NrOfElem()) return;
-  Resize(n);
-}
-
-bool TIntVector::Resize(int n) {
-  if (n == NrOfElem()) return true;
-  if (n < 1) return false;
-  ResizeStorage(data_, n, Name());
-  if (OnChange) OnChange(this);
-  if (OnResize) OnResize(this);
-  return true;
-}
-
-std::int32_t TIntVector::Elem(int index) const {
-  return InRange(data_, index) ? data_[static_cast<std::size_t>(index - 1)] : 0;
-}
-
-void TIntVector::SetElem(int index, std::int32_t value) {
-  if (!InRange(data_, index)) return;
-  data_[static_cast<std::size_t>(index - 1)] = value;
-  if (OnChange) OnChange(this);
-}
-
-void TIntVector::Clear() {
-  std::fill(data_.begin(), data_.end(), 0);
-  if (OnChange) OnChange(this);
-}
-
-void TIntVector::Assign(const TPersistent* source) {
-  const auto* src = dynamic_cast<const TIntVector*>(source);
-  if (src == nullptr) {
-    TPersistent::Assign(source);
-    return;
-  }
-  if (src == this) return;
-  // Everything that may fail comes first, so a failure leaves this vector as it was.
-  TNotifyEvent onChange = src->OnChange, onResize = src->OnResize;
-  TSortExchgEvent onSortExchange = src->OnSortExchange;
-  CopyStorage(data_, src->data_, Name());
-  OnChange = std::move(onChange);
-  OnResize = std::move(onResize);
-  OnSortExchange = std::move(onSortExchange);
-}
-
-std::span<const std::int32_t> TIntVector::Values() const { return data_; }
-std::span<std::int32_t> TIntVector::Values() { return data_; }
+template class TBasicVector<double>;
+template class TBasicVector<std::int32_t>;
 
 }  // namespace dendrokit

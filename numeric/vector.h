@@ -11,10 +11,11 @@
 
 namespace dendrokit {
 
-class TVector : public TComponent {
+// The body shared by TVector and TIntVector; T is the element type.
+template <typename T>
+class TBasicVector : public TComponent {
  public:
-  explicit TVector(TComponent* owner = nullptr);
-  std::string_view ClassName() const override { return "TVector"; }
+  explicit TBasicVector(TComponent* owner = nullptr);
 
   int NrOfElem() const;
   // Values below 1 or equal to the current size are ignored; others go through Resize.
@@ -24,53 +25,43 @@ class TVector : public TComponent {
   // cannot be obtained; size and contents then stay as they were.
   bool Resize(int n);
 
-  double Elem(int index) const;
+  T Elem(int index) const;
   // Stores and raises OnChange once; ignored outside 1..NrOfElem.
-  void SetElem(int index, double value);
+  void SetElem(int index, T value);
   // All elements 0, then OnChange once.
   void Clear();
 
-  // Copies size, elements and handlers of another TVector without notifying; other sources
-  // take the standard fallback. EVELVectorError (": not enough memory on heap") when storage
-  // cannot be obtained; the vector then stays as it was.
+  // Copies size, elements and handlers of a vector of the same class without notifying;
+  // any other source takes the standard fallback.
   void Assign(const TPersistent* source) override;
 
   // Direct access to the storage (element 1 at index 0). Writes through it raise nothing.
-  std::span<const double> Values() const;
-  std::span<double> Values();
+  std::span<const T> Values() const { return data_; }
+  std::span<T> Values() { return data_; }
 
   TNotifyEvent OnChange;
   TNotifyEvent OnResize;
   TSortExchgEvent OnSortExchange;
 
  private:
-  std::vector<double> data_;
+  std::vector<T> data_;
 };
 
-class TIntVector : public TComponent {
+extern template class TBasicVector<double>;
+extern template class TBasicVector<std::int32_t>;
+
+// A list of doubles.
+class TVector final : public TBasicVector<double> {
  public:
-  explicit TIntVector(TComponent* owner = nullptr);
+  using TBasicVector::TBasicVector;
+  std::string_view ClassName() const override { return "TVector"; }
+};
+
+// A list of 32-bit signed integers.
+class TIntVector final : public TBasicVector<std::int32_t> {
+ public:
+  using TBasicVector::TBasicVector;
   std::string_view ClassName() const override { return "TIntVector"; }
-
-  int NrOfElem() const;
-  void SetNrOfElem(int n);
-  bool Resize(int n);
-
-  std::int32_t Elem(int index) const;
-  void SetElem(int index, std::int32_t value);
-  void Clear();
-
-  void Assign(const TPersistent* source) override;
-
-  std::span<const std::int32_t> Values() const;
-  std::span<std::int32_t> Values();
-
-  TNotifyEvent OnChange;
-  TNotifyEvent OnResize;
-  TSortExchgEvent OnSortExchange;
-
- private:
-  std::vector<std::int32_t> data_;
 };
 
 }  // namespace dendrokit
