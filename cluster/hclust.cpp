@@ -20,15 +20,14 @@ namespace {
 using detail::CondensedMatrix;
 
 using detail::kNoPair;
-// Search key of every distance that cannot qualify, and the content of the cells of an
-// emptied slot. Each update rule maps two such inputs to +inf or NaN again, so a
-// dead cell never qualifies later.
+// Search key of every distance that cannot qualify. An emptied slot's cells in the live rows
+// are set to it and never updated again, so row scans need not skip dead columns.
 constexpr double kNever = std::numeric_limits<double>::infinity();
 
 inline double SearchKey(double d) { return d < kNoPair ? d : kNever; }
 
 // How many live rows ahead the merge loop requests the cells it will update.
-constexpr int kPrefetchRows = 24;
+constexpr int kPrefetchRows = 32;
 
 // ---- Linkage update rules: the distance of slot k to the union of slots o and t. ----
 // Single and complete linkage are conditionals, not min/max: they differ on NaN.
@@ -287,8 +286,8 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
     auto prefetchAhead = [&]() {
       if (ahead == o) ahead = w.next[ix(o)];
       if (ahead >= t) return;
-      if (ahead < o) __builtin_prefetch(cell(ahead, o), 1);
-      __builtin_prefetch(cell(ahead, t), 1);
+      if (ahead < o) __builtin_prefetch(cell(ahead, o), 1, 2);
+      __builtin_prefetch(cell(ahead, t), 1, 2);
       ahead = w.next[ix(ahead)];
     };
     for (int i = 0; i < kPrefetchRows; ++i) prefetchAhead();
@@ -379,6 +378,18 @@ void TreeSingleLinkage(int n, std::vector<detail::TreeEdge>& edges, MergeHistory
   }
 }
 
+void RunGenericLinkage(TClusterMethod method, CondensedMatrix& d, Workspace& w, MergeHistory& h,
+                       double alpha, TObject* sender, const TClusterProgressProc& progress) {
+  switch (method) {
+    case cmSingleLink: return GenericLinkage<cmSingleLink>(d, w, h, alpha, sender, progress);
+    case cmCompleteLink: return GenericLinkage<cmCompleteLink>(d, w, h, alpha, sender, progress);
+    case cmWard: return GenericLinkage<cmWard>(d, w, h, alpha, sender, progress);
+    case cmAvgLink: return GenericLinkage<cmAvgLink>(d, w, h, alpha, sender, progress);
+    case cmFlexLink: return GenericLinkage<cmFlexLink>(d, w, h, alpha, sender, progress);
+    case cmUpgma: return GenericLinkage<cmUpgma>(d, w, h, alpha, sender, progress);
+  }
+}
+
 // Positions of the leaves along the drawing axis: a depth-first walk that places the root's
 // children in the order (first, second) and every other cluster's as (second, first).
 // O(n) without recursion: the subtree sizes give each child's first position, and parents
@@ -460,6 +471,10 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
   if (static_cast<unsigned>(method) >= EnumCount<TClusterMethod>())
     throw EVELError("HierarchicalClustering: unknown clustering method " +
                     std::to_string(static_cast<unsigned>(method)));
+  // Node ids run up to 2n-1, which must stay an int.
+  if (data.NrOfRows() > std::numeric_limits<int>::max() / 2)
+    throw EVELError("HierarchicalClustering: too many objects (" +
+                    std::to_string(data.NrOfRows()) + ")");
   if (progress) progress(sender, ProgressCounter, 0.0);
   double alpha = flexAlpha;
   if (alpha < 0.5) alpha = 0.5;
@@ -494,14 +509,7 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
     if (useTree) {
       TreeSingleLinkage(n, tree, h, sender, progress);
     } else {
-      switch (method) {
-        case cmSingleLink: GenericLinkage<cmSingleLink>(d, w, h, alpha, sender, progress); break;
-      case cmCompleteLink: GenericLinkage<cmCompleteLink>(d, w, h, alpha, sender, progress); break;
-      case cmWard: GenericLinkage<cmWard>(d, w, h, alpha, sender, progress); break;
-      case cmAvgLink: GenericLinkage<cmAvgLink>(d, w, h, alpha, sender, progress); break;
-      case cmFlexLink: GenericLinkage<cmFlexLink>(d, w, h, alpha, sender, progress); break;
-      case cmUpgma: GenericLinkage<cmUpgma>(d, w, h, alpha, sender, progress); break;
-      }
+      RunGenericLinkage(method, d, w, h, alpha, sender, progress);
     }
     if (AbortComputation) {
       nodePos.Clear();
