@@ -1,5 +1,6 @@
 #include "oracle_harness.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -41,9 +42,10 @@ Case MakeCase(std::uint64_t seed, const CaseOptions& opt) {
   Case c;
   const int sizeClass = uniform(0, 9);
   const int cap = std::max(2, opt.maxObjects);
-  c.n = sizeClass < 4 ? uniform(2, std::min(12, cap))
-        : sizeClass < 8 ? uniform(2, std::min(60, cap))
-                        : uniform(2, cap);
+  const int low = std::clamp(opt.minObjects, 2, cap);
+  c.n = sizeClass < 4 ? uniform(low, std::max(low, std::min(12, cap)))
+        : sizeClass < 8 ? uniform(low, std::max(low, std::min(60, cap)))
+                        : uniform(low, cap);
   c.m = uniform(1, 5);
   c.method = static_cast<TClusterMethod>(opt.method >= 0 ? opt.method : uniform(0, 5));
   c.mode = static_cast<TDistMode>(opt.distMode >= 0 ? opt.distMode : uniform(0, 5));

@@ -11,6 +11,7 @@ namespace dendrokit::testing {
 
 struct CaseOptions {
   int maxObjects = 300;
+  int minObjects = 2;
   // Restrict the case to one rule / one measure; -1 picks at random.
   int method = -1;
   int distMode = -1;

@@ -35,7 +35,7 @@ TEST(OracleSmall, EveryRuleWithEveryMeasure) {
   int failures = 0;
   for (int method = 0; method < 6; ++method) {
     for (int mode = 0; mode < 6; ++mode) {
-      CaseOptions options{12, method, mode};
+      CaseOptions options{12, 2, method, mode};
       for (std::uint64_t i = 0; i < 60 && failures < 5; ++i) {
         const std::uint64_t seed = 7000000 + 10000 * static_cast<std::uint64_t>(method * 6 + mode) + i;
         const std::string diff = RunOracleCase(seed, options);
@@ -45,6 +45,17 @@ TEST(OracleSmall, EveryRuleWithEveryMeasure) {
         }
       }
     }
+  }
+}
+
+// Large steps are shared with a second thread; a few bigger cases per rule make sure the
+// split never shows in the results.
+TEST(OracleLarge, EveryRuleWithTheSecondThread) {
+  for (int method = 0; method < 6; ++method) {
+    CaseOptions options{450, 400, method, -1};
+    const std::uint64_t seed = 5000000 + static_cast<std::uint64_t>(method);
+    const std::string diff = RunOracleCase(seed, options);
+    EXPECT_EQ(diff, "") << diff;
   }
 }
 
