@@ -10,4 +10,7 @@ if [ ! -f "$build/build.ninja" ]; then
 fi
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
+# Qt wants a private runtime directory; without a session there is none.
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 ctest --test-dir "$build" -LE soak --output-on-failure -j "$(nproc)"
