@@ -56,7 +56,10 @@ std::optional<std::size_t> Lookup(const std::string_view (&names)[N], std::strin
 
 std::string Quoted(std::string_view s) {
   std::string q = "\"";
-  for (char c : s.substr(0, 40)) q += (static_cast<unsigned char>(c) < 0x20) ? '?' : c;
+  for (char c : s.substr(0, 40)) {
+    const auto u = static_cast<unsigned char>(c);
+    q += (u < 0x20 || u >= 0x7f) ? '?' : c;
+  }
   if (s.size() > 40) q += "...";
   return q + "\"";
 }
