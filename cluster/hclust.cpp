@@ -106,7 +106,15 @@ class RowHeap {
     SiftUp(i);
     SiftDown(pos_[Ix(moved)]);
   }
-  void Decreased(int row) { SiftUp(pos_[Ix(row)]); }
+  // Several rows whose bounds fell since the heap was last in order. Sifting them up from
+  // the top down keeps each one's position until its turn (a sift moves only the sifted
+  // row's ancestors); in any other order a row sifted early can end up below a parent that
+  // a later sift pulled down.
+  void AllDecreased(std::vector<int>& rows) {
+    std::sort(rows.begin(), rows.end(),
+              [this](int a, int b) { return pos_[Ix(a)] < pos_[Ix(b)]; });
+    for (int row : rows) SiftUp(pos_[Ix(row)]);
+  }
   void Increased(int row) { SiftDown(pos_[Ix(row)]); }
   void Changed(int row) {
     SiftUp(pos_[Ix(row)]);
@@ -457,7 +465,7 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
     } else {
       UpdateSlots<M>(d, w, {o, t, m, 0, count}, w.lowered);
     }
-    for (int k : w.lowered) w.heap.Decreased(k);
+    w.heap.AllDecreased(w.lowered);
 
     // Slot o empties; the union lives on in slot t.
     w.heap.Remove(o);

@@ -13,6 +13,7 @@
 #include "cluster/hclust.h"
 #include "gfxbase/errors.h"
 #include "gfxbase/globals.h"
+#include "naive_hclust.h"
 
 namespace dendrokit {
 namespace {
@@ -115,6 +116,22 @@ TEST(HierarchicalClustering, StaleRowWhoseOldCandidateRegainsItsBound) {
   EXPECT_EQ(Row(r->table, 3), (std::vector<int>{2, 7, 9}));
   EXPECT_EQ(Row(r->table, 4), (std::vector<int>{3, 8, 10}));
   EXPECT_EQ(r->dist.Elem(4), 4.0);
+}
+
+// Regression: the rows whose bounds fell in one step were sifted up in row order; a row
+// sifted early could then sit below a parent that a later sift pulled down, and an equal
+// bound of a higher row surfaced first (step 5 here joined object 5 instead of object 2).
+TEST(HierarchicalClustering, ManyBoundsFallingInOneStepKeepTheHeapInOrder) {
+  TMatrix data;
+  data.Resize(1, 12);
+  const double values[] = {1, 4, 3, 5, 4, 3, 3, 2, 6, 4, 5, 5};
+  for (int r = 1; r <= 12; ++r) data.SetElem(1, r, values[r - 1]);
+  auto fast = Cluster(data, dmJaccard, cmSingleLink);
+  Result reference;
+  testing::NaiveHierarchicalClustering(nullptr, data, dmJaccard, cmSingleLink, 0.5,
+                                       reference.table, reference.dist, reference.pos, {}, {});
+  EXPECT_EQ(Row(fast->table, 5), (std::vector<int>{2, 16, 17}));
+  for (int s = 1; s <= 11; ++s) EXPECT_EQ(Row(fast->table, s), Row(reference.table, s)) << s;
 }
 
 TEST(HierarchicalClustering, FlexibleAlphaIsClampedAndHalfEqualsAverageLinkage) {
