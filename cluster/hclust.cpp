@@ -1,13 +1,10 @@
 #include "cluster/hclust.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -30,11 +27,7 @@ constexpr double kNever = std::numeric_limits<double>::infinity();
 inline double SearchKey(double d) { return d < kNoPair ? d : kNever; }
 
 // How many live rows ahead the merge loop requests the cells it will update.
-constexpr std::size_t kPrefetchRows = 32;
-// A second thread joins the update from this many objects on, for steps with at least
-// kHelperLiveSlots live slots; smaller steps are not worth the hand-over.
-constexpr int kHelperObjects = 200;
-constexpr std::size_t kHelperLiveSlots = 128;
+constexpr int kPrefetchRows = 32;
 
 // ---- Linkage update rules: the distance of slot k to the union of slots o and t. ----
 // Single and complete linkage are conditionals, not min/max: they differ on NaN.
@@ -106,15 +99,7 @@ class RowHeap {
     SiftUp(i);
     SiftDown(pos_[Ix(moved)]);
   }
-  // Several rows whose bounds fell since the heap was last in order. Sifting them up from
-  // the top down keeps each one's position until its turn (a sift moves only the sifted
-  // row's ancestors); in any other order a row sifted early can end up below a parent that
-  // a later sift pulled down.
-  void AllDecreased(std::vector<int>& rows) {
-    std::sort(rows.begin(), rows.end(),
-              [this](int a, int b) { return pos_[Ix(a)] < pos_[Ix(b)]; });
-    for (int row : rows) SiftUp(pos_[Ix(row)]);
-  }
+  void Decreased(int row) { SiftUp(pos_[Ix(row)]); }
   void Increased(int row) { SiftDown(pos_[Ix(row)]); }
   void Changed(int row) {
     SiftUp(pos_[Ix(row)]);
@@ -172,20 +157,17 @@ struct MergeHistory {
 // Everything the merge loop needs, allocated once before the first step.
 struct Workspace {
   explicit Workspace(int n)
-      : label(Ix(n)), size(Ix(n), 1.0), nn(Ix(n)), bound(Ix(n), kNever), stale(Ix(n), 0),
-        heap(bound.data(), n) {
-    live.reserve(Ix(n));
-    lowered.reserve(Ix(n));
-  }
+      : label(Ix(n)), size(Ix(n), 1.0), next(Ix(n)), prev(Ix(n)), nn(Ix(n)),
+        bound(Ix(n), kNever), stale(Ix(n), 0), heap(bound.data(), n) {}
   static std::size_t Ix(int i) { return static_cast<std::size_t>(i); }
 
   std::vector<std::int32_t> label;  // node living in a slot, 0 when emptied
   std::vector<double> size;         // objects in a slot's cluster
-  std::vector<int> live;            // the live slots, ascending
+  std::vector<int> next;            // live slots as a list; n ends it
+  std::vector<int> prev;
   std::vector<int> nn;              // candidate column of a row
   std::vector<double> bound;        // its search key, a lower bound while the row is stale
   std::vector<std::uint8_t> stale;
-  std::vector<int> lowered;         // rows whose bound fell in this step (the heap's to-do)
   RowHeap heap;
 };
 
@@ -194,8 +176,7 @@ struct Workspace {
 inline void ScanRow(CondensedMatrix& d, Workspace& w, int r) {
   const auto ir = Workspace::Ix(r);
   const detail::RowMinimum m = detail::RowMin(d.Row(ir), d.Size() - 1 - ir);
-  // A row without any qualifying cell may point anywhere: it is never merged through nn.
-  w.nn[ir] = r + 1 + static_cast<int>(std::max<std::ptrdiff_t>(m.index, 0));
+  w.nn[ir] = m.index < 0 ? w.next[ir] : r + 1 + static_cast<int>(m.index);
   w.bound[ir] = m.key;
   w.stale[ir] = 0;
 }
@@ -203,9 +184,7 @@ inline void ScanRow(CondensedMatrix& d, Workspace& w, int r) {
 // Row k < t (k != o) after its cell at column t became `key` and column o was emptied: keeps
 // the candidate exact where that is cheap, otherwise marks the row stale with its old value
 // as a lower bound. Exact means: the smallest key and, among equal keys, the lowest column.
-// Rows whose bound fell are appended to `lowered`; touches nothing but row k's own state.
-inline void UpdateCandidate(CondensedMatrix& d, Workspace& w, int k, double key, int o, int t,
-                            std::vector<int>& lowered) {
+inline void UpdateCandidate(CondensedMatrix& d, Workspace& w, int k, double key, int o, int t) {
   const std::size_t ik = Workspace::Ix(k);
   double& bound = w.bound[ik];
   int& nn = w.nn[ik];
@@ -215,7 +194,7 @@ inline void UpdateCandidate(CondensedMatrix& d, Workspace& w, int k, double key,
       bound = key;
       nn = t;
       w.stale[ik] = 0;
-      lowered.push_back(k);
+      w.heap.Decreased(k);
     }
     return;
   }
@@ -223,7 +202,7 @@ inline void UpdateCandidate(CondensedMatrix& d, Workspace& w, int k, double key,
     if (key < bound) {
       bound = key;
       nn = t;
-      lowered.push_back(k);
+      w.heap.Decreased(k);
     } else if (key == bound) {
       // Columns below o were larger than the old minimum; one between o and t may equal it.
       const double* row = d.Row(ik);
@@ -241,160 +220,17 @@ inline void UpdateCandidate(CondensedMatrix& d, Workspace& w, int k, double key,
     // Columns below t were larger than the old minimum, so t stays first while key <= it.
     if (key < bound) {
       bound = key;
-      lowered.push_back(k);
+      w.heap.Decreased(k);
     } else if (key > bound) {
       w.stale[ik] = 1;
     }
   } else if (key < bound) {
     bound = key;
     nn = t;
-    lowered.push_back(k);
+    w.heap.Decreased(k);
   } else if (key == bound && t < nn) {
     nn = t;
   }
-}
-
-// Asks for the cache line of p ahead of its use. Written out because the compiler's
-// builtin was dropped from this loop.
-inline void PrefetchToL2(const double* p) {
-#if defined(__x86_64__) && defined(__GNUC__)
-  asm volatile("prefetcht1 %0" : : "m"(*p));
-#else
-  __builtin_prefetch(p, 1, 2);
-#endif
-}
-
-// The update of one merge step for the live slots live[begin .. end): d(k, o∪t) for every
-// such k other than o and t, and row k's candidate for k < t.
-struct UpdateJob {
-  int o;
-  int t;
-  MergeStep m;
-  std::size_t begin;
-  std::size_t end;
-};
-
-template <TClusterMethod M>
-void UpdateSlots(CondensedMatrix& d, Workspace& w, const UpdateJob& job,
-                 std::vector<int>& lowered) {
-  const int o = job.o, t = job.t;
-  auto ix = [](int i) { return static_cast<std::size_t>(i); };
-  // Row x's cell of column c is Row(x)[c - x - 1]. The cells of columns o and t lie one row
-  // apart each; asking for them a few live rows ahead hides most of the memory latency.
-  auto cell = [&](int x, int c) { return d.Row(ix(x)) + (c - x - 1); };
-  const double* rowO = d.Row(ix(o));
-  double* rowT = d.Row(ix(t));
-  auto prefetch = [&](std::size_t i) {
-    const int k = w.live[std::min(i, job.end - 1)];
-    const double* a = k < t ? cell(k, t) : k > t ? rowT + (k - t - 1) : rowO;
-    PrefetchToL2(a);
-    PrefetchToL2(k < o ? cell(k, o) : a);
-  };
-  for (std::size_t i = job.begin; i < std::min(job.end, job.begin + kPrefetchRows); ++i)
-    prefetch(i);
-  for (std::size_t i = job.begin; i < job.end; ++i) {
-    prefetch(i + kPrefetchRows);
-    const int k = w.live[i];
-    const double nk = w.size[ix(k)];
-    if (k < o) {
-      double* row = d.Row(ix(k));
-      double& dko = row[o - k - 1];
-      double& dkt = row[t - k - 1];
-      const double v = LinkageUpdate<M>(job.m, dko, dkt, nk);
-      dkt = v;
-      dko = kNever;
-      UpdateCandidate(d, w, k, SearchKey(v), o, t, lowered);
-    } else if (k > o && k < t) {
-      double& dkt = *cell(k, t);
-      const double v = LinkageUpdate<M>(job.m, rowO[k - o - 1], dkt, nk);
-      dkt = v;
-      UpdateCandidate(d, w, k, SearchKey(v), o, t, lowered);
-    } else if (k > t) {
-      double& dtk = rowT[k - t - 1];
-      dtk = LinkageUpdate<M>(job.m, rowO[k - o - 1], dtk, nk);
-    }
-  }
-}
-
-// Waits until `a` differs from `old`: spins briefly (the next step usually comes within
-// microseconds), then sleeps.
-int AwaitChange(const std::atomic<int>& a, int old) {
-  for (int spin = 0; spin < 20000; ++spin) {
-    const int v = a.load(std::memory_order_acquire);
-    if (v != old) return v;
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-  }
-  for (;;) {
-    a.wait(old, std::memory_order_acquire);
-    const int v = a.load(std::memory_order_acquire);
-    if (v != old) return v;
-  }
-}
-
-// A second thread that takes the upper part of each large step's update. The two parts
-// touch disjoint rows and row state, and each cell gets the same operations as in one
-// thread, so the results do not depend on the split.
-template <TClusterMethod M>
-class UpdateHelper {
- public:
-  UpdateHelper(CondensedMatrix& d, Workspace& w) : d_(d), w_(w) {
-    lowered_.reserve(w.live.capacity());
-    thread_ = std::thread([this] { Run(); });
-  }
-  ~UpdateHelper() {
-    go_.store(-1, std::memory_order_release);
-    go_.notify_one();
-    thread_.join();
-  }
-  UpdateHelper(const UpdateHelper&) = delete;
-  UpdateHelper& operator=(const UpdateHelper&) = delete;
-
-  void Start(const UpdateJob& job) {
-    job_ = job;
-    lowered_.clear();
-    ++round_;
-    go_.store(round_, std::memory_order_release);
-    go_.notify_one();
-  }
-  const std::vector<int>& Finish() {
-    int seen = done_.load(std::memory_order_acquire);
-    while (seen != round_) seen = AwaitChange(done_, seen);
-    return lowered_;
-  }
-
- private:
-  void Run() {
-    int seen = 0;
-    for (;;) {
-      seen = AwaitChange(go_, seen);
-      if (seen < 0) return;
-      UpdateSlots<M>(d_, w_, job_, lowered_);
-      done_.store(seen, std::memory_order_release);
-      done_.notify_one();
-    }
-  }
-
-  CondensedMatrix& d_;
-  Workspace& w_;
-  UpdateJob job_{};
-  std::vector<int> lowered_;
-  int round_ = 0;
-  std::atomic<int> go_{0};
-  std::atomic<int> done_{0};
-  std::thread thread_;
-};
-
-// Where to split a step's live slots so that both threads get about the same work: a slot
-// below o costs two far-apart cells, one between o and t one, one above t only a
-// sequential read (weights 8, 4, 1).
-std::size_t BalancedSplit(std::size_t count, std::size_t po, std::size_t pt) {
-  const std::size_t low = 8 * po, mid = 4 * (pt - po - 1), high = count - pt - 1;
-  const std::size_t half = (low + mid + high) / 2;
-  if (half <= low) return half / 8;
-  if (half <= low + mid) return po + 1 + (half - low) / 4;
-  return std::min(count, pt + 1 + (half - low - mid));
 }
 
 // Agglomerative clustering with lazily refreshed nearest-neighbour candidates, O(n^2)
@@ -411,20 +247,13 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
                    TObject* sender, const TClusterProgressProc& progress) {
   const int n = static_cast<int>(d.Size());
   auto ix = [](int i) { return static_cast<std::size_t>(i); };
-  w.live.clear();
   for (int k = 0; k < n; ++k) {
     w.label[ix(k)] = k + 1;
-    w.live.push_back(k);
+    w.next[ix(k)] = k + 1;
+    w.prev[ix(k)] = k - 1;
   }
+  int head = 0;
   w.heap.Build(n - 1);
-  std::optional<UpdateHelper<M>> helper;
-  if (n >= kHelperObjects && std::thread::hardware_concurrency() >= 2) {
-    try {
-      helper.emplace(d, w);
-    } catch (const std::system_error&) {
-      // One thread does it all.
-    }
-  }
 
   AbortComputation = false;
   for (int s = 1; s <= n - 1 && !AbortComputation; ++s) {
@@ -440,8 +269,8 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
     int o = top;
     int t = w.nn[ix(top)];
     if (w.bound[ix(top)] == kNever) {  // no pair qualifies: take the first live pair
-      o = w.live[0];
-      t = w.live[1];
+      o = head;
+      t = w.next[ix(head)];
     }
     const MergeStep m{d.At(ix(o), ix(t)), w.size[ix(o)], w.size[ix(t)], alpha,
                       1.0 - 2.0 * alpha};
@@ -450,32 +279,57 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
     h.node[ix(s - 1)] = n + s;
     h.dist[ix(s - 1)] = m.dot;
 
-    const std::size_t count = w.live.size();
-    const auto po = static_cast<std::size_t>(
-        std::lower_bound(w.live.begin(), w.live.end(), o) - w.live.begin());
-    const auto pt = static_cast<std::size_t>(
-        std::lower_bound(w.live.begin() + static_cast<std::ptrdiff_t>(po), w.live.end(), t) -
-        w.live.begin());
-    w.lowered.clear();
-    if (helper && count >= kHelperLiveSlots) {
-      const std::size_t split = BalancedSplit(count, po, pt);
-      helper->Start({o, t, m, split, count});
-      UpdateSlots<M>(d, w, {o, t, m, 0, split}, w.lowered);
-      for (int k : helper->Finish()) w.lowered.push_back(k);
-    } else {
-      UpdateSlots<M>(d, w, {o, t, m, 0, count}, w.lowered);
+    // Row x's cell of column c is Row(x)[c - x - 1]. The cells of columns o and t lie one
+    // row apart each; fetching them a few live rows ahead hides most of the memory latency.
+    auto cell = [&](int x, int c) { return d.Row(ix(x)) + (c - x - 1); };
+    int ahead = head;
+    auto prefetchAhead = [&]() {
+      if (ahead == o) ahead = w.next[ix(o)];
+      if (ahead >= t) return;
+      if (ahead < o) __builtin_prefetch(cell(ahead, o), 1, 2);
+      __builtin_prefetch(cell(ahead, t), 1, 2);
+      ahead = w.next[ix(ahead)];
+    };
+    for (int i = 0; i < kPrefetchRows; ++i) prefetchAhead();
+    int k = head;
+    for (; k < o; k = w.next[ix(k)]) {
+      prefetchAhead();
+      double* row = d.Row(ix(k));
+      double& dko = row[o - k - 1];
+      double& dkt = row[t - k - 1];
+      const double v = LinkageUpdate<M>(m, dko, dkt, w.size[ix(k)]);
+      dkt = v;
+      dko = kNever;
+      UpdateCandidate(d, w, k, SearchKey(v), o, t);
     }
-    w.heap.AllDecreased(w.lowered);
+    const double* rowO = d.Row(ix(o));
+    for (k = w.next[ix(o)]; k < t; k = w.next[ix(k)]) {
+      prefetchAhead();
+      double& dkt = d.Row(ix(k))[t - k - 1];
+      const double v = LinkageUpdate<M>(m, rowO[k - o - 1], dkt, w.size[ix(k)]);
+      dkt = v;
+      UpdateCandidate(d, w, k, SearchKey(v), o, t);
+    }
+    double* rowT = d.Row(ix(t));
+    for (k = w.next[ix(t)]; k < n; k = w.next[ix(k)]) {
+      double& dtk = rowT[k - t - 1];
+      dtk = LinkageUpdate<M>(m, rowO[k - o - 1], dtk, w.size[ix(k)]);
+    }
 
     // Slot o empties; the union lives on in slot t.
     w.heap.Remove(o);
-    w.live.erase(w.live.begin() + static_cast<std::ptrdiff_t>(po));
+    if (o == head) {
+      head = w.next[ix(o)];
+    } else {
+      w.next[ix(w.prev[ix(o)])] = w.next[ix(o)];
+    }
+    w.prev[ix(w.next[ix(o)])] = w.prev[ix(o)];
     w.label[ix(t)] = n + s;
     w.size[ix(t)] += w.size[ix(o)];
     w.label[ix(o)] = 0;
     w.size[ix(o)] = 0.0;
 
-    if (t != w.live.back()) {
+    if (w.next[ix(t)] < n) {
       ScanRow(d, w, t);
       w.heap.Changed(t);
     } else if (w.heap.Contains(t)) {

@@ -118,9 +118,9 @@ TEST(HierarchicalClustering, StaleRowWhoseOldCandidateRegainsItsBound) {
   EXPECT_EQ(r->dist.Elem(4), 4.0);
 }
 
-// Regression: the rows whose bounds fell in one step were sifted up in row order; a row
-// sifted early could then sit below a parent that a later sift pulled down, and an equal
-// bound of a higher row surfaced first (step 5 here joined object 5 instead of object 2).
+// Regression: six rows' bounds fall in the first step and several end up equal. A batched
+// heap update that sifted them up in row order once let a higher row with an equal bound
+// surface first (step 5 joined object 5 instead of object 2).
 TEST(HierarchicalClustering, ManyBoundsFallingInOneStepKeepTheHeapInOrder) {
   TMatrix data;
   data.Resize(1, 12);
