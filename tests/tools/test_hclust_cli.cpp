@@ -85,6 +85,9 @@ struct BadCase {
   const char* message;  // must appear in the single line on stderr
 };
 
+// Test names carry the case name; the raw bytes of the struct tell a reader nothing.
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
+
 class HclustBadInput : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(HclustBadInput, OneMessageExitTwoNothingOnStdout) {
