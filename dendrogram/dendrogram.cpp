@@ -55,6 +55,16 @@ void Adopt(C& owned, const C& fresh) {
   if (owned.OnChange) owned.OnChange(&owned);
 }
 
+// Matrices have no Assign: take the shape, then the columns.
+void Adopt(TIntMatrix& owned, const TIntMatrix& fresh) {
+  owned.Resize(fresh.NrOfColumns(), fresh.NrOfRows());
+  for (int col = 1; col <= fresh.NrOfColumns(); ++col) {
+    const auto from = fresh.Column(col);
+    std::copy(from.begin(), from.end(), owned.Column(col).begin());
+  }
+  if (owned.OnChange) owned.OnChange(&owned);
+}
+
 }  // namespace
 
 TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
