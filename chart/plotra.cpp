@@ -127,6 +127,12 @@ void TCustomPlotra::InitLayers() {
     py->StoreScalePos((n - 1) / 2 * 50);
     px->StoreColorScale(kLayerScaleColors[n - 1]);
     py->StoreColorScale(kLayerScaleColors[n - 1]);
+    // Code-built charts are loaded once constructed; a stored form loads between the
+    // chart's BeginLoading and EndLoading, which the objects see through their owner.
+    px->SetLoadingFlag(false);
+    py->SetLoadingFlag(false);
+    px->SetOwnerControl(this);
+    py->SetOwnerControl(this);
     propsX_[n - 1] = std::move(px);
     propsY_[n - 1] = std::move(py);
     for (int axis = 0; axis < 2; ++axis) {
