@@ -197,7 +197,7 @@ void TCustomPlotra::AddTextItem(int size, const std::string& text, double x, dou
     if (data_.use_count() > groupSize)
       data_ = std::make_shared<TPlItemContainer>(*data_, data_->Capacity());
     TPlItemContainer& list = *data_;
-    TplChartItem& item = list.Prepare(allocSize_);
+    TplChartItem item;
     item.X = x;
     item.Y = y;
     item.X2 = dx;
@@ -215,11 +215,20 @@ void TCustomPlotra::AddTextItem(int size, const std::string& text, double x, dou
     item.CoordMode = coordMode;
     item.ShortText.Assign(ShortPrefix(text));
     item.LineWidth = 0;
-    if (text.size() > TShortString15::kMaxLength && dataTexts_->Count() < TLongTextArray::kSlots) {
-      list.SetTextTable(list.Count(), dataTexts_);
-      item.LineWidth = dataTexts_->Add(text);
+    // Everything that can fail happens before the list changes.
+    const bool keepWhole = text.size() > TShortString15::kMaxLength &&
+                           dataTexts_->Count() < TLongTextArray::kSlots;
+    std::string whole;
+    if (keepWhole) {
+      whole = text;
+      list.ReserveTextTable();
+      item.LineWidth = dataTexts_->Count() + 1;
     }
-    list.Commit();
+    list.Append(item, allocSize_);
+    if (keepWhole) {
+      list.SetTextTable(list.Count() - 1, dataTexts_);
+      dataTexts_->Add(std::move(whole));
+    }
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }
@@ -613,7 +622,6 @@ void TCustomPlotra::Resize() {
   TCustomControl::Resize();
   setMinimumSize(minimumSizeHint());
   ResizeChartImage();
-  controlImage_.SetSize(Width(), Height());
   PaintSuspension suspend(paintSuspended_);
   if (isometric_) ApplyIsometric();
   HandAllPropsToScales();
