@@ -78,5 +78,19 @@ int main(int argc, char** argv) {
               vm * 1e6 / n, Median(vectorBytes));
   std::printf("time ratio chart/vector %.2f; memory per item / sizeof(record) %.3f\n", cm / vm,
               Median(chartBytes) / sizeof(dendrokit::TplChartItem));
+
+  // What a painted 800 x 600 chart holds beyond its pictures: the embedded scales must not
+  // keep images of their own.
+  {
+    const std::size_t before = HeapInUse();
+    auto chart = std::make_unique<dendrokit::TPlotra>();
+    chart->SetBounds(0, 0, 800, 600);
+    chart->HandleNeeded();
+    chart->Repaint();
+    const double bytes = static_cast<double>(HeapInUse() - before);
+    const double image = 800.0 * 600.0 * 4.0;
+    std::printf("painted 800x600 chart: %.2f MB heap = %.2f x one 800x600 image\n", bytes / 1e6,
+                bytes / image);
+  }
   return 0;
 }

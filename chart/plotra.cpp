@@ -481,6 +481,9 @@ void TCustomPlotra::SetScaleProps(int layer, const TScaleProps& v) {
                          ? static_cast<TScaleProps&>(ScalePropsX(layer))
                          : static_cast<TScaleProps&>(ScalePropsY(layer));
   own.Assign(&v);
+  // Copying raises no notification; re-applying the ranges keeps joined layers and the
+  // coefficients right without a repaint.
+  PaintSuspension suspend(paintSuspended_);
   ScalePropsChanged();
 }
 
@@ -963,6 +966,7 @@ void TCustomPlotra::Assign(const TPersistent* source) {
   HookOwnedObjects();
   setMinimumSize(minimumSizeHint());
   ResizeChartImage();
+  Publish();
   try {
     ScalePropsChanged();
   } catch (...) {

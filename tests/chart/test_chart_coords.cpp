@@ -153,6 +153,29 @@ TEST(ChartLayers, MarginsSizeAndScaleMargins) {
   EXPECT_EQ(c.ScaleX(1).Width(), 400);
 }
 
+TEST(ChartLayers, EmbeddedScalesHoldNoImage) {
+  TPlotra c;
+  c.SetStandardLayout(pll_X2Both_Y2Both);
+  c.HandleNeeded();
+  c.Repaint();
+  for (int n = 1; n <= 16; ++n) {
+    EXPECT_FALSE(c.ScaleX(n).HasShownImage()) << n;
+    EXPECT_FALSE(c.ScaleY(n).HasShownImage()) << n;
+  }
+}
+
+TEST(ChartLayers, Isometric) {
+  TPlotra c;
+  c.SetBounds(0, 0, 270, 160);  // chart area 201 x 101 pixels
+  c.ChangeRange(1, 0, 20, 5, 6);
+  c.SetIsometric(true);
+  const double half = 20.0 * 101 / 201 / 2 * ScreenPixelAspect().Y / ScreenPixelAspect().X;
+  EXPECT_DOUBLE_EQ(c.ScalePropsY(1).RangeHigh(), 5.5 + half);
+  EXPECT_DOUBLE_EQ(c.ScalePropsY(1).RangeLow(), 5.5 - half);
+  c.SetBounds(0, 0, 470, 160);  // resizing corrects again
+  EXPECT_NEAR(c.ScalePropsY(1).RangeHigh() - c.ScalePropsY(1).RangeLow(), 20.0 * 101 / 401, 1e-12);
+}
+
 TEST(ChartLayers, StandardLayouts) {
   struct Case {
     TplLayout layout;
