@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "chart/coords.h"
+#include "chart/jointlayers.h"
 #include "gfxbase/enums.h"
 #include "gfxbase/graphics_types.h"
 
@@ -29,17 +31,6 @@ inline int ClampPlotraCoord(std::int64_t v) {
 }
 
 // ---- Surround ------------------------------------------------------------------------
-
-enum TCaptionAnchorHoriz : std::uint8_t {
-  cahControlLeft, cahChartLeft, cahChartCenter, cahChartRight, cahControlRight
-};
-enum TCaptionAnchorVert : std::uint8_t {
-  cavControlTop, cavChartTop, cavChartCenter, cavChartBottom, cavControlBottom
-};
-DENDROKIT_ENUM_NAMES(TCaptionAnchorHoriz, "cahControlLeft", "cahChartLeft", "cahChartCenter",
-                     "cahChartRight", "cahControlRight");
-DENDROKIT_ENUM_NAMES(TCaptionAnchorVert, "cavControlTop", "cavChartTop", "cavChartCenter",
-                     "cavChartBottom", "cavControlBottom");
 
 // The control's size, margins and shadow width: everything the chart area depends on.
 struct PlotraFrame {
@@ -74,14 +65,6 @@ struct ShadowShape {
 ShadowShape ShadowPolygons(int W, int H, int s, TShadowStyle style);
 
 // ---- Chart-area background --------------------------------------------------------------
-
-enum TBGAreaMode : std::uint8_t {
-  bamNone, bamLeft, bamRight, bamTop, bamBottom, bamVStripe, bamHStripe, bamRect, bamRectInv,
-  bamVStripeInv, bamHStripeInv
-};
-DENDROKIT_ENUM_NAMES(TBGAreaMode, "bamNone", "bamLeft", "bamRight", "bamTop", "bamBottom",
-                     "bamVStripe", "bamHStripe", "bamRect", "bamRectInv", "bamVStripeInv",
-                     "bamHStripeInv");
 
 // The rectangles that shade an area of a w x h image, given the pixels of AreaLeft,
 // AreaTop, AreaRight and AreaBottom (already limited to +-30000).
