@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
+#include <cstdint>
 
 namespace dendrokit {
 
@@ -13,9 +15,9 @@ void TShortString15::Assign(std::string_view text) {
   std::memset(Chars + Length, 0, kMaxLength - Length);
 }
 
-int TLongTextArray::Add(std::string_view text) {
+int TLongTextArray::Add(std::string text) noexcept {
   if (Count() >= kSlots) return 0;
-  texts_.emplace_back(text);
+  texts_.push_back(std::move(text));
   return Count();
 }
 
@@ -24,18 +26,41 @@ std::string_view TLongTextArray::Text(int slot) const {
   return texts_[static_cast<std::size_t>(slot - 1)];
 }
 
+namespace {
+
+// Uninitialised room for n records; throws std::bad_alloc.
+TplChartItem* AllocateRecords(std::int64_t n) {
+  if (n <= 0 || static_cast<std::uint64_t>(n) > SIZE_MAX / sizeof(TplChartItem))
+    throw std::bad_alloc();
+  return static_cast<TplChartItem*>(::operator new(static_cast<std::size_t>(n) * sizeof(TplChartItem)));
+}
+
+}  // namespace
+
 TPlItemContainer::TPlItemContainer(const TPlItemContainer& other, std::int64_t capacity)
     : textRefs_(other.textRefs_) {
   capacity = std::max<std::int64_t>(capacity, other.count_);
   if (capacity > 0) {
     Block b;
-    b.items.reset(new TplChartItem[static_cast<std::size_t>(capacity)]);
+    b.items.reset(AllocateRecords(capacity));
     b.size = capacity;
-    other.ForEach([&](const TplChartItem& item, int i) { b.items[i] = item; });
+    TplChartItem* out = b.items.get();
+    other.ForEach([&](const TplChartItem& item, int i) { std::construct_at(out + i, item); });
     blocks_.push_back(std::move(b));
   }
   count_ = other.count_;
   capacity_ = capacity;
+  SetCursor();
+}
+
+void TPlItemContainer::SetCursor() {
+  if (blocks_.empty()) {
+    next_ = end_ = nullptr;
+    return;
+  }
+  const Block& last = blocks_.back();
+  next_ = last.items.get() + std::max<std::int64_t>(0, count_ - last.start);
+  end_ = last.items.get() + last.size;
 }
 
 const TPlItemContainer::Block& TPlItemContainer::BlockOf(int index) const {
@@ -49,30 +74,26 @@ const TPlItemContainer::Block& TPlItemContainer::BlockOf(int index) const {
 
 const TplChartItem& TPlItemContainer::operator[](int index) const {
   const Block& b = BlockOf(index);
-  return b.items[static_cast<std::size_t>(index - b.start)];
+  return b.items.get()[index - b.start];
 }
 
 TplChartItem& TPlItemContainer::operator[](int index) {
   const Block& b = BlockOf(index);
-  return b.items[static_cast<std::size_t>(index - b.start)];
+  return b.items.get()[index - b.start];
 }
 
-TplChartItem& TPlItemContainer::Prepare(int growBy) {
+void TPlItemContainer::Grow(int growBy) {
   if (count_ == std::numeric_limits<int>::max()) throw std::bad_alloc();
-  if (count_ >= capacity_) {
-    growBy = std::max(growBy, 1);
-    blocks_.reserve(blocks_.size() + 1);  // may throw: nothing changed yet
-    Block b;
-    b.items.reset(new TplChartItem[static_cast<std::size_t>(growBy)]);
-    b.start = capacity_;
-    b.size = growBy;
-    if (!blocks_.empty() && blocks_.front().size != growBy) uniform_ = false;
-    blocks_.push_back(std::move(b));
-    capacity_ += growBy;
-  }
-  TplChartItem& item = (*this)[count_];
-  item = TplChartItem{};
-  return item;
+  growBy = std::max(growBy, 1);
+  blocks_.reserve(blocks_.size() + 1);  // may throw: nothing changed yet
+  Block b;
+  b.items.reset(AllocateRecords(growBy));
+  b.start = capacity_;
+  b.size = growBy;
+  if (!blocks_.empty() && blocks_.front().size != growBy) uniform_ = false;
+  blocks_.push_back(std::move(b));
+  capacity_ += growBy;
+  SetCursor();
 }
 
 void TPlItemContainer::Clear() {
@@ -83,6 +104,7 @@ void TPlItemContainer::Clear() {
   count_ = 0;
   capacity_ = 0;
   uniform_ = true;
+  SetCursor();
 }
 
 void TPlItemContainer::SetTextTable(int index, std::shared_ptr<const TLongTextArray> table) {

@@ -94,9 +94,13 @@ struct TplChartItem {
 class TLongTextArray {
  public:
   static constexpr int kSlots = 50;
+  // The slots are reserved up front, so adding a moved string never allocates or throws.
+  TLongTextArray() { texts_.reserve(kSlots); }
+  TLongTextArray(const TLongTextArray& other) : TLongTextArray() { texts_ = other.texts_; }
+  TLongTextArray& operator=(const TLongTextArray&) = delete;
   int Count() const { return static_cast<int>(texts_.size()); }
   // Stores text in the next slot and returns its number, or 0 when all slots are used.
-  int Add(std::string_view text);
+  int Add(std::string text) noexcept;
   // Text of slot 1..Count(); empty outside.
   std::string_view Text(int slot) const;
 
@@ -120,10 +124,13 @@ class TPlItemContainer {
   const TplChartItem& operator[](int index) const;
   TplChartItem& operator[](int index);
 
-  // Reserves one more record: when full, adds a block of growBy records. Returns the
-  // record at index Count() (not yet counted); Commit() counts it.
-  TplChartItem& Prepare(int growBy);
-  void Commit() { ++count_; }
+  // Appends a copy of item; when the list is full, first adds a block of growBy records.
+  // Throws std::bad_alloc (and changes nothing) when the block cannot be had.
+  void Append(const TplChartItem& item, int growBy) {
+    if (next_ == end_) Grow(growBy);
+    *next_++ = item;
+    ++count_;
+  }
   // Count and capacity 0; the storage is released.
   void Clear();
 
@@ -132,21 +139,28 @@ class TPlItemContainer {
     int index = 0;
     for (const Block& b : blocks_) {
       const int n = static_cast<int>(std::min<std::int64_t>(b.size, count_ - index));
-      for (int i = 0; i < n; ++i, ++index) f(b.items[i], index);
+      for (int i = 0; i < n; ++i, ++index) f(b.items.get()[i], index);
       if (index >= count_) break;
     }
   }
 
   // Where the long text of a text item added by a chart is kept: the item's slot number
   // refers to this table. Items without an entry use the displaying chart's own table.
+  // Reserve first, and the following SetTextTable for index Count() - 1 cannot fail.
+  void ReserveTextTable() { textRefs_.reserve(textRefs_.size() + 1); }
   void SetTextTable(int index, std::shared_ptr<const TLongTextArray> table);
   const TLongTextArray* TextTable(int index) const;
   // Points every entry that refers to from at to instead (a copied chart keeps its own).
   void RetargetTextTables(const TLongTextArray* from, std::shared_ptr<const TLongTextArray> to);
 
  private:
+  // Records are constructed as they are appended; a block's spare capacity stays
+  // untouched raw memory.
+  struct RawDelete {
+    void operator()(TplChartItem* p) const { ::operator delete(static_cast<void*>(p)); }
+  };
   struct Block {
-    std::unique_ptr<TplChartItem[]> items;
+    std::unique_ptr<TplChartItem, RawDelete> items;
     std::int64_t start = 0;
     std::int64_t size = 0;
   };
@@ -155,9 +169,13 @@ class TPlItemContainer {
     std::shared_ptr<const TLongTextArray> table;
   };
   const Block& BlockOf(int index) const;
+  void Grow(int growBy);
+  void SetCursor();
 
   std::vector<Block> blocks_;
   std::vector<TextRef> textRefs_;  // sorted by index; at most 50 per contributing chart
+  TplChartItem* next_ = nullptr;  // where the next record goes, in the last block
+  TplChartItem* end_ = nullptr;
   int count_ = 0;
   std::int64_t capacity_ = 0;
   bool uniform_ = true;  // all blocks the same size: block found by one division

@@ -127,6 +127,12 @@ void TCustomPlotra::InitLayers() {
     py->StoreScalePos((n - 1) / 2 * 50);
     px->StoreColorScale(kLayerScaleColors[n - 1]);
     py->StoreColorScale(kLayerScaleColors[n - 1]);
+    // Code-built charts are loaded once constructed; a stored form loads between the
+    // chart's BeginLoading and EndLoading, which the objects see through their owner.
+    px->SetLoadingFlag(false);
+    py->SetLoadingFlag(false);
+    px->SetOwnerControl(this);
+    py->SetOwnerControl(this);
     propsX_[n - 1] = std::move(px);
     propsY_[n - 1] = std::move(py);
     for (int axis = 0; axis < 2; ++axis) {
@@ -191,7 +197,7 @@ void TCustomPlotra::AddTextItem(int size, const std::string& text, double x, dou
     if (data_.use_count() > groupSize)
       data_ = std::make_shared<TPlItemContainer>(*data_, data_->Capacity());
     TPlItemContainer& list = *data_;
-    TplChartItem& item = list.Prepare(allocSize_);
+    TplChartItem item;
     item.X = x;
     item.Y = y;
     item.X2 = dx;
@@ -209,11 +215,20 @@ void TCustomPlotra::AddTextItem(int size, const std::string& text, double x, dou
     item.CoordMode = coordMode;
     item.ShortText.Assign(ShortPrefix(text));
     item.LineWidth = 0;
-    if (text.size() > TShortString15::kMaxLength && dataTexts_->Count() < TLongTextArray::kSlots) {
-      list.SetTextTable(list.Count(), dataTexts_);
-      item.LineWidth = dataTexts_->Add(text);
+    // Everything that can fail happens before the list changes.
+    const bool keepWhole = text.size() > TShortString15::kMaxLength &&
+                           dataTexts_->Count() < TLongTextArray::kSlots;
+    std::string whole;
+    if (keepWhole) {
+      whole = text;
+      list.ReserveTextTable();
+      item.LineWidth = dataTexts_->Count() + 1;
     }
-    list.Commit();
+    list.Append(item, allocSize_);
+    if (keepWhole) {
+      list.SetTextTable(list.Count() - 1, dataTexts_);
+      dataTexts_->Add(std::move(whole));
+    }
   } catch (const std::bad_alloc&) {
     RaiseNoMemory();
   }
@@ -466,6 +481,9 @@ void TCustomPlotra::SetScaleProps(int layer, const TScaleProps& v) {
                          ? static_cast<TScaleProps&>(ScalePropsX(layer))
                          : static_cast<TScaleProps&>(ScalePropsY(layer));
   own.Assign(&v);
+  // Copying raises no notification; re-applying the ranges keeps joined layers and the
+  // coefficients right without a repaint.
+  PaintSuspension suspend(paintSuspended_);
   ScalePropsChanged();
 }
 
@@ -607,7 +625,6 @@ void TCustomPlotra::Resize() {
   TCustomControl::Resize();
   setMinimumSize(minimumSizeHint());
   ResizeChartImage();
-  controlImage_.SetSize(Width(), Height());
   PaintSuspension suspend(paintSuspended_);
   if (isometric_) ApplyIsometric();
   HandAllPropsToScales();
@@ -949,6 +966,7 @@ void TCustomPlotra::Assign(const TPersistent* source) {
   HookOwnedObjects();
   setMinimumSize(minimumSizeHint());
   ResizeChartImage();
+  Publish();
   try {
     ScalePropsChanged();
   } catch (...) {

@@ -79,7 +79,7 @@ void TScaleProps::SetFont(const TFont& v) {
 void TScaleProps::SetLogarithmic(bool v) {
   if (!v)
     logarithmic_ = false;
-  else if (loadingFlag_ || (rangeLow_ >= 0.0 && rangeHigh_ >= 0.0 && labelType_ != ftDateTime))
+  else if (loadingFlag_ || (ownerControl_ && ownerControl_->Loading()) || (rangeLow_ >= 0.0 && rangeHigh_ >= 0.0 && labelType_ != ftDateTime))
     logarithmic_ = true;
   Changed();
 }

@@ -92,6 +92,8 @@ class TScaleProps : public TPersistent {
   // Set at creation; the chart clears it when it has finished loading.
   bool LoadingFlag() const { return loadingFlag_; }
   void SetLoadingFlag(bool v) { loadingFlag_ = v; }
+  // The control whose loading state counts as this object's too (may be null).
+  void SetOwnerControl(const TCustomControl* owner) { ownerControl_ = owner; }
 
   // Copies every setting (not the handlers) from another TScaleProps; raises nothing.
   void Assign(const TPersistent* source) override;
@@ -134,6 +136,7 @@ class TScaleProps : public TPersistent {
   bool visible_ = false;
   TScaleType scaleType_ = sctXT;
   bool loadingFlag_ = true;
+  const TCustomControl* ownerControl_ = nullptr;
 };
 
 // Settings of a layer's x axis. slTop puts the axis on the top edge (scale type sctXB),
