@@ -24,13 +24,6 @@
 
 namespace dendrokit {
 
-enum GridStyleType : std::uint8_t {
-  gsNone, gsPoints, gsVertLines, gsHorizLines, gsLines, gsVertDotLines, gsHorizDotLines,
-  gsDotLines
-};
-DENDROKIT_ENUM_NAMES(GridStyleType, "gsNone", "gsPoints", "gsVertLines", "gsHorizLines",
-                     "gsLines", "gsVertDotLines", "gsHorizDotLines", "gsDotLines");
-
 // Canvas = the image drawn on; Top/Left = where its (0, 0) lies in the control.
 using TRenderEvent = std::function<void(TObject* sender, TCanvas& canvas, int top, int left)>;
 // The handler may change the copy of the item that is drawn; the stored item stays.

@@ -151,12 +151,6 @@ void TColSel::SetColorBarWidth(int width) {
   Repaint();
 }
 
-void TColSel::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  setEnabled(enabled);
-  Repaint();
-}
-
 void TColSel::SetColor(TColor color) {
   if (color == color_) return;
   color_ = color;
@@ -182,7 +176,7 @@ int TColSel::ItemHeight() const {
 }
 
 TColSelItemLook TColSel::LookOf(int slot) const {
-  return {slots_.Color(slot), color_, colorBarWidth_, enabled_};
+  return {slots_.Color(slot), color_, colorBarWidth_, isEnabled()};
 }
 
 void TColSel::DrawItem(QPainter& painter, int index, const QRect& rect) const {
@@ -253,6 +247,11 @@ void TColSel::UserSelected(int index) {
   if (index >= 0) slots_.SelectSlot(index + 1);
   if (OnClick) OnClick(this);
   if (OnChange) OnChange(this);
+}
+
+void TColSel::changeEvent(QEvent* event) {
+  QComboBox::changeEvent(event);
+  if (event->type() == QEvent::EnabledChange) Repaint();
 }
 
 void TColSel::Repaint() {

@@ -68,9 +68,10 @@ class TColSel : public QComboBox, public TPersistent {
   int ColorBarWidth() const { return colorBarWidth_; }
   void SetColorBarWidth(int width);
 
-  // Drawn look and the widget's enabled state together.
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled);
+  // The widget's enabled state (Qt's): setEnabled and SetEnabled are the same, and either
+  // repaints with the matching look.
+  bool Enabled() const { return isEnabled(); }
+  void SetEnabled(bool enabled) { setEnabled(enabled); }
 
   // Background of the text part; symbolic colours allowed.
   TColor Color() const { return color_; }
@@ -108,6 +109,7 @@ class TColSel : public QComboBox, public TPersistent {
   void paintEvent(QPaintEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void Rebuild();
@@ -118,7 +120,6 @@ class TColSel : public QComboBox, public TPersistent {
 
   TColorSlots slots_;
   int colorBarWidth_ = DefaultColorBarWidth;
-  bool enabled_ = true;
   TColor color_ = DefaultColor;
 };
 
