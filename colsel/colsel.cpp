@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QPen>
@@ -119,6 +120,25 @@ TColSel::TColSel(QWidget* parent) : QComboBox(parent) {
   setItemDelegate(new TColSelDelegate(this));
   connect(this, &QComboBox::activated, this, &TColSel::UserSelected);
   Rebuild();
+  BindSignals();
+}
+
+void TColSel::BindSignals() {
+  const auto bind = [this](auto& event, auto signal, auto raise) {
+    event.BindSignal(std::move(raise), [this, signal] {
+      return isSignalConnected(QMetaMethod::fromSignal(signal));
+    });
+  };
+  bind(OnColorNameChange, &TColSel::colorNameChanging, [this](TObject*, std::string& name) {
+    QString text = QString::fromStdString(name);
+    emit colorNameChanging(text);
+    name = text.toStdString();
+  });
+  bind(OnChange, &TColSel::colorChanged, [this](TObject*) { emit colorChanged(SelColorQ()); });
+  bind(OnClick, &TColSel::clicked, [this](TObject*) { emit clicked(); });
+  bind(OnDropDown, &TColSel::droppedDown, [this](TObject*) { emit droppedDown(); });
+  bind(OnEnter, &TColSel::entered, [this](TObject*) { emit entered(); });
+  bind(OnExit, &TColSel::exited, [this](TObject*) { emit exited(); });
 }
 
 TColSel::~TColSel() = default;

@@ -10,6 +10,8 @@
 
 #include "colsel/colorslots.h"
 #include "gfxbase/component.h"
+#include "gfxbase/event.h"
+#include "gfxbase/qtbridge.h"
 #include "gfxbase/graphics_types.h"
 #include "gfxbase/types.h"
 
@@ -40,6 +42,26 @@ void DrawColSelItem(TCanvas& canvas, const TRect& rect, const std::string& name,
 
 class TColSel : public QComboBox, public TPersistent {
   Q_OBJECT
+  // Qt properties: the published properties through their own getters and setters.
+  Q_PROPERTY(int numColors READ NumColors WRITE SetNumColors)
+  Q_PROPERTY(QColor selColor READ SelColorQ WRITE SetSelColorQ NOTIFY colorChanged)
+  Q_PROPERTY(int colorBarWidth READ ColorBarWidth WRITE SetColorBarWidth)
+  Q_PROPERTY(QColor color READ ColorQ WRITE SetColorQ)
+  Q_PROPERTY(int dropDownCount READ DropDownCount WRITE SetDropDownCount)
+
+ public:
+  DENDROKIT_QCOLOR_ACCESSORS(SelColor)
+  DENDROKIT_QCOLOR_ACCESSORS(Color)
+
+ signals:
+  // Raised after the matching std::function event's handler, with the same arguments
+  // (the colour name as a reference, so a direct connection may change it too).
+  void colorNameChanging(QString& colorName);
+  void colorChanged(const QColor& color);
+  void clicked();
+  void droppedDown();
+  void entered();
+  void exited();
 
  public:
   static constexpr TColor DefaultColor = 0xFF000005;  // the window colour
@@ -97,13 +119,13 @@ class TColSel : public QComboBox, public TPersistent {
   QSize minimumSizeHint() const override;
   void showPopup() override;
 
-  TOnColorNameChangeEvent OnColorNameChange;
+  TEvent<TOnColorNameChangeEvent> OnColorNameChange;
   // OnClick then OnChange after a choice by the user, SelColor already updated.
-  TNotifyEvent OnChange;
-  TNotifyEvent OnClick;
-  TNotifyEvent OnDropDown;
-  TNotifyEvent OnEnter;
-  TNotifyEvent OnExit;
+  TEvent<TNotifyEvent> OnChange;
+  TEvent<TNotifyEvent> OnClick;
+  TEvent<TNotifyEvent> OnDropDown;
+  TEvent<TNotifyEvent> OnEnter;
+  TEvent<TNotifyEvent> OnExit;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -112,6 +134,7 @@ class TColSel : public QComboBox, public TPersistent {
   void changeEvent(QEvent* event) override;
 
  private:
+  void BindSignals();
   void Rebuild();
   void UserSelected(int index);
   void Repaint();

@@ -102,6 +102,28 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   scale_->Font().Assign(&Font());
   SetOrientation(dirLeftward);
   suppressRecalc_ = false;
+  BindSignals();
+}
+
+void TDendrogram::BindSignals() {
+  using D = TDendrogram;
+  BindEvent(OnDendroBegin, &D::dendroBegin, [this](TObject*) { emit dendroBegin(); });
+  BindEvent(OnDendroDone, &D::dendroDone, [this](TObject*) { emit dendroDone(); });
+  BindEvent(OnProgress, &D::progress, [this](TObject*, int percent) { emit progress(percent); });
+  BindEvent(OnCalcDistance, &D::calcDistance,
+            [this](TObject*, int row1, int row2, double& distance) {
+              emit calcDistance(row1, row2, distance);
+            });
+  BindEvent(OnBeforeShowObjLabel, &D::beforeShowObjLabel,
+            [this](TObject*, int obj, std::string& text, TColor& color) {
+              QString t = QString::fromStdString(text);
+              QColor c = ColorToQColor(color);
+              emit beforeShowObjLabel(obj, t, c);
+              text = t.toStdString();
+              if (c.isValid()) color = QColorToColor(c);
+            });
+  BindEvent(OnZoomPan, &D::zoomPanned, [this](TObject*) { emit zoomPanned(); });
+  BindEvent(OnCrossHairMove, &D::crossHairMoved, [this](TObject*) { emit crossHairMoved(); });
 }
 
 TDendrogram::~TDendrogram() {
@@ -180,8 +202,14 @@ void TDendrogram::CalcDendrogram() {
   auto progress = [this](TObject*, double, double percent) {
     if (!AbortComputation && OnProgress) OnProgress(this, RoundPixel(percent));
   };
+  // Through the event itself, so that its Qt signal is raised too.
+  TOnCalcDistanceEvent calcDistance;
+  if (OnCalcDistance)
+    calcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
+      OnCalcDistance(sender, row1, row2, distance);
+    };
   HierarchicalClustering(this, data_->DataMatrix(), distMeasure_, clusterMethod_, flexAlpha_,
-                         mergeTable, mergeDist, nodePos, progress, OnCalcDistance);
+                         mergeTable, mergeDist, nodePos, progress, calcDistance);
   nodeClass_->Resize(2 * n - 1);
   Adopt(*mergeTable_, mergeTable);
   Adopt(*mergeDist_, mergeDist);

@@ -157,7 +157,7 @@ void TCustomControl::Repaint() {
 }
 
 void TCustomControl::SetCursor(TCursor value) {
-  if (value == Cursor()) return;
+  if (value == cursor_) return;
   cursor_ = value;
   settingCursor_ = true;
   if (value == crDefault)
@@ -218,12 +218,17 @@ void TCustomControl::changeEvent(QEvent* event) {
   }
 }
 
-// A cursor set through Qt directly cannot be named by an identifier: Cursor() then reports
-// crDefault only once Qt drops it, and the last identifier otherwise.
 bool TCustomControl::event(QEvent* event) {
-  if (event->type() == QEvent::CursorChange && !settingCursor_ &&
-      !testAttribute(Qt::WA_SetCursor))
+  if (event->type() == QEvent::CursorChange && !settingCursor_) {
     cursor_ = crDefault;
+    const Qt::CursorShape shape = cursor().shape();
+    if (testAttribute(Qt::WA_SetCursor) && shape != Qt::BitmapCursor)
+      for (TCursor id = crNone; id >= crSizeAll; --id)
+        if (CursorFromId(id).shape() == shape) {
+          cursor_ = id;
+          break;
+        }
+  }
   return QWidget::event(event);
 }
 

@@ -20,18 +20,7 @@
 #include "gfxbase/cursors.h"
 #include "gfxbase/event.h"
 #include "gfxbase/qenums.h"
-
-// Qt-side accessors of a TColor or std::string property for its Q_PROPERTY: Name##Q()
-// reads through Name(), SetName##Q() writes through SetName() (QColor in, TColor stored;
-// an invalid QColor is ignored).
-#define DENDROKIT_QCOLOR_ACCESSORS(Name)                                                \
-  QColor Name##Q() const { return ::dendrokit::ColorToQColor(Name()); }                  \
-  void Set##Name##Q(const QColor& value) {                                               \
-    if (value.isValid()) Set##Name(::dendrokit::QColorToColor(value));                   \
-  }
-#define DENDROKIT_QSTRING_ACCESSORS(Name)                                               \
-  QString Name##Q() const { return QString::fromStdString(Name()); }                     \
-  void Set##Name##Q(const QString& value) { Set##Name(value.toStdString()); }
+#include "gfxbase/qtbridge.h"
 
 namespace dendrokit {
 
@@ -127,8 +116,9 @@ class TCustomControl : public QWidget, public TPersistent {
   // Same as Repaint: repainting is synchronous throughout the library.
   void Invalidate() { Repaint(); }
 
-  // crDefault whenever Qt shows no own cursor for the widget (e.g. after unsetCursor).
-  TCursor Cursor() const { return testAttribute(Qt::WA_SetCursor) ? cursor_ : crDefault; }
+  // Follows Qt's cursor: after setCursor/unsetCursor made through Qt it names the built-in
+  // cursor of the same shape, or crDefault (no own cursor, or a picture cursor).
+  TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor value);
   // Menu shown on a context-menu request (right button); not owned.
   QMenu* PopupMenu() const { return popupMenu_; }
