@@ -819,7 +819,8 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
   const int w = digits ? cache.DigitWidth(text) : entry->width;
   const int h = fm.height();
   QPainter& p = Painter();
-  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (p.compositionMode() != QPainter::CompositionMode_SourceOver)
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   const bool turned = font_.Orientation() != 0;
   int ox = x, oy = y;
   if (turned) {
