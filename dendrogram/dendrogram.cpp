@@ -81,7 +81,6 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   mergeTable_ = std::make_unique<TIntMatrix>();
   nodePos_ = std::make_unique<TVector>();
   nodeClass_ = std::make_unique<TIntVector>();
-  nodeClass_->SetElem(1, -1);
 
   bitmap_ = std::make_unique<TBitmap>();
   crossHair_ = std::make_unique<TCrossHair>();
