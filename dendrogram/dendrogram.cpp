@@ -81,7 +81,6 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   mergeTable_ = std::make_unique<TIntMatrix>();
   nodePos_ = std::make_unique<TVector>();
   nodeClass_ = std::make_unique<TIntVector>();
-  nodeClass_->SetElem(1, -1);
 
   bitmap_ = std::make_unique<TBitmap>();
   crossHair_ = std::make_unique<TCrossHair>();
@@ -100,6 +99,7 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   scale_->SetColorBackGnd(0xFFFFFF);
   scale_->SetDecPlaces(-2);
   scale_->Font().Assign(&Font());
+  checkedFontName_ = Font().Name();
   SetOrientation(dirLeftward);
   suppressRecalc_ = false;
   BindSignals();
@@ -444,9 +444,13 @@ void TDendrogram::SetBounds(int left, int top, int width, int height) {
   TCustomControl::SetBounds(left, top, std::max(width, kMinSize), std::max(height, kMinSize));
 }
 
+// Painting starts with the first show. The picture is drawn here at once: size changes made
+// by the window's layout before the show were suppressed, and the screen only shows what
+// Paint drew.
 void TDendrogram::CreateWnd() {
   TCustomControl::CreateWnd();
-  suppressPaint_ = false;  // the first show paints next
+  suppressPaint_ = false;
+  SafeRepaint();
 }
 
 void TDendrogram::Resize() {
@@ -455,8 +459,13 @@ void TDendrogram::Resize() {
 }
 
 // The scale draws its labels in the control's font, in the scale colour.
+// The family is checked when its name changes; size, style or colour changes of a family
+// that is not installed (the default face falls back through font matching) do not raise.
 void TDendrogram::FontChanged() {
-  fontIsTrueType_ = IsTrueTypeFont(Font().Name());
+  if (Font().Name() != checkedFontName_) {
+    fontIsTrueType_ = IsTrueTypeFont(Font().Name());
+    checkedFontName_ = Font().Name();
+  }
   const TColor scaleColor = scale_->Font().Color();
   scale_->Font().Assign(&Font());
   scale_->Font().SetColor(scaleColor);
@@ -515,16 +524,15 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
 
   // 1. The label band's edge.
   if (marginIsMoveable_) {
-    bool onGrip = false;
-    int e = 0;
-    switch (orientation_) {
-      case dirUpward: onGrip = std::abs(y - M) < 8 && x < g.SH, e = y; break;
-      case dirDownward: onGrip = std::abs(y - (H - M)) < 8 && x < g.SH, e = H - y; break;
-      case dirLeftward: onGrip = std::abs(x - M) < 8 && y < g.SH, e = x; break;
-      case dirRightward: onGrip = std::abs(x - (W - M)) < 8 && y < g.SH, e = W - x; break;
-    }
-    if (onGrip) {
-      SetCursor(ObjectAxisIsX(orientation_) ? crVSplit : crHSplit);
+    // The band's edge across the distance axis; the corner test uses ScaleHeight in every
+    // orientation.
+    const bool objIsX = ObjectAxisIsX(orientation_);
+    const int along = objIsX ? y : x, across = objIsX ? x : y;
+    const bool lowEdge = orientation_ == dirUpward || orientation_ == dirLeftward;
+    const int edge = lowEdge ? M : (objIsX ? H : W) - M;
+    const int e = lowEdge ? along : (objIsX ? H : W) - along;  // the margin at the pointer
+    if (std::abs(along - edge) < 8 && across < g.SH) {
+      SetCursor(objIsX ? crVSplit : crHSplit);
       if (left && e > 50 && e < 200) {
         margin_ = e;
         SetOrientation(orientation_);
@@ -598,11 +606,24 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
     }
     case maZoomWind: {
       if (!banding_) break;
+      // Keep the pointer out of the scale strip and the label band.
       switch (orientation_) {
-        case dirUpward: x = std::max(x, g.SH), y = std::max(y, M); break;
-        case dirDownward: x = std::max(x, g.SH), y = std::min(y, H - M); break;
-        case dirLeftward: y = std::max(y, g.SW), x = std::max(x, M); break;
-        case dirRightward: y = std::max(y, g.SW), x = std::min(x, W - M); break;
+        case dirUpward:
+          x = std::max(x, g.SH);
+          y = std::max(y, M);
+          break;
+        case dirDownward:
+          x = std::max(x, g.SH);
+          y = std::min(y, H - M);
+          break;
+        case dirLeftward:
+          y = std::max(y, g.SW);
+          x = std::max(x, M);
+          break;
+        case dirRightward:
+          y = std::max(y, g.SW);
+          x = std::min(x, W - M);
+          break;
       }
       x = std::clamp(x, 0, W);
       y = std::clamp(y, 0, H);

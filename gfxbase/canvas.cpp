@@ -819,7 +819,8 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
   const int w = digits ? cache.DigitWidth(text) : entry->width;
   const int h = fm.height();
   QPainter& p = Painter();
-  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (p.compositionMode() != QPainter::CompositionMode_SourceOver)
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   const bool turned = font_.Orientation() != 0;
   int ox = x, oy = y;
   if (turned) {
@@ -918,9 +919,12 @@ int TCanvas::Height() const {
   return device_ != nullptr ? device_->height() : 0;
 }
 
+// The caller may change the painter's pen, brush or font: the canvas applies its own again.
 QPainter* TCanvas::QtPainter() {
   if (!Ready()) return nullptr;
-  return &Painter();
+  QPainter& p = Painter();
+  appliedPen_ = appliedBrush_ = appliedFont_ = 0;
+  return &p;
 }
 
 // ---- Bitmap ----------------------------------------------------------------------------
