@@ -15,8 +15,11 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
     group_.addButton(button, i);
     buttons_.push_back(button);
   }
-  // idToggled fires for programmatic checks too; only a user's click is a choice.
-  connect(&group_, &QButtonGroup::idClicked, this, [this](int) {
+  // idToggled fires for programmatic checks too; only a user's click that changes the
+  // checked item is a choice.
+  connect(&group_, &QButtonGroup::idClicked, this, [this](int id) {
+    if (id == index_) return;
+    index_ = id;
     if (OnClick) OnClick(nullptr);
   });
   ArrangeButtons();
@@ -27,8 +30,10 @@ int TRadioGroup::ItemIndex() const { return group_.checkedId(); }
 void TRadioGroup::SetItemIndex(int index) {
   if (index >= 0 && index < Count()) {
     buttons_[static_cast<std::size_t>(index)]->setChecked(true);
+    index_ = index;
     return;
   }
+  index_ = -1;
   // An exclusive group refuses to uncheck its last checked button.
   group_.setExclusive(false);
   for (auto* button : buttons_) button->setChecked(false);

@@ -39,6 +39,7 @@ class TRadioGroup : public QGroupBox {
 
   QButtonGroup group_;
   std::vector<QRadioButton*> buttons_;
+  int index_ = -1;
 };
 
 }  // namespace dendrokit
