@@ -13,18 +13,65 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <functional>
 
 #include "app/radiogroup.h"
+#include "chart/plotra.h"
 #include "colsel/colsel.h"
+#include "dendrogram/dendrogram.h"
 #include "gfxbase/canvas.h"
+#include "numeric/matrix.h"
 
 namespace dendrokit {
 
 namespace {
 
 constexpr TColor kBlack = 0x000000;
+constexpr TColor kMaroon = 0x000080;
+constexpr TColor kRed = 0x0000FF;
 constexpr TColor kSilver = 0xC0C0C0;
+constexpr TColor kWhite = 0xFFFFFF;
 constexpr TColor kLightBlue = 16245198;
+constexpr TColor kLightGrey = 14540253;
+
+// Runs a handler for Qt: an exception must not cross the event loop, so it is reported
+// and the window carries on with whatever state the handler reached.
+template <typename F>
+void Guarded(const char* handler, F&& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    qWarning("%s: %s", handler, e.what());
+  } catch (...) {
+    qWarning("%s: unknown error", handler);
+  }
+}
+
+// Date format shared by both layer-1 axes of the chart.
+void SetDateFormat(TDTLabel& format) {
+  format.SetTimeFormat(tfHHMMSS);
+  format.SetDateSeparator('-');
+  format.SetTimeSeparator(':');
+  format.SetYearLength(ylYYYY);
+  format.SetMonthName(true);
+  format.SetDateOrder(doDDMMYY);
+  format.SetDateForTime(dtOnePerDay);
+}
+
+// The settings both layer-1 axes share.
+void SetDataAxis(TScaleProps& axis) {
+  axis.SetVisible(true);
+  axis.SetLabelType(ftNum);
+  axis.SetLogarithmic(false);
+  axis.SetRangeHigh(250.0);
+  axis.SetDecPlaces(-2);
+  axis.SetMinTicks(3);
+  axis.SetMinRange(1e-10);
+  axis.SetShortTicks(true);
+  axis.SetColorScale(kBlack);
+  SetDateFormat(axis.DateFormat());
+}
 
 // The "Exit" glyph: an open door with an arrow leaving through it, 18 x 18 pixels.
 QIcon ExitGlyph() {
@@ -73,16 +120,26 @@ TColSel* MakeColSel(QWidget* parent, TColor selected, int left, int top) {
   return sel;
 }
 
-// A sans-serif font whose lines are kFontLineHeight pixels high, in pixels so that the
+// The window's sans-serif font. A scalable one: the dendrogram turns its leaf labels
+// upright only in a scalable font, and 60 labels side by side need that.
+constexpr const char* kFontFamily = "DejaVu Sans";
+
+// The window's font, its lines kFontLineHeight pixels high, sized in pixels so that the
 // screen's resolution does not scale it.
 QFont WindowFont() {
-  QFont font(QStringLiteral("MS Sans Serif"));
+  QFont font(QString::fromLatin1(kFontFamily));
   font.setStyleHint(QFont::SansSerif);
   int pixels = TForm1::kFontLineHeight;
   font.setPixelSize(pixels);
   while (pixels > 6 && QFontMetrics(font).height() > TForm1::kFontLineHeight)
     font.setPixelSize(--pixels);
   return font;
+}
+
+// The controls take the window's font, as they would from a parent.
+void UseWindowFont(TFont& font, const QFont& windowFont) {
+  font.SetName(kFontFamily);
+  font.SetHeight(windowFont.pixelSize());
 }
 
 }  // namespace
@@ -106,8 +163,12 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
 TForm1::~TForm1() = default;
 
 void TForm1::CreateControls() {
-  MyDendro = new QWidget(this);
-  MyDendro->setGeometry(8, 24, 529, 393);
+  MyDendro = new TDendrogram(this);
+  MyDendro->SetName("MyDendro");
+  MyDendro->SetBounds(8, 24, 529, 393);
+  // Not a tab stop of this window; a click still gives it the keyboard for zooming.
+  MyDendro->setFocusPolicy(Qt::ClickFocus);
+  InitDendrogram();
 
   ProgressBar1 = new QProgressBar(this);
   ProgressBar1->setRange(0, 100);
@@ -115,8 +176,10 @@ void TForm1::CreateControls() {
   ProgressBar1->setTextVisible(false);
   ProgressBar1->setGeometry(8, 424, 529, 12);
 
-  Plotra1 = new QWidget(this);
-  Plotra1->setGeometry(544, 8, 393, 425);
+  Plotra1 = new TPlotra(this);
+  Plotra1->SetName("Plotra1");
+  Plotra1->SetBounds(544, 8, 393, 425);
+  InitChart();
 
   Label7 = MakeLabel(this, "Use context menu of dendrogram to change mouse behavior", 8, 8, 359, 16);
   Label2 = MakeLabel(this, "Color of Dendrogram", 8, 448, 125, 16);
@@ -172,27 +235,40 @@ void TForm1::CreateControls() {
   ZoomWindow1 = PopMenDendro->addAction(QStringLiteral("Zoom by Window"));
   ZoombyMouseDrag1 = PopMenDendro->addAction(QStringLiteral("Zoom by Mouse Drag"));
   DragCrosshair1 = PopMenDendro->addAction(QStringLiteral("Drag Crosshair"));
+  MyDendro->SetPopupMenu(PopMenDendro);
 
   // Handlers are connected after the initial values are set: loading a window raises none.
-  connect(ButNewData, &QPushButton::clicked, this, [this] { ButNewDataClick(); });
-  connect(BButExit, &QPushButton::clicked, this, [this] { BButExitClick(); });
-  RGOrientation->OnClick = [this](TObject*) { RGOrientationClick(); };
-  RGDistMode->OnClick = [this](TObject*) { RGDistModeClick(); };
-  RGClustMeth->OnClick = [this](TObject*) { RGClustMethClick(); };
-  // valueChanged fires only when the position really changes, as the handlers expect.
-  connect(SBarAlpha, &QScrollBar::valueChanged, this, [this] { SBarAlphaChange(); });
-  connect(SBarHigh, &QScrollBar::valueChanged, this, [this] { SBarHighChange(); });
-  connect(SBarHorzScaleWid, &QScrollBar::valueChanged, this, [this] { SBarHorzScaleWidChange(); });
-  connect(SBarMargin, &QScrollBar::valueChanged, this, [this] { SBarMarginChange(); });
-  CSelDendro->OnChange = [this](TObject*) { CSelDendroChange(); };
-  CSelDendroBG->OnChange = [this](TObject*) { CSelDendroBGChange(); };
-  CSelScale->OnChange = [this](TObject*) { CSelScaleChange(); };
-  CSelScaleBG->OnChange = [this](TObject*) { CSelScaleBGChange(); };
-  connect(Zoom111, &QAction::triggered, this, [this] { Zoom111Click(); });
-  connect(Pan1, &QAction::triggered, this, [this] { Pan1Click(); });
-  connect(ZoomWindow1, &QAction::triggered, this, [this] { ZoomWindow1Click(); });
-  connect(ZoombyMouseDrag1, &QAction::triggered, this, [this] { ZoombyMouseDrag1Click(); });
-  connect(DragCrosshair1, &QAction::triggered, this, [this] { DragCrosshair1Click(); });
+#define DENDROKIT_HANDLER(name) [this] { Guarded(#name, [this] { name(); }); }
+  connect(ButNewData, &QPushButton::clicked, this, DENDROKIT_HANDLER(ButNewDataClick));
+  connect(BButExit, &QPushButton::clicked, this, DENDROKIT_HANDLER(BButExitClick));
+  // valueChanged fires only when the position really changes, also when code moves the bar:
+  // the handlers rely on that.
+  connect(SBarAlpha, &QScrollBar::valueChanged, this, DENDROKIT_HANDLER(SBarAlphaChange));
+  connect(SBarHigh, &QScrollBar::valueChanged, this, DENDROKIT_HANDLER(SBarHighChange));
+  connect(SBarHorzScaleWid, &QScrollBar::valueChanged, this,
+          DENDROKIT_HANDLER(SBarHorzScaleWidChange));
+  connect(SBarMargin, &QScrollBar::valueChanged, this, DENDROKIT_HANDLER(SBarMarginChange));
+  connect(Zoom111, &QAction::triggered, this, DENDROKIT_HANDLER(Zoom111Click));
+  connect(Pan1, &QAction::triggered, this, DENDROKIT_HANDLER(Pan1Click));
+  connect(ZoomWindow1, &QAction::triggered, this, DENDROKIT_HANDLER(ZoomWindow1Click));
+  connect(ZoombyMouseDrag1, &QAction::triggered, this, DENDROKIT_HANDLER(ZoombyMouseDrag1Click));
+  connect(DragCrosshair1, &QAction::triggered, this, DENDROKIT_HANDLER(DragCrosshair1Click));
+  const auto notify = [](std::function<void()> handler) {
+    return [handler = std::move(handler)](TObject*) { handler(); };
+  };
+  RGOrientation->OnClick = notify(DENDROKIT_HANDLER(RGOrientationClick));
+  RGDistMode->OnClick = notify(DENDROKIT_HANDLER(RGDistModeClick));
+  RGClustMeth->OnClick = notify(DENDROKIT_HANDLER(RGClustMethClick));
+  CSelDendro->OnChange = notify(DENDROKIT_HANDLER(CSelDendroChange));
+  CSelDendroBG->OnChange = notify(DENDROKIT_HANDLER(CSelDendroBGChange));
+  CSelScale->OnChange = notify(DENDROKIT_HANDLER(CSelScaleChange));
+  CSelScaleBG->OnChange = notify(DENDROKIT_HANDLER(CSelScaleBGChange));
+#undef DENDROKIT_HANDLER
+  // These run inside the dendrogram's own work, which reports what escapes them.
+  MyDendro->OnProgress = [this](TObject*, int percent) { MyDendroProgress(percent); };
+  MyDendro->OnCalcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
+    MyDendroCalcDistance(sender, row1, row2, distance);
+  };
 }
 
 // Tab walks the controls in the window's order; a radio group is entered at its buttons. The
@@ -236,34 +312,228 @@ void TForm1::FitFrame() {
   resize(width, height);
 }
 
+void TForm1::InitDendrogram() {
+  TDendrogram& d = *MyDendro;
+  UseWindowFont(d.Font(), font());
+  d.SetClusterMethod(cmSingleLink);
+  d.SetDistMeasure(dmEuclid);
+  d.SetFlexAlpha(0.5);
+  d.SetOrientation(dirDownward);
+  d.SetColorScheme(csBWG);
+  d.SetColorDendrogram(kBlack);
+  d.SetColorDendrogramBackGnd(kLightBlue);
+  d.SetColorScale(kBlack);
+  d.SetColorScaleBackGnd(kSilver);
+  TCrossHair& cross = d.CrossHair();
+  cross.SetColor(kRed);
+  cross.SetLayer(1);
+  cross.SetMode(chBoth);
+  cross.SetLineType(psDot);
+  cross.SetLineWid(1);
+  d.SetDecPlaces(-2);
+  d.SetDistHigh(100.0);
+  d.SetObjHigh(1.0);
+  d.SetFrameStyle(fsLowered);
+  d.SetMargin(20);
+  d.SetMouseAction(maPan);
+  d.SetScaleWidth(30);
+  d.SetScaleHeight(60);
+  d.SetShowClassColors(false);
+}
+
+void TForm1::InitChart() {
+  TPlotra& p = *Plotra1;
+  UseWindowFont(p.Font(), font());
+  UseWindowFont(p.TextFont(), font());
+  p.SetAllocSize(1000);
+  p.SetAutoRedraw(true);
+  p.SetMarginRight(20);
+  p.SetMarginTop(20);
+  p.SetMarginBottom(40);
+  p.SetCaption("Data");
+  p.SetCaptionPosX(0);
+  p.SetCaptionPosY(-16);
+  p.SetCaptionAlignment(taRightJustify);
+  p.SetCaptionAnchorHoriz(cahChartRight);
+  p.SetCaptionAnchorVert(cavChartTop);
+  p.SetGridStyle(gsNone);
+  p.SetIsometric(false);
+  p.SetClassDefault(0);
+  p.SetMouseAction(maNone);
+  p.SetMouseCursorFixed(false);
+  p.SetShadowStyle(ssFlying);
+  p.SetShadowColor(clGrayText);
+  p.SetShadowBakColor(clBtnFace);
+  p.SetTextFontStyle(0);
+  p.SetTextBkStyle(tbClear);
+  p.SetTextBkColor(kWhite);
+  p.SetTextAlignment(taCenter);
+
+  TBakGndImg& image = p.BackGroundImg();
+  image.SetIncludePath(false);
+  image.SetFillMode(bfStretch);
+  image.SetAreaMode(bamNone);
+  image.SetAreaColor(kLightGrey);
+  image.SetAreaLeft(-1.0);
+  image.SetAreaRight(1.0);
+  image.SetAreaTop(1.0);
+  image.SetAreaBottom(-1.0);
+
+  TJointLayers& joints = p.JointLayers();
+  joints.SetL01xControlledBy(1);
+  joints.SetL02xControlledBy(2);
+  joints.SetL01yControlledBy(1);
+  joints.SetL02yControlledBy(2);
+
+  TCrossHair& cross = p.CrossHair1();
+  cross.SetColor(kBlack);
+  cross.SetLayer(1);
+  cross.SetMode(chOff);
+  cross.SetLineType(psSolid);
+  cross.SetLineWid(1);
+
+  TScalePropsHoriz& x = p.Scale1X();
+  SetDataAxis(x);
+  x.SetScaleLocation(slBottom);
+  x.SetCaptionPosX(0);
+  x.SetCaptionPosY(22);
+  x.SetCaptionAlignment(taCenter);
+  x.SetCaptionAnchor(uaSclCenter);
+  TScalePropsVert& y = p.Scale1Y();
+  SetDataAxis(y);
+  y.SetScaleLocation(slLeft);
+  y.SetCaptionPosX(0);
+  y.SetCaptionPosY(-16);
+  y.SetCaptionAlignment(taLeftJustify);
+  y.SetCaptionAnchor(uaSclTopLft);
+  for (TScaleProps* axis : {static_cast<TScaleProps*>(&p.Scale2X()),
+                            static_cast<TScaleProps*>(&p.Scale2Y())}) {
+    axis->SetVisible(false);
+    axis->SetRangeHigh(1.0);
+    axis->SetColorScale(kMaroon);
+  }
+}
+
 void TForm1::FormShow() { ButNewDataClick(); }
 
 void TForm1::ButNewDataClick() {
   random_.seed(seed_ != 0 ? seed_
                           : static_cast<unsigned>(
                                 std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::uniform_int_distribution<int> r(0, 99);
+  TDataTable& data = MyDendro->Data();
+  // Filling element by element would recluster after every value: cluster once at the end.
+  // Whatever goes wrong while filling, the dendrogram must not stay switched off.
+  MyDendro->SetSuppressRecalc(true);
+  try {
+    data.Resize(2, 60);
+    for (int row = 1; row <= 60; ++row)
+      for (int col = 1; col <= 2; ++col)
+        data.SetElem(col, row, r(random_) + (row <= 30 ? 10 : 140));
+  } catch (...) {
+    MyDendro->SetSuppressRecalc(false);
+    throw;
+  }
+  MyDendro->SetSuppressRecalc(false);
+
+  const TMatrix& values = data.DataMatrix();
+  Plotra1->ClearItems();
+  for (int row = 1; row <= 60; ++row)
+    Plotra1->AddTextAt(8, std::to_string(row), values.Elem(1, row), values.Elem(2, row));
+  Plotra1->ShowItems();
+
   ProgressBar1->setValue(0);
-  fullDistHigh_ = 0.0;
+  MyDendro->ResetZoom();
+  fullDistHigh_ = MyDendro->DistHigh();
   SBarHigh->setValue(100);
 }
 
-void TForm1::RGOrientationClick() {}
-void TForm1::SBarHorzScaleWidChange() {}
-void TForm1::SBarMarginChange() {}
-void TForm1::SBarHighChange() {}
-void TForm1::RGDistModeClick() {}
-void TForm1::RGClustMethClick() {}
-void TForm1::SBarAlphaChange() {}
-void TForm1::CSelDendroChange() {}
-void TForm1::CSelDendroBGChange() {}
-void TForm1::CSelScaleChange() {}
-void TForm1::CSelScaleBGChange() {}
-void TForm1::Zoom111Click() {}
-void TForm1::Pan1Click() {}
-void TForm1::ZoomWindow1Click() {}
-void TForm1::ZoombyMouseDrag1Click() {}
-void TForm1::DragCrosshair1Click() {}
+void TForm1::ShowWholeTree() {
+  MyDendro->ResetZoom();
+  fullDistHigh_ = MyDendro->DistHigh();
+  SBarHigh->setValue(100);
+  ProgressBar1->setValue(0);
+}
+
+void TForm1::RGOrientationClick() {
+  const int index = RGOrientation->ItemIndex();
+  if (index < 0 || index > dirRightward) return;
+  const auto direction = static_cast<TDirection>(index);
+  MyDendro->SetOrientation(direction);
+  if (direction == dirLeftward || direction == dirRightward) {
+    SBarHorzScaleWid->setValue(MyDendro->ScaleWidth());
+    LblScaleWidth->setText(QStringLiteral("Height of Scale"));
+  } else {
+    SBarHorzScaleWid->setValue(MyDendro->ScaleHeight());
+    LblScaleWidth->setText(QStringLiteral("Width of Scale"));
+  }
+}
+
+void TForm1::SBarHorzScaleWidChange() {
+  const TDirection direction = MyDendro->Orientation();
+  if (direction == dirLeftward || direction == dirRightward)
+    MyDendro->SetScaleWidth(SBarHorzScaleWid->value());
+  else
+    MyDendro->SetScaleHeight(SBarHorzScaleWid->value());
+}
+
+void TForm1::SBarMarginChange() { MyDendro->SetMargin(SBarMargin->value()); }
+
+void TForm1::SBarHighChange() {
+  MyDendro->SetRange(0.0, 61.0, 0.0, SBarHigh->value() / 100.0 * fullDistHigh_);
+}
+
+void TForm1::RGDistModeClick() {
+  const int index = RGDistMode->ItemIndex();
+  if (index < 0 || index > dmUserDef) return;
+  MyDendro->SetDistMeasure(static_cast<TDistMode>(index));
+  ShowWholeTree();
+}
+
+void TForm1::RGClustMethClick() {
+  const int index = RGClustMeth->ItemIndex();
+  if (index < 0 || index > cmUpgma) return;
+  MyDendro->SetClusterMethod(static_cast<TClusterMethod>(index));
+  ShowWholeTree();
+}
+
+void TForm1::SBarAlphaChange() {
+  // One repaint for the new alpha, the new window and the bar's move together; an error on
+  // the way must not leave the dendrogram unpainted for good.
+  MyDendro->SetSuppressPaint(true);
+  try {
+    MyDendro->SetFlexAlpha(SBarAlpha->value() / 100.0);
+    MyDendro->ResetZoom();
+    fullDistHigh_ = MyDendro->DistHigh();
+    SBarHigh->setValue(100);
+  } catch (...) {
+    MyDendro->SetSuppressPaint(false);
+    throw;
+  }
+  MyDendro->SetSuppressPaint(false);
+  ProgressBar1->setValue(0);
+}
+
+void TForm1::CSelDendroChange() { MyDendro->SetColorDendrogram(CSelDendro->SelColor()); }
+void TForm1::CSelDendroBGChange() {
+  MyDendro->SetColorDendrogramBackGnd(CSelDendroBG->SelColor());
+}
+void TForm1::CSelScaleChange() { MyDendro->SetColorScale(CSelScale->SelColor()); }
+void TForm1::CSelScaleBGChange() { MyDendro->SetColorScaleBackGnd(CSelScaleBG->SelColor()); }
+
+void TForm1::Zoom111Click() { MyDendro->ResetZoom(); }
+void TForm1::Pan1Click() { MyDendro->SetMouseAction(maPan); }
+void TForm1::ZoomWindow1Click() { MyDendro->SetMouseAction(maZoomWind); }
+void TForm1::ZoombyMouseDrag1Click() { MyDendro->SetMouseAction(maZoomDrag); }
+void TForm1::DragCrosshair1Click() { MyDendro->SetMouseAction(maDragCrossH); }
+
 void TForm1::MyDendroProgress(int percentDone) { ProgressBar1->setValue(percentDone); }
+
+void TForm1::MyDendroCalcDistance(TObject* sender, int row1, int row2, double& distance) {
+  const auto* matrix = dynamic_cast<const TMatrix*>(sender);
+  if (matrix == nullptr) matrix = &MyDendro->Data().DataMatrix();
+  distance = std::fabs(matrix->Elem(1, row1) - matrix->Elem(1, row2));
+}
 
 void TForm1::BButExitClick() { close(); }
 

@@ -16,6 +16,9 @@ class QScrollBar;
 namespace dendrokit {
 
 class TColSel;
+class TDendrogram;
+class TObject;
+class TPlotra;
 class TRadioGroup;
 
 class TForm1 : public QWidget {
@@ -31,9 +34,9 @@ class TForm1 : public QWidget {
   ~TForm1() override;
 
   // The controls, named as the window's definition names them (owned by the window).
-  QWidget* MyDendro = nullptr;
+  TDendrogram* MyDendro = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
-  QWidget* Plotra1 = nullptr;
+  TPlotra* Plotra1 = nullptr;
   QLabel* Label7 = nullptr;
   QLabel* Label2 = nullptr;
   TColSel* CSelDendro = nullptr;
@@ -92,6 +95,9 @@ class TForm1 : public QWidget {
   void ZoombyMouseDrag1Click();
   void DragCrosshair1Click();
   void MyDendroProgress(int percentDone);
+  // The user-defined distance: the first variable's difference only. sender is the data
+  // matrix the rows belong to.
+  void MyDendroCalcDistance(TObject* sender, int row1, int row2, double& distance);
   void BButExitClick();
 
  protected:
@@ -99,6 +105,10 @@ class TForm1 : public QWidget {
 
  private:
   void CreateControls();
+  void InitDendrogram();
+  void InitChart();
+  // ResetZoom and the bookkeeping that follows every recomputation made by a handler.
+  void ShowWholeTree();
   void SetTabOrder();
   void FitFrame();
 
