@@ -48,6 +48,21 @@ void Guarded(const char* handler, F&& f) {
   }
 }
 
+// Runs f with the dendrogram's painting suspended and repaints once afterwards, also when f
+// throws. Painting that is already suspended (before the window is shown) stays so.
+template <typename F>
+void WithOnePaint(TDendrogram& d, F&& f) {
+  if (d.SuppressPaint()) return f();
+  d.SetSuppressPaint(true);
+  try {
+    f();
+  } catch (...) {
+    d.SetSuppressPaint(false);
+    throw;
+  }
+  d.SetSuppressPaint(false);
+}
+
 // Date format shared by both layer-1 axes of the chart.
 void SetDateFormat(TDTLabel& format) {
   format.SetTimeFormat(tfHHMMSS);
@@ -443,9 +458,11 @@ void TForm1::ButNewDataClick() {
   Plotra1->ShowItems();
 
   ProgressBar1->setValue(0);
-  MyDendro->ResetZoom();
-  fullDistHigh_ = MyDendro->DistHigh();
-  SBarHigh->setValue(100);
+  WithOnePaint(*MyDendro, [this] {
+    MyDendro->ResetZoom();
+    fullDistHigh_ = MyDendro->DistHigh();
+    SBarHigh->setValue(100);
+  });
 }
 
 void TForm1::ShowWholeTree() {
@@ -486,31 +503,30 @@ void TForm1::SBarHighChange() {
 void TForm1::RGDistModeClick() {
   const int index = RGDistMode->ItemIndex();
   if (index < 0 || index > dmUserDef) return;
-  MyDendro->SetDistMeasure(static_cast<TDistMode>(index));
-  ShowWholeTree();
+  // The tree changes once on the screen, not once per step.
+  WithOnePaint(*MyDendro, [&] {
+    MyDendro->SetDistMeasure(static_cast<TDistMode>(index));
+    ShowWholeTree();
+  });
 }
 
 void TForm1::RGClustMethClick() {
   const int index = RGClustMeth->ItemIndex();
   if (index < 0 || index > cmUpgma) return;
-  MyDendro->SetClusterMethod(static_cast<TClusterMethod>(index));
-  ShowWholeTree();
+  WithOnePaint(*MyDendro, [&] {
+    MyDendro->SetClusterMethod(static_cast<TClusterMethod>(index));
+    ShowWholeTree();
+  });
 }
 
 void TForm1::SBarAlphaChange() {
-  // One repaint for the new alpha, the new window and the bar's move together; an error on
-  // the way must not leave the dendrogram unpainted for good.
-  MyDendro->SetSuppressPaint(true);
-  try {
+  // One repaint for the new alpha, the new window and the bar's move together.
+  WithOnePaint(*MyDendro, [this] {
     MyDendro->SetFlexAlpha(SBarAlpha->value() / 100.0);
     MyDendro->ResetZoom();
     fullDistHigh_ = MyDendro->DistHigh();
     SBarHigh->setValue(100);
-  } catch (...) {
-    MyDendro->SetSuppressPaint(false);
-    throw;
-  }
-  MyDendro->SetSuppressPaint(false);
+  });
   ProgressBar1->setValue(0);
 }
 
@@ -527,7 +543,19 @@ void TForm1::ZoomWindow1Click() { MyDendro->SetMouseAction(maZoomWind); }
 void TForm1::ZoombyMouseDrag1Click() { MyDendro->SetMouseAction(maZoomDrag); }
 void TForm1::DragCrosshair1Click() { MyDendro->SetMouseAction(maDragCrossH); }
 
-void TForm1::MyDendroProgress(int percentDone) { ProgressBar1->setValue(percentDone); }
+// A progress bar draws itself at once on every visible step, which would cost more than a
+// whole small clustering; the bar is drawn at once at most every 40 ms, so it still moves
+// during a long run, and the other steps only schedule a repaint.
+void TForm1::MyDendroProgress(int percentDone) {
+  if (!progressClock_.isValid() || progressClock_.elapsed() >= 40) {
+    ProgressBar1->setValue(percentDone);
+    progressClock_.start();
+    return;
+  }
+  ProgressBar1->setUpdatesEnabled(false);
+  ProgressBar1->setValue(percentDone);
+  ProgressBar1->setUpdatesEnabled(true);
+}
 
 void TForm1::MyDendroCalcDistance(TObject* sender, int row1, int row2, double& distance) {
   const auto* matrix = dynamic_cast<const TMatrix*>(sender);

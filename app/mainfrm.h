@@ -3,6 +3,7 @@
 // what each control does.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <random>
 
@@ -115,6 +116,7 @@ class TForm1 : public QWidget {
   std::mt19937 random_;
   unsigned seed_ = 0;
   double fullDistHigh_ = 0.0;
+  QElapsedTimer progressClock_;
   bool shown_ = false;
 };
 

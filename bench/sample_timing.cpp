@@ -68,10 +68,12 @@ int main(int argc, char* argv[]) {
   const auto method = Time(n, [&](int i) {
     form.RGClustMeth->SetItemIndex(i % 2 == 0 ? 2 : 0);  // Ward's, single linkage
     form.RGClustMethClick();
+    QApplication::processEvents();  // the repaints it scheduled
   });
   const auto orientation = Time(n, [&](int i) {
     form.RGOrientation->SetItemIndex(i % 4);
     form.RGOrientationClick();
+    QApplication::processEvents();
   });
   auto& dendro = *form.MyDendro;
   const auto bare = Time(n, [&](int i) {
