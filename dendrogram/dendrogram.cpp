@@ -100,6 +100,7 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   scale_->SetColorBackGnd(0xFFFFFF);
   scale_->SetDecPlaces(-2);
   scale_->Font().Assign(&Font());
+  checkedFontName_ = Font().Name();
   SetOrientation(dirLeftward);
   suppressRecalc_ = false;
 }
@@ -416,9 +417,13 @@ void TDendrogram::SetBounds(int left, int top, int width, int height) {
   TCustomControl::SetBounds(left, top, std::max(width, kMinSize), std::max(height, kMinSize));
 }
 
+// Painting starts with the first show. The picture is drawn here at once: size changes made
+// by the window's layout before the show were suppressed, and the screen only shows what
+// Paint drew.
 void TDendrogram::CreateWnd() {
   TCustomControl::CreateWnd();
-  suppressPaint_ = false;  // the first show paints next
+  suppressPaint_ = false;
+  SafeRepaint();
 }
 
 void TDendrogram::Resize() {
@@ -427,8 +432,13 @@ void TDendrogram::Resize() {
 }
 
 // The scale draws its labels in the control's font, in the scale colour.
+// The family is checked when its name changes; size, style or colour changes of a family
+// that is not installed (the default face falls back through font matching) do not raise.
 void TDendrogram::FontChanged() {
-  fontIsTrueType_ = IsTrueTypeFont(Font().Name());
+  if (Font().Name() != checkedFontName_) {
+    fontIsTrueType_ = IsTrueTypeFont(Font().Name());
+    checkedFontName_ = Font().Name();
+  }
   const TColor scaleColor = scale_->Font().Color();
   scale_->Font().Assign(&Font());
   scale_->Font().SetColor(scaleColor);

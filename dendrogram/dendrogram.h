@@ -255,6 +255,7 @@ class TDendrogram : public TCustomControl {
   bool suppressRecalc_ = true;
   bool fontIsTrueType_ = false;
   int treeN_ = 1;  // objects of the tree last computed
+  std::string checkedFontName_;  // family whose FontIsTrueType is recorded
 
   // Mouse state.
   bool dragging_ = false;

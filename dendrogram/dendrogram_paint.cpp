@@ -80,21 +80,32 @@ void TDendrogram::PaintContent(TCanvas& c) {
     const int c = cls.Elem(k);
     return c >= 0 && c <= 255 ? classColors_[static_cast<std::size_t>(c)] : colorDendrogram_;
   };
+  // Labels and stems that lie wholly off the bitmap along the object axis change no pixel
+  // and are skipped, so a zoomed-in repaint costs what it shows.
+  const int extent = objIsX ? g.W : g.H;
+  const int digits = static_cast<int>(std::to_string(std::max(n, 1)).size());
+  const int reach = th + (mode == TLabelMode::Staggered ? digits * th : 0);
+  auto offAxis = [&](int p, int r) { return p + r < 0 || p - r >= extent; };
   auto label = [&](int obj) {
+    const double at = pos.Elem(obj);
+    const int p = ObjToPixel(at);
     std::string text = std::to_string(obj);
     if (OnBeforeShowObjLabel) {
       TColor color = colorDendrogram_;
       OnBeforeShowObjLabel(this, obj, text, color);
       if (color != c.Font().Color()) c.Font().SetColor(color);
+    } else if (offAxis(p, reach)) {
+      return;
     }
     const int w = c.TextWidth(text);
-    const int p = ObjToPixel(pos.Elem(obj));
-    const TPoint at = LabelPos(g, mode, p, w, th, LabelRow(pos.Elem(obj), rows));
-    c.TextOut(at.X, at.Y, text);
+    if (offAxis(p, th + w)) return;
+    const TPoint xy = LabelPos(g, mode, p, w, th, LabelRow(at, rows));
+    c.TextOut(xy.X, xy.Y, text);
   };
   for (int s = 1; s <= n - 1; ++s) {
     const int a = mt.Elem(1, s), b = mt.Elem(2, s);
     const int dP = DistToPixel(md.Elem(mt.Elem(3, s) - n));
+    const int pa = ObjToPixel(pos.Elem(a)), pb = ObjToPixel(pos.Elem(b));
     for (const int child : {a, b}) {
       if (showClassColors_) {
         const TColor col = classColor(child);
@@ -102,10 +113,13 @@ void TDendrogram::PaintContent(TCanvas& c) {
         c.Font().SetColor(col);
       }
       if (child <= n) label(child);
-      Line(c, StemLine(g, ObjToPixel(pos.Elem(child)), DistToPixel(height(child)), dP));
+      const int p = child == a ? pa : pb;
+      if (!offAxis(p, 0)) Line(c, StemLine(g, p, DistToPixel(height(child)), dP));
     }
     if (showClassColors_ && cls.Elem(a) != cls.Elem(b)) c.Pen().SetColor(colorDendrogram_);
-    Line(c, ConnectorLine(g, dP, ObjToPixel(pos.Elem(a)), ObjToPixel(pos.Elem(b))));
+    if (!offAxis(std::min(pa, pb), 0) || !offAxis(std::max(pa, pb), 0) ||
+        (pa < 0) != (pb < 0))
+      Line(c, ConnectorLine(g, dP, pa, pb));
   }
   // A single object has no merge; its leaf still gets its label.
   if (n == 1) label(1);

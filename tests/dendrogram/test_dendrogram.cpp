@@ -3,6 +3,9 @@
 #include <stdexcept>
 #include <string>
 
+#include <QVBoxLayout>
+#include <QWidget>
+
 #include <gtest/gtest.h>
 
 #include "dendro_fixture.h"
@@ -22,6 +25,9 @@ TEST(Dendrogram, SetterRules) {
   EXPECT_EQ(d.ScaleHeight(), 0);
   d.SetScaleWidth(121);
   EXPECT_EQ(d.ScaleWidth(), 120);
+  EXPECT_NO_THROW(d.Font().SetSize(12));  // the default face may be missing: no re-check
+  d.Font().SetName("DejaVu Sans");
+  EXPECT_TRUE(d.FontIsTrueType());
   d.SetBounds(0, 0, 100, 80);
   EXPECT_EQ(d.Width(), 120);
   EXPECT_EQ(d.Height(), 120);
@@ -138,6 +144,22 @@ TEST(Dendrogram, OneObjectAndCollapsedAxes) {
   d->ResetZoom();
   d->WheelZoom(100, 100, 3);
   EXPECT_LT(d->ObjLow(), d->ObjHigh());
+}
+
+// Regression: a layout sized the control before its first show (suppressed paints), and the
+// window then showed an empty picture.
+TEST(Dendrogram, FirstShowInALayoutPaints) {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* d = new TDendrogram;
+  layout->addWidget(d);
+  window.resize(500, 400);
+  FillObjects(*d, {0, 1, 5, 6});
+  d->ResetZoom();
+  window.show();
+  EXPECT_FALSE(d->SuppressPaint());
+  const TRect area = DendroFrame(d->Geometry()).TreeArea;
+  EXPECT_EQ(PixelAt(*d, area.Right - 5, area.Bottom - 5), d->ColorDendrogramBackGnd());
 }
 
 // ---- Pixels -----------------------------------------------------------------------------

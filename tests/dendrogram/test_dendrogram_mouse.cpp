@@ -1,4 +1,7 @@
 // Mouse, wheel and keyboard handling of TDendrogram, driven through its mouse virtuals.
+#include <QCoreApplication>
+#include <QKeyEvent>
+
 #include <gtest/gtest.h>
 
 #include "dendro_fixture.h"
@@ -126,6 +129,20 @@ TEST(DendrogramMouse, WheelZoomsAboutThePointer) {
   d->WheelZoom(200, 300, -1);
   EXPECT_NEAR(d->ObjHigh() - d->ObjLow(), 10.0, 1e-12);
   EXPECT_EQ(zoomPans, 2);
+
+  // Keys: an arrow moves the picture by a tenth of the tree area, Home shows everything.
+  auto key = [&](int k) {
+    QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
+    QCoreApplication::sendEvent(d.get(), &e);
+  };
+  const double low = d->ObjLow();
+  key(Qt::Key_Right);  // 50 of 500 pixels
+  EXPECT_NEAR(d->ObjLow() - low, 1.0, 1e-9);
+  key(Qt::Key_Plus);
+  EXPECT_NEAR(d->ObjHigh() - d->ObjLow(), 8.0, 1e-9);
+  key(Qt::Key_Home);
+  EXPECT_DOUBLE_EQ(d->ObjLow(), 1 - 0.05 * 4);
+  EXPECT_EQ(zoomPans, 5);
 }
 
 }  // namespace
