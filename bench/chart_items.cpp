@@ -2,6 +2,8 @@
 // short texts, against a plain std::vector<TplChartItem> push_back in the same run.
 // Usage: chart_items [items] [runs]
 #include <malloc.h>
+#include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,6 +26,20 @@ std::size_t HeapInUse() {
   return m.uordblks + m.hblkhd;
 }
 
+// CPU time of this thread (user + system) in ms: what the work costs when other jobs
+// share the cores, beside the wall time.
+double CpuMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+long MinorFaults() {
+  rusage u{};
+  getrusage(RUSAGE_THREAD, &u);
+  return u.ru_minflt;
+}
+
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
@@ -40,20 +56,27 @@ int main(int argc, char** argv) {
   std::vector<std::string> texts(1000);
   for (int i = 0; i < 1000; ++i) texts[i] = std::to_string(i + 1);
 
-  std::vector<double> chartMs, vectorMs, chartBytes, vectorBytes;
+  std::vector<double> chartMs, vectorMs, chartBytes, vectorBytes, chartCpu, vectorCpu;
+  std::vector<double> chartFaults, vectorFaults;
   for (int r = 0; r < runs; ++r) {
     {
       auto chart = std::make_unique<dendrokit::TPlotra>();
       const std::size_t before = HeapInUse();
+      const double c0 = CpuMs();
+      const long f0 = MinorFaults();
       const auto t0 = Clock::now();
       for (int i = 0; i < n; ++i) chart->AddTextAt(8, texts[i % 1000], i * 0.5, i * 0.25);
       const auto t1 = Clock::now();
+      chartCpu.push_back(CpuMs() - c0);
+      chartFaults.push_back(static_cast<double>(MinorFaults() - f0));
       chartMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
       chartBytes.push_back(static_cast<double>(HeapInUse() - before) / n);
     }
     {
       std::vector<dendrokit::TplChartItem> v;
       const std::size_t before = HeapInUse();
+      const double c0 = CpuMs();
+      const long f0 = MinorFaults();
       const auto t0 = Clock::now();
       for (int i = 0; i < n; ++i) {
         dendrokit::TplChartItem item;
@@ -65,6 +88,8 @@ int main(int argc, char** argv) {
         v.push_back(item);
       }
       const auto t1 = Clock::now();
+      vectorCpu.push_back(CpuMs() - c0);
+      vectorFaults.push_back(static_cast<double>(MinorFaults() - f0));
       vectorMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
       vectorBytes.push_back(static_cast<double>(HeapInUse() - before) / n);
     }
@@ -72,10 +97,13 @@ int main(int argc, char** argv) {
   const double cm = Median(chartMs), vm = Median(vectorMs);
   std::printf("items %d, runs %d, sizeof(TplChartItem) %zu\n", n, runs,
               sizeof(dendrokit::TplChartItem));
-  std::printf("AddTextAt          median %8.1f ms  %6.1f ns/item  %6.1f bytes/item\n", cm,
-              cm * 1e6 / n, Median(chartBytes));
-  std::printf("vector push_back   median %8.1f ms  %6.1f ns/item  %6.1f bytes/item\n", vm,
-              vm * 1e6 / n, Median(vectorBytes));
+  std::printf("                   wall ms   wall ns/item  cpu ns/item  faults/1000  bytes/item\n");
+  std::printf("AddTextAt         %8.1f   %8.1f     %8.1f     %8.1f    %8.1f\n", cm,
+              cm * 1e6 / n, Median(chartCpu) * 1e6 / n, Median(chartFaults) * 1e3 / n,
+              Median(chartBytes));
+  std::printf("vector push_back  %8.1f   %8.1f     %8.1f     %8.1f    %8.1f\n", vm,
+              vm * 1e6 / n, Median(vectorCpu) * 1e6 / n, Median(vectorFaults) * 1e3 / n,
+              Median(vectorBytes));
   std::printf("time ratio chart/vector %.2f; memory per item / sizeof(record) %.3f\n", cm / vm,
               Median(chartBytes) / sizeof(dendrokit::TplChartItem));
 

@@ -194,8 +194,10 @@ void TCustomPlotra::AddTextItem(int size, const std::string& text, double x, dou
     // copied before it changes, so that chart's picture stays as it was.
     const TCustomPlotra* root = source_ ? source_ : this;
     const long groupSize = 1 + static_cast<long>(root->users_.size());
-    if (data_.use_count() > groupSize)
+    if (data_.use_count() > groupSize) {
       data_ = std::make_shared<TPlItemContainer>(*data_, data_->Capacity());
+      Publish();  // the group keeps drawing one list even if the append below fails
+    }
     TPlItemContainer& list = *data_;
     TplChartItem item;
     item.X = x;
@@ -524,17 +526,20 @@ void TCustomPlotra::HandPropsToScales(int layer) {
   if (sx.Width() != w || sx.Height() != h) sx.SetBounds(0, 0, w, h);
   if (sy.Width() != w || sy.Height() != h) sy.SetBounds(0, 0, w, h);
   // The margin on the far side puts the axis on its edge of the chart area, ScalePos
-  // further out.
+  // further out. ScalePos is any stored integer: the sums are taken in 64 bits.
+  auto margin = [](std::int64_t pos, std::int64_t rest) {
+    return static_cast<int>(std::clamp<std::int64_t>(pos + rest, 0, std::int64_t{1} << 30));
+  };
   if (px.ScaleType() == sctXB)
-    sx.SetMarginBottom(px.ScalePos() + h - marginTop_ - 1);
+    sx.SetMarginBottom(margin(px.ScalePos(), h - marginTop_ - 1));
   else
-    sx.SetMarginTop(px.ScalePos() + h - marginBottom_ - shadowWidth_);
+    sx.SetMarginTop(margin(px.ScalePos(), h - marginBottom_ - shadowWidth_));
   sx.SetMarginLeft(marginLeft_);
   sx.SetMarginRight(marginRight_ + shadowWidth_ - 1);
   if (py.ScaleType() == sctYL)
-    sy.SetMarginLeft(py.ScalePos() + w - marginRight_ - shadowWidth_);
+    sy.SetMarginLeft(margin(py.ScalePos(), w - marginRight_ - shadowWidth_));
   else
-    sy.SetMarginRight(py.ScalePos() + w - marginLeft_ - 1);
+    sy.SetMarginRight(margin(py.ScalePos(), w - marginLeft_ - 1));
   sy.SetMarginTop(marginTop_);
   sy.SetMarginBottom(marginBottom_ + shadowWidth_ - 1);
   CopyToScale(px, sx);
