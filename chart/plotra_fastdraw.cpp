@@ -22,12 +22,16 @@ std::uint32_t ToArgb(TColor c) {
   return 0xFF000000u | ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
 }
 
-bool Writable(const QImage& image) {
-  return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
-         image.format() == QImage::Format_ARGB32_Premultiplied;
-}
-
 }  // namespace
+
+Surface SurfaceOf(QImage& image) {
+  const QImage::Format f = image.format();
+  if (image.isNull() || (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+                         f != QImage::Format_ARGB32_Premultiplied))
+    return {};
+  return {reinterpret_cast<std::uint32_t*>(image.bits()), image.bytesPerLine() / 4,
+          image.width(), image.height()};
+}
 
 // ---- GlyphCache --------------------------------------------------------------------------
 
@@ -35,6 +39,7 @@ struct GlyphCache::Face {
   struct Mask {
     int ox = 0, oy = 0, w = 0, h = 0;
     std::vector<std::uint8_t> a;
+    std::vector<std::uint16_t> first, last;  // covered columns of each row: first..last-1
   };
   QFont font;
   int ascent = 0, height = 0;
@@ -48,8 +53,8 @@ struct GlyphCache::Face {
     const QFontMetrics fm(font);
     ascent = fm.ascent();
     height = fm.height();
-    // Decorations span whole runs and rotated text is laid out differently.
-    usable = !font.underline() && !font.strikeOut() && !font.overline();
+    // Decorations span whole runs; large glyphs gain little from a cache.
+    usable = !font.underline() && !font.strikeOut() && !font.overline() && height <= 96;
   }
 
   int Advance(unsigned c) {
@@ -109,6 +114,14 @@ struct GlyphCache::Face {
           const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
           for (int x = x0; x <= x1; ++x) slot->a.push_back(std::uint8_t(255 - qRed(line[x])));
         }
+        for (int j = 0; j < slot->h; ++j) {
+          const std::uint8_t* row = slot->a.data() + j * slot->w;
+          int f = 0, l = slot->w;
+          while (f < l && row[f] == 0) ++f;
+          while (l > f && row[l - 1] == 0) --l;
+          slot->first.push_back(std::uint16_t(f));
+          slot->last.push_back(std::uint16_t(l));
+        }
       }
     }
     return *slot;
@@ -164,19 +177,17 @@ int GlyphCache::Width(std::string_view utf8) {
   return Layout(utf8, w) ? w : -1;
 }
 
-bool GlyphCache::Draw(QImage& image, int x, int y, std::string_view utf8, TColor color,
+bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8, TColor color,
                       TColor background) {
   int width = 0;
-  if (!Writable(image) || !Layout(utf8, width)) return false;
-  const int W = image.width(), H = image.height();
+  if (!image || !Layout(utf8, width)) return false;
+  const int W = image.w, H = image.h;
   if (background != clNone) {
     const std::uint32_t bg = ToArgb(background);
-    const int l = std::max(x, 0), r = std::min<std::int64_t>(std::int64_t{x} + width, W);
-    for (int yy = std::max(y, 0); yy < std::min<std::int64_t>(std::int64_t{y} + face_->height, H);
-         ++yy) {
-      auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(yy));
-      for (int xx = l; xx < r; ++xx) line[xx] = bg;
-    }
+    const std::int64_t l = std::max(x, 0), r = std::min<std::int64_t>(std::int64_t{x} + width, W);
+    const std::int64_t b = std::min<std::int64_t>(std::int64_t{y} + face_->height, H);
+    for (std::int64_t yy = std::max(y, 0); yy < b && l < r; ++yy)
+      std::fill(image.Row(yy) + l, image.Row(yy) + r, bg);
   }
   const std::uint32_t src = ToArgb(color);
   const std::int64_t x64 = std::int64_t{x} * 64;
@@ -193,9 +204,10 @@ bool GlyphCache::Draw(QImage& image, int x, int y, std::string_view utf8, TColor
     const int cy0 = static_cast<int>(std::max<std::int64_t>(0, -gy));
     const int cy1 = static_cast<int>(std::min<std::int64_t>(m.h, H - gy));
     for (int j = cy0; j < cy1; ++j) {
-      auto* line = reinterpret_cast<std::uint32_t*>(image.scanLine(static_cast<int>(gy + j))) + gx;
+      std::uint32_t* line = image.Row(gy + j) + gx;
       const std::uint8_t* a = m.a.data() + static_cast<std::size_t>(j * m.w);
-      for (int k = cx0; k < cx1; ++k) {
+      const int k1 = std::min<int>(cx1, m.last[j]);
+      for (int k = std::max<int>(cx0, m.first[j]); k < k1; ++k) {
         const unsigned cov = a[k];
         if (cov == 0) continue;
         line[k] = cov == 255 ? src : BlendPixel(line[k], src, cov);
@@ -261,14 +273,14 @@ const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, TColor penColor, int
   return *last_;
 }
 
-bool MarkStamps::Draw(QImage& image, std::uint8_t type, int x, int y, TColor penColor,
+bool MarkStamps::Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor,
                       int penWidth, TPenStyle penStyle, TColor brushColor, bool brushSolid) {
-  if (!Writable(image)) return false;
+  if (!image) return false;
   const Stamp& st = Get(type, penColor, penWidth, penStyle, brushColor, brushSolid);
   if (!st.ok) return false;
-  const int W = image.width(), H = image.height();
-  const auto bpl = static_cast<std::ptrdiff_t>(image.bytesPerLine() / 4);
-  auto* base = reinterpret_cast<std::uint32_t*>(image.bits());
+  const int W = image.w, H = image.h;
+  const std::ptrdiff_t bpl = image.stride;
+  std::uint32_t* base = image.bits;
   const bool inside = x >= 24 && y >= 24 && x < W - 24 && y < H - 24;
   for (const Pixel& p : st.pixels) {
     const int px = x + p.dx, py = y + p.dy;
@@ -280,12 +292,13 @@ bool MarkStamps::Draw(QImage& image, std::uint8_t type, int x, int y, TColor pen
 
 // ---- FastLine ----------------------------------------------------------------------------
 
-void FastLine(QImage& image, int x0, int y0, int x1, int y1, TColor color) {
+void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color) {
+  if (!image) return;
   const std::int64_t dx = std::int64_t{x1} - x0, dy = std::int64_t{y1} - y0;
   const std::int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
   const std::int64_t n = std::max(adx, ady);
   if (n == 0) return;
-  const std::int64_t W = image.width(), H = image.height();
+  const std::int64_t W = image.w, H = image.h;
   const std::uint32_t argb = ToArgb(color);
   const bool xMajor = adx >= ady;
   const std::int64_t sMajor = (xMajor ? dx : dy) < 0 ? -1 : 1;
@@ -302,8 +315,8 @@ void FastLine(QImage& image, int x0, int y0, int x1, int y1, TColor color) {
     iLast = std::min<std::int64_t>(iLast, major0);
   }
   if (iFirst > iLast) return;
-  const auto bpl = static_cast<std::int64_t>(image.bytesPerLine() / 4);
-  auto* base = reinterpret_cast<std::uint32_t*>(image.bits());
+  const std::int64_t bpl = image.stride;
+  std::uint32_t* base = image.bits;
   // minor offset m(i) = floor((2 i aMinor + n) / (2 n)), stepped incrementally.
   std::int64_t num = 2 * iFirst * aMinor + n;
   std::int64_t m = num / (2 * n);

@@ -29,6 +29,17 @@ namespace dendrokit {
 
 class TCanvas;
 
+// The pixels of a 32-bit image, taken once per rendering so that drawing many small things
+// costs no per-call image bookkeeping. Empty for other formats.
+struct Surface {
+  std::uint32_t* bits = nullptr;
+  std::ptrdiff_t stride = 0;  // in pixels
+  int w = 0, h = 0;
+  explicit operator bool() const { return bits != nullptr; }
+  std::uint32_t* Row(std::int64_t y) const { return bits + y * stride; }
+};
+Surface SurfaceOf(QImage& image);
+
 class GlyphCache {
  public:
   GlyphCache();
@@ -45,7 +56,7 @@ class GlyphCache {
   // Writes the text with its top-left corner at (x, y) in colour (0x00BBGGRR); with
   // background != clNone the text box is filled first. False (nothing drawn) when the text
   // needs the canvas.
-  bool Draw(QImage& image, int x, int y, std::string_view utf8, TColor color,
+  bool Draw(const Surface& image, int x, int y, std::string_view utf8, TColor color,
             TColor background = clNone);
 
  private:
@@ -63,7 +74,7 @@ class MarkStamps {
   // Draws mark type at (x, y) with the pen colour/width/style and brush colour of canvas
   // state given, as DrawMark would. False when the mark cannot be stamped (character
   // marks, wide pens, anti-aliased pixels); the caller then uses DrawMark.
-  bool Draw(QImage& image, std::uint8_t type, int x, int y, TColor penColor, int penWidth,
+  bool Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor, int penWidth,
             TPenStyle penStyle, TColor brushColor, bool brushSolid);
   void Clear() { stamps_.clear(); }
 
@@ -84,17 +95,17 @@ class MarkStamps {
 };
 
 // The canvas's 1-pixel solid line from (x0, y0) towards (x1, y1), end point excluded.
-void FastLine(QImage& image, int x0, int y0, int x1, int y1, TColor color);
+void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color);
 
-// Alpha-blends colour over one pixel with coverage a (0..255), as the raster engine does.
+// Alpha-blends colour over one pixel with coverage a (0..255), as the raster engine does:
+// red and blue in one multiply, green in another.
 inline std::uint32_t BlendPixel(std::uint32_t dst, std::uint32_t src, unsigned a) {
   const unsigned ia = 255 - a;
-  auto ch = [&](int shift) {
-    unsigned t = ((src >> shift) & 0xFF) * a + ((dst >> shift) & 0xFF) * ia;
-    t = (t + (t >> 8) + 0x80) >> 8;
-    return t << shift;
-  };
-  return 0xFF000000u | ch(16) | ch(8) | ch(0);
+  std::uint32_t rb = (src & 0xFF00FFu) * a + (dst & 0xFF00FFu) * ia;
+  rb = ((rb + ((rb >> 8) & 0xFF00FFu) + 0x800080u) >> 8) & 0xFF00FFu;
+  std::uint32_t g = ((src >> 8) & 0xFFu) * a + ((dst >> 8) & 0xFFu) * ia;
+  g = (g + (g >> 8) + 0x80u) >> 8;
+  return 0xFF000000u | rb | (g << 8);
 }
 
 }  // namespace dendrokit

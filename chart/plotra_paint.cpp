@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "chart/plotra.h"
@@ -27,6 +28,28 @@ struct LayerMap {
   bool logX = false, logY = false;
   double xlo = 0, xhi = 1, ylo = 0, yhi = 1;
 };
+
+// WorldToPixelAxis with the same rounding (ties to even), done by adding and removing 2^63:
+// with the 64-bit significand of long double that leaves exactly the rounded integer, and
+// costs two additions where the library's nearbyint and llrint on long double are calls
+// that dominated the mapping of every item.
+std::int64_t MapAxis(const TAxisTransform& t, bool logarithmic, double low, double high,
+                     double value, int lowEdge, int highEdge) {
+  long double p;
+  if (logarithmic) {
+    if (!(value > 0.0)) return high >= low ? lowEdge : highEdge;
+    p = t.K * std::log(static_cast<long double>(value)) + t.C;
+  } else {
+    p = t.K * static_cast<long double>(value) + t.C;
+  }
+  constexpr long double kLimit = 2147483647.0L;
+  if (std::isnan(p)) return 0;
+  p = std::clamp(p, -kLimit, kLimit);
+  static_assert(std::numeric_limits<long double>::digits >= 64);
+  constexpr long double kShift = 0x1p63L;
+  const long double r = p >= 0 ? (p + kShift) - kShift : (p - kShift) + kShift;
+  return static_cast<std::int64_t>(r);
+}
 
 bool Between(double v, double a, double b) { return a <= b ? a <= v && v <= b : b <= v && v <= a; }
 
@@ -52,7 +75,7 @@ struct TCustomPlotra::PaintState {
   // ---- One rendering ----
   TCustomPlotra* chart = nullptr;
   TCanvas* canvas = nullptr;
-  QImage* image = nullptr;
+  Surface surf;  // the image's pixels for the fast paths; empty on a printer
   int offX = 0, offY = 0;  // control pixel of the image's (0, 0)
   int imgW = 0, imgH = 0;
   std::array<LayerMap, kLayers> maps;
@@ -73,7 +96,8 @@ struct TCustomPlotra::PaintState {
   void Begin(TCustomPlotra& c, TCanvas& cv) {
     chart = &c;
     canvas = &cv;
-    image = cv.Image();
+    QImage* image = cv.Image();
+    surf = image != nullptr && !cv.IsPrinter() ? SurfaceOf(*image) : Surface{};
     imgW = cv.Width();
     imgH = cv.Height();
     offX = c.MarginLeft();
@@ -100,12 +124,10 @@ struct TCustomPlotra::PaintState {
     return maps[static_cast<std::size_t>(std::clamp(layer, 1, kLayers) - 1)];
   }
   int WorldX(const LayerMap& m, double x) const {
-    return ClampPlotraCoord(std::int64_t{WorldToPixelAxis(m.tx, m.logX, m.xlo, m.xhi, x, 0,
-                                                          chart->Width())} - offX);
+    return ClampPlotraCoord(MapAxis(m.tx, m.logX, m.xlo, m.xhi, x, 0, chart->Width()) - offX);
   }
   int WorldY(const LayerMap& m, double y) const {
-    return ClampPlotraCoord(std::int64_t{WorldToPixelAxis(m.ty, m.logY, m.ylo, m.yhi, y,
-                                                          chart->Height(), 0)} - offY);
+    return ClampPlotraCoord(MapAxis(m.ty, m.logY, m.ylo, m.yhi, y, chart->Height(), 0) - offY);
   }
   // A point of an item in image pixels. CoordMode (annotation list only): 1 the first
   // point in pixels, 2 the second, 3 both, 4 x in pixels, 5 y in pixels.
@@ -136,7 +158,7 @@ struct TCustomPlotra::PaintState {
     ApplyBrush();
   }
   bool FastPen() const {
-    return penStyle == psSolid && penWidth <= 1 && image != nullptr && !canvas->IsPrinter();
+    return penStyle == psSolid && penWidth <= 1 && surf;
   }
 
   // ---- Polyline batch ----
@@ -144,7 +166,7 @@ struct TCustomPlotra::PaintState {
     if (batch.size() >= 2) {
       if (FastPen()) {
         for (std::size_t i = 1; i < batch.size(); ++i)
-          FastLine(*image, batch[i - 1].X, batch[i - 1].Y, batch[i].X, batch[i].Y, penColor);
+          FastLine(surf, batch[i - 1].X, batch[i - 1].Y, batch[i].X, batch[i].Y, penColor);
       } else {
         ApplyPen();
         canvas->Polyline(batch);
@@ -182,7 +204,7 @@ struct TCustomPlotra::PaintState {
       return;
     }
     if (FastPen()) {
-      FastLine(*image, a.X, a.Y, b.X, b.Y, penColor);
+      FastLine(surf, a.X, a.Y, b.X, b.Y, penColor);
     } else {
       ApplyPen();
       canvas->MoveTo(a.X, a.Y);
@@ -196,8 +218,7 @@ struct TCustomPlotra::PaintState {
   void Mark(int type, TPoint p) {
     if (avoidDup && !dupGrid.Claim(p.X, p.Y, type)) return;
     const auto t = static_cast<std::uint8_t>(type);
-    if (image != nullptr && !canvas->IsPrinter() &&
-        marks.Draw(*image, t, p.X, p.Y, penColor, penWidth, penStyle, brushColor, !brushClear))
+    if (surf && marks.Draw(surf, t, p.X, p.Y, penColor, penWidth, penStyle, brushColor, !brushClear))
       return;
     Apply();
     DrawMark(*canvas, t, p.X, p.Y);
@@ -386,15 +407,30 @@ void TCustomPlotra::PaintState::DrawText(const TplChartItem& it, int index, bool
   }
   if (font.Color() != it.Color) font.SetColor(it.Color);
   const bool solid = it.BkStyle == tbSolid;
-  const bool fast = image != nullptr && !canvas->IsPrinter() && font.Orientation() == 0;
+  const bool fast = surf && font.Orientation() == 0;
 
+  const int textHeight = fast ? glyphs.Height() : canvas->TextHeight("Ag");
+  if (view.find('\n') == std::string_view::npos) {
+    // One line: the common case, placed without building a block.
+    int w = fast ? glyphs.Width(view) : -1;
+    if (w < 0) w = canvas->TextWidth(std::string(view));
+    std::int64_t left = p.X;
+    if (it.Alignment == 1) left -= w;
+    else if (it.Alignment == 2) left -= w / 2;
+    const int x = ClampPlotraCoord(left), y = ClampPlotraCoord(std::int64_t{p.Y} - (textHeight + 1) / 2);
+    if (fast && glyphs.Draw(surf, x, y, view, it.Color, solid ? it.FillColor : clNone)) return;
+    brushColor = it.FillColor;
+    brushClear = !solid;
+    ApplyBrush();
+    canvas->TextOut(x, y, std::string(view));
+    return;
+  }
   const std::vector<std::string_view> lines = SplitLines(view);
   std::vector<int> widths(lines.size());
   for (std::size_t k = 0; k < lines.size(); ++k) {
     const int w = fast ? glyphs.Width(lines[k]) : -1;
     widths[k] = w >= 0 ? w : canvas->TextWidth(std::string(lines[k]));
   }
-  const int textHeight = fast ? glyphs.Height() : canvas->TextHeight("Ag");
   const TextBlock block = PlaceTextItem(p.X, p.Y, widths, textHeight + 1, it.Alignment, solid);
   brushColor = it.FillColor;
   brushClear = !solid;
@@ -406,7 +442,7 @@ void TCustomPlotra::PaintState::DrawText(const TplChartItem& it, int index, bool
   }
   for (std::size_t k = 0; k < lines.size(); ++k) {
     const TPoint o = block.LineOrigins[k];
-    if (fast && glyphs.Draw(*image, o.X, o.Y, lines[k], it.Color, solid ? it.FillColor : clNone))
+    if (fast && glyphs.Draw(surf, o.X, o.Y, lines[k], it.Color, solid ? it.FillColor : clNone))
       continue;
     ApplyBrush();
     canvas->TextOut(o.X, o.Y, std::string(lines[k]));
@@ -565,7 +601,6 @@ void TCustomPlotra::RenderItemsToImage(TBitmap& image) {
 
 void TCustomPlotra::RenderItems(TCanvas& canvas) {
   PaintState& ps = Painting();
-  ps.Begin(*this, canvas);
   const int w = canvas.Width(), h = canvas.Height();
   ps.avoidDup = AvoidDuplicateMarks();
   if (ps.avoidDup) ps.dupGrid.Reset(w, h, MinDupMarkDist());
@@ -579,9 +614,15 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
     pen.SetColor(pc);
     brush.SetColor(bc);
   }
-  if (GridStyle() != gsNone) ps.DrawGrid(*this, canvas);
+  if (GridStyle() != gsNone) {
+    ps.chart = this;
+    ps.DrawGrid(*this, canvas);
+  }
 
-  // Rendering starts from a known canvas state.
+  // Rendering starts from a known canvas state; the image's pixels are taken after the
+  // handler above, which may have copied or replaced the picture.
+  canvas.Release();
+  ps.Begin(*this, canvas);
   pen.SetWidth(LineWidth());
   pen.SetColor(ChartColor());
   pen.SetStyle(psSolid);

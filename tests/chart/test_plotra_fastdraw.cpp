@@ -47,14 +47,14 @@ TEST(PlotraFastDraw, MarksMatchDrawMark) {
         DrawMark(c, std::uint8_t(type), 20, 3);  // near the edge: clipped
         c.Release();
       }
-      if (!stamps.Draw(b, std::uint8_t(type), 20, 3, 0x0000C0, width, psSolid, 0x00C000, true))
+      if (!stamps.Draw(SurfaceOf(b), std::uint8_t(type), 20, 3, 0x0000C0, width, psSolid, 0x00C000, true))
         continue;  // left to DrawMark
       ++stamped;
       EXPECT_EQ(MaxDiff(a, b), 0) << "type " << type << " width " << width;
     }
   EXPECT_GE(stamped, 80);  // all but anti-aliased shapes
   QImage img = Blank(40, 40);
-  EXPECT_FALSE(stamps.Draw(img, 65, 20, 20, 0, 1, psSolid, 0, true));  // character mark
+  EXPECT_FALSE(stamps.Draw(SurfaceOf(img), 65, 20, 20, 0, 1, psSolid, 0, true));  // character mark
 }
 
 TEST(PlotraFastDraw, LinesMatchCanvas) {
@@ -67,7 +67,7 @@ TEST(PlotraFastDraw, LinesMatchCanvas) {
     c.MoveTo(e[0], e[1]);
     c.LineTo(e[2], e[3]);
     c.Release();
-    FastLine(b, e[0], e[1], e[2], e[3], 0x102030);
+    FastLine(SurfaceOf(b), e[0], e[1], e[2], e[3], 0x102030);
     EXPECT_EQ(MaxDiff(a, b), 0) << e[0] << "," << e[1] << " " << e[2] << "," << e[3];
   }
 }
@@ -90,7 +90,7 @@ TEST(PlotraFastDraw, TextMatchesCanvas) {
         const int x = (i * 53) % 280 - 5, y = (i * 17) % 110 - 3;
         c.TextOut(x, y, s);
         EXPECT_EQ(cache.Width(s), c.TextWidth(s)) << s;
-        ASSERT_TRUE(cache.Draw(b, x, y, s, color, solid ? 0xC0C0C0 : clNone)) << s;
+        ASSERT_TRUE(cache.Draw(SurfaceOf(b), x, y, s, color, solid ? 0xC0C0C0 : clNone)) << s;
       }
       c.Release();
       EXPECT_LE(MaxDiff(a, b), color == 0 ? 0 : 2) << std::hex << color << " " << solid;
