@@ -12,6 +12,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <set>
 
 #include "app/mainfrm.h"
@@ -258,21 +260,34 @@ TEST_F(MainWindow, ColoursPopupAndExit) {
   EXPECT_FALSE(F().isVisible());
 }
 
-// Landmarks of the first picture: a broken wiring shows here even when every property is
-// right.
+// Landmarks of the first picture, taken from the window and from the real program's
+// --screenshot: a broken wiring shows here even when every property is right.
 TEST_F(MainWindow, FirstPictureLandmarks) {
-  const QImage shot = F().grab().toImage();
-  const auto at = [&](QWidget* w, int x, int y) {
-    return shot.pixelColor(w->mapTo(&F(), QPoint(x, y))).rgb() & 0xFFFFFF;
-  };
-  // Tree area (downward: right of the scale strip, above the label band), near its top, in
-  // 16245198 = 0xF7E1CE as RGB.
-  EXPECT_EQ(at(F().MyDendro, D().Width() - 12, 12), 0xCEE1F7u);
-  // Scale strip: silver background at its left edge, inside the frame.
-  EXPECT_EQ(at(F().MyDendro, 4, D().Height() / 2), 0xC0C0C0u);
-  // Chart area between the two groups of labels: white.
-  const TPoint empty = F().Plotra1->WorldToPixel(1, 200.0, 40.0);
-  EXPECT_EQ(at(F().Plotra1, empty.X, empty.Y), 0xFFFFFFu);
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("first.png"));
+  QProcess program;
+  program.start(QStringLiteral(DENDROKIT_SAMPLE_EXE), {QStringLiteral("--screenshot"), file});
+  ASSERT_TRUE(program.waitForFinished(60000));
+  EXPECT_EQ(program.exitCode(), 0);
+  for (const QImage& shot : {F().grab().toImage(), QImage(file)}) {
+    ASSERT_EQ(shot.size(), F().size());
+    const auto at = [&](QWidget* w, int x, int y) {
+      return shot.pixelColor(w->mapTo(&F(), QPoint(x, y))).rgb() & 0xFFFFFF;
+    };
+    // Tree area (downward: right of the scale strip, above the label band), near its top, in
+    // 16245198 = 0xF7E1CE as RGB.
+    EXPECT_EQ(at(F().MyDendro, D().Width() - 12, 12), 0xCEE1F7u);
+    // Scale strip: silver background at its left edge, inside the frame.
+    EXPECT_EQ(at(F().MyDendro, 4, D().Height() / 2), 0xC0C0C0u);
+    // Chart area between the two groups of labels: white.
+    const TPoint empty = F().Plotra1->WorldToPixel(1, 200.0, 40.0);
+    EXPECT_EQ(at(F().Plotra1, empty.X, empty.Y), 0xFFFFFFu);
+  }
+  // A file that cannot be written is an error, not a silent success.
+  program.start(QStringLiteral(DENDROKIT_SAMPLE_EXE),
+                {QStringLiteral("--screenshot"), dir.filePath(QStringLiteral("no/such/dir.png"))});
+  ASSERT_TRUE(program.waitForFinished(60000));
+  EXPECT_EQ(program.exitCode(), 1);
 }
 
 }  // namespace
