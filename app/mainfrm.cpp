@@ -1,7 +1,6 @@
 #include "app/mainfrm.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -10,7 +9,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
