@@ -17,7 +17,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   QT_QPA_PLATFORM=offscreen "$program" --screenshot "$build/sample.png"
-  echo "$build/sample.png"
+  readlink -f "$build/sample.png"
   exit 0
 fi
 exec "$program" "$@"

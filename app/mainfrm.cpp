@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -307,6 +308,8 @@ void TForm1::showEvent(QShowEvent* event) {
   if (shown_) return;
   shown_ = true;
   FitFrame();
+  // A window manager may add its frame only after the show: look once more a little later.
+  QTimer::singleShot(200, this, [this] { FitFrame(); });
   ButNewData->setFocus();  // the first control of the tab order is the active one
   FormShow();
 }
@@ -320,8 +323,8 @@ void TForm1::FitFrame() {
                        frameGeometry().right() - geometry().right(),
                        frameGeometry().bottom() - geometry().bottom());
   if (frame.isNull()) return;
-  const int width = std::max(kOuterWidth - frame.left() - frame.right(), 939);
-  const int height = std::max(kOuterHeight - frame.top() - frame.bottom(), 622);
+  const int width = std::max(kOuterWidth - frame.left() - frame.right(), kMinClientWidth);
+  const int height = std::max(kOuterHeight - frame.top() - frame.bottom(), kMinClientHeight);
   resize(width, height);
 }
 

@@ -28,6 +28,8 @@ class TForm1 : public QWidget {
  public:
   // Outer size and place of the window (frame included where the platform has one).
   static constexpr int kLeft = 288, kTop = 260, kOuterWidth = 947, kOuterHeight = 656;
+  // The smallest client area that still holds every control with a small rim.
+  static constexpr int kMinClientWidth = 939, kMinClientHeight = 622;
   // Line height of the window's font in pixels.
   static constexpr int kFontLineHeight = 13;
 
