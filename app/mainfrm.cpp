@@ -111,17 +111,23 @@ QLabel* MakeLabel(QWidget* parent, const char* text, int left, int top, int widt
   return label;
 }
 
-// Trough clicks move a toolkit scroll bar by one; Qt ties that step to the thumb's page
-// size, and a page of one is as small a thumb as a page of none on these ranges.
+// A scroll bar with a page size of 0 (the smallest thumb). Qt's trough click moves by the
+// page size, so it would not move at all; it moves by one instead.
 QScrollBar* MakeScrollBar(QWidget* parent, int min, int max, int position, int left, int top,
                           int width, int height) {
   auto* bar = new QScrollBar(Qt::Horizontal, parent);
   bar->setRange(min, max);
   bar->setSingleStep(1);
-  bar->setPageStep(1);
+  bar->setPageStep(0);
   bar->setValue(position);
   bar->setFocusPolicy(Qt::StrongFocus);  // a tab stop, moved by the arrow keys
   bar->setGeometry(left, top, width, height);
+  QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [bar](int action) {
+    if (action == QAbstractSlider::SliderPageStepAdd)
+      bar->setSliderPosition(bar->sliderPosition() + 1);
+    else if (action == QAbstractSlider::SliderPageStepSub)
+      bar->setSliderPosition(bar->sliderPosition() - 1);
+  });
   return bar;
 }
 

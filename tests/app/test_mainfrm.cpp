@@ -216,11 +216,17 @@ TEST_F(MainWindow, UserDefinedDistance) {
   EXPECT_EQ(d, 7.5);
 }
 
-// The alpha bar cannot drive flexible linkage below 0.5; under cmFlexLink it reclusters.
+// The alpha bar cannot drive flexible linkage below 0.5; under cmFlexLink it reclusters. A
+// click in the trough moves a bar by one although its page size is 0.
 TEST_F(MainWindow, AlphaBar) {
   F().SBarAlpha->setValue(30);
   EXPECT_EQ(F().SBarAlpha->value(), 50);
+  F().SBarAlpha->triggerAction(QAbstractSlider::SliderPageStepSub);
+  EXPECT_EQ(F().SBarAlpha->value(), 50);
+  EXPECT_EQ(F().SBarAlpha->pageStep(), 0);
   Choose(F().RGClustMeth, 4);
+  F().SBarAlpha->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_DOUBLE_EQ(D().FlexAlpha(), 0.51);
   F().SBarHigh->setValue(20);
   F().SBarAlpha->setValue(90);
   EXPECT_DOUBLE_EQ(D().FlexAlpha(), 0.9);
