@@ -81,7 +81,6 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   mergeTable_ = std::make_unique<TIntMatrix>();
   nodePos_ = std::make_unique<TVector>();
   nodeClass_ = std::make_unique<TIntVector>();
-  nodeClass_->SetElem(1, -1);
 
   bitmap_ = std::make_unique<TBitmap>();
   crossHair_ = std::make_unique<TCrossHair>();
@@ -497,16 +496,15 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
 
   // 1. The label band's edge.
   if (marginIsMoveable_) {
-    bool onGrip = false;
-    int e = 0;
-    switch (orientation_) {
-      case dirUpward: onGrip = std::abs(y - M) < 8 && x < g.SH, e = y; break;
-      case dirDownward: onGrip = std::abs(y - (H - M)) < 8 && x < g.SH, e = H - y; break;
-      case dirLeftward: onGrip = std::abs(x - M) < 8 && y < g.SH, e = x; break;
-      case dirRightward: onGrip = std::abs(x - (W - M)) < 8 && y < g.SH, e = W - x; break;
-    }
-    if (onGrip) {
-      SetCursor(ObjectAxisIsX(orientation_) ? crVSplit : crHSplit);
+    // The band's edge across the distance axis; the corner test uses ScaleHeight in every
+    // orientation.
+    const bool objIsX = ObjectAxisIsX(orientation_);
+    const int along = objIsX ? y : x, across = objIsX ? x : y;
+    const bool lowEdge = orientation_ == dirUpward || orientation_ == dirLeftward;
+    const int edge = lowEdge ? M : (objIsX ? H : W) - M;
+    const int e = lowEdge ? along : (objIsX ? H : W) - along;  // the margin at the pointer
+    if (std::abs(along - edge) < 8 && across < g.SH) {
+      SetCursor(objIsX ? crVSplit : crHSplit);
       if (left && e > 50 && e < 200) {
         margin_ = e;
         SetOrientation(orientation_);
@@ -580,11 +578,24 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
     }
     case maZoomWind: {
       if (!banding_) break;
+      // Keep the pointer out of the scale strip and the label band.
       switch (orientation_) {
-        case dirUpward: x = std::max(x, g.SH), y = std::max(y, M); break;
-        case dirDownward: x = std::max(x, g.SH), y = std::min(y, H - M); break;
-        case dirLeftward: y = std::max(y, g.SW), x = std::max(x, M); break;
-        case dirRightward: y = std::max(y, g.SW), x = std::min(x, W - M); break;
+        case dirUpward:
+          x = std::max(x, g.SH);
+          y = std::max(y, M);
+          break;
+        case dirDownward:
+          x = std::max(x, g.SH);
+          y = std::min(y, H - M);
+          break;
+        case dirLeftward:
+          y = std::max(y, g.SW);
+          x = std::max(x, M);
+          break;
+        case dirRightward:
+          y = std::max(y, g.SW);
+          x = std::min(x, W - M);
+          break;
       }
       x = std::clamp(x, 0, W);
       y = std::clamp(y, 0, H);

@@ -229,6 +229,7 @@ TCrossHairPlan CrossHairPlan(const TDendroGeometry& g, TCrossHMode mode, int cx,
   }
   if (mode != chHoriz && mode != chVert && mode != chBoth) return plan;
   const int W = g.W, H = g.H, M = g.M, SW = g.SW, SH = g.SH;
+  lineWid = std::clamp(lineWid, 0, 2 * kMaxPixel);  // wider pens cover nothing more
   const int hw = lineWid / 2;
   plan.PenWidth = std::max(lineWid, 1);
   const bool horiz = mode == chHoriz || mode == chBoth;

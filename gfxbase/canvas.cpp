@@ -919,9 +919,12 @@ int TCanvas::Height() const {
   return device_ != nullptr ? device_->height() : 0;
 }
 
+// The caller may change the painter's pen, brush or font: the canvas applies its own again.
 QPainter* TCanvas::QtPainter() {
   if (!Ready()) return nullptr;
-  return &Painter();
+  QPainter& p = Painter();
+  appliedPen_ = appliedBrush_ = appliedFont_ = 0;
+  return &p;
 }
 
 // ---- Bitmap ----------------------------------------------------------------------------

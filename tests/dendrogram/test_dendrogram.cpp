@@ -1,5 +1,6 @@
 // TDendrogram's model rules (setters, recomputation, zoom, failures) and a few pixel
 // checks that the paint draws what the layout functions say.
+#include <climits>
 #include <stdexcept>
 #include <string>
 
@@ -139,6 +140,7 @@ TEST(Dendrogram, OneObjectAndCollapsedAxes) {
     d->MouseMove(ssLeft, 119, 250);
     d->MouseUp(mbLeft, 0, 119, 250);
   }
+  d->CrossHair().SetLineWid(INT_MAX);
   EXPECT_TRUE(std::isfinite(d->PixelToObj(77)));
   EXPECT_LE(std::abs(d->ObjToPixel(1e300)), kMaxPixel);
   d->ResetZoom();
