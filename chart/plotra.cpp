@@ -241,7 +241,11 @@ void TCustomPlotra::ClearItems() {
   ResizeChartImage();
   DrawChartBackground(chartImage_.Canvas(), chartImage_.Width(), chartImage_.Height());
   // A fresh list: charts outside the group that still hold the old one keep it intact.
-  data_ = std::make_shared<TPlItemContainer>();
+  try {
+    data_ = std::make_shared<TPlItemContainer>();
+  } catch (const std::bad_alloc&) {
+    RaiseNoMemory();
+  }
   mouseTrace_.clear();
   mouseTrace_.shrink_to_fit();
   Publish();
@@ -303,11 +307,15 @@ void TCustomPlotra::SetAllocSize(int v) {
 
 // Gives this chart's list to its source, the source's users and its own users.
 void TCustomPlotra::Publish() {
+  // Members normally hold this list already; comparing first spares the reference counts.
+  auto give = [this](TCustomPlotra* member) {
+    if (member->data_ != data_) member->data_ = data_;
+  };
   if (source_) {
-    source_->data_ = data_;
-    for (TCustomPlotra* u : source_->users_) u->data_ = data_;
+    give(source_);
+    for (TCustomPlotra* u : source_->users_) give(u);
   }
-  for (TCustomPlotra* u : users_) u->data_ = data_;
+  for (TCustomPlotra* u : users_) give(u);
 }
 
 void TCustomPlotra::LeaveSource() {
