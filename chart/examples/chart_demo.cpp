@@ -18,8 +18,7 @@ class DemoChart : public TPlotra {
   using TPlotra::TPlotra;
   // Appends an annotation item of the given kind with the chart's current colours.
   TplChartItem& Add(std::uint8_t kind, double x, double y, double x2 = 0, double y2 = 0) {
-    TplChartItem& it = AnnotationList().Prepare(AllocSize());
-    it = TplChartItem{};
+    TplChartItem it;
     it.Kind = kind;
     it.X = x;
     it.Y = y;
@@ -29,7 +28,7 @@ class DemoChart : public TPlotra {
     it.FillColor = FillColor();
     it.LineWidth = 1;
     it.Layer = 1;
-    AnnotationList().Commit();
+    AnnotationList().Append(it, AllocSize());
     return AnnotationList()[AnnotationList().Count() - 1];
   }
 };
