@@ -199,6 +199,7 @@ void TForm1::CreateControls() {
   Plotra1 = new TPlotra(this);
   Plotra1->SetName("Plotra1");
   Plotra1->SetBounds(544, 8, 393, 425);
+  Plotra1->setFocusPolicy(Qt::ClickFocus);  // like the dendrogram: not a tab stop
   InitChart();
 
   Label7 = MakeLabel(this, "Use context menu of dendrogram to change mouse behavior", 8, 8, 359, 16);
