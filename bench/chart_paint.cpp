@@ -35,15 +35,14 @@ class BenchChart : public TPlotra {
     TextFont().SetName("DejaVu Sans");
   }
   void Add(std::uint8_t kind, double x, double y, int alignment = 0) {
-    TplChartItem& it = AnnotationList().Prepare(100000);
-    it = TplChartItem{};
+    TplChartItem it;
     it.Kind = kind;
     it.X = x;
     it.Y = y;
     it.Color = 0x800000;
     it.LineWidth = 1;
     it.Alignment = alignment;
-    AnnotationList().Commit();
+    AnnotationList().Append(it, 100000);
   }
   void Draw() { Repaint(); }
 };

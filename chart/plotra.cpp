@@ -62,6 +62,7 @@ TCustomPlotra::TCustomPlotra(QWidget* parent)
       jointLayers_(std::make_unique<TJointLayers>(this)),
       backGroundImg_(std::make_unique<TBakGndImg>()) {
   textFont_->Assign(&Font());
+  setFocusPolicy(Qt::StrongFocus);  // takes the focus, and with it the arrow and tab keys
   classVisibleData_.fill(true);
   classVisibleAnnotation_.fill(true);
   layerVisible_.fill(true);

@@ -439,6 +439,10 @@ class TCustomPlotra : public TCustomControl {
   // Qt calls these: errors are reported with qWarning instead of escaping.
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // Tab, Shift+Tab and the arrow keys stay with the chart while it has the focus instead of
+  // moving the focus (plotra_mouse.cpp); subclasses handle them in keyPressEvent.
+  bool focusNextPrevChild(bool next) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
   // ---- Helpers for painting and mouse ----
   // Repaint when AutoRedraw is on (there is no design mode).

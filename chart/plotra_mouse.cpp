@@ -2,6 +2,7 @@
 // trace, scale dragging and the position report. The arithmetic of each gesture lives in
 // chart/plotra_geometry.h; this file keeps the drag state and applies the results.
 #include <QDebug>
+#include <QKeyEvent>
 
 #include <array>
 #include <exception>
@@ -441,6 +442,19 @@ TPoint TCustomPlotra::MouseState::LabelPixel(const TCustomPlotra& P, const TText
   const bool wx = a == tlamXOnly || a == tlamBoth, wy = a == tlamYOnly || a == tlamBoth;
   return {wx ? w.X : ClampPlotraCoord(lb.PosX() + P.MarginLeft()),
           wy ? w.Y : ClampPlotraCoord(lb.PosY() + P.MarginTop())};
+}
+
+bool TCustomPlotra::focusNextPrevChild(bool) { return false; }
+
+void TCustomPlotra::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Tab: case Qt::Key_Backtab: case Qt::Key_Left: case Qt::Key_Right:
+    case Qt::Key_Up: case Qt::Key_Down:
+      event->accept();
+      break;
+    default:
+      TCustomControl::keyPressEvent(event);
+  }
 }
 
 }  // namespace dendrokit

@@ -18,8 +18,7 @@ class DemoChart : public TPlotra {
   using TPlotra::TPlotra;
   // Appends an annotation item of the given kind with the chart's current colours.
   TplChartItem& Add(std::uint8_t kind, double x, double y, double x2 = 0, double y2 = 0) {
-    TplChartItem& it = AnnotationList().Prepare(AllocSize());
-    it = TplChartItem{};
+    TplChartItem it;
     it.Kind = kind;
     it.X = x;
     it.Y = y;
@@ -29,7 +28,7 @@ class DemoChart : public TPlotra {
     it.FillColor = FillColor();
     it.LineWidth = 1;
     it.Layer = 1;
-    AnnotationList().Commit();
+    AnnotationList().Append(it, AllocSize());
     return AnnotationList()[AnnotationList().Count() - 1];
   }
 };
@@ -65,9 +64,14 @@ int main(int argc, char* argv[]) {
   chart.SetFillColor(0x80E0FF);
   chart.Add(ckRectangle, 35, 15, 45, 28);
   TplChartItem& framed = chart.Add(ckFramedBox, 50, 15, 60, 28);
-  framed.FrameStyle = fsRaised;
+  framed.FrameStyle = fsLowered;
   framed.EdgeColor1 = 0xFFFFFF;
   framed.EdgeColor2 = 0x404040;
+  TplChartItem& engraved = chart.Add(ckFramedBox, 50, 5 + 25, 60, 38);
+  engraved.FrameStyle = fsEngraved;
+  engraved.EdgeColor1 = 0xFFFFFF;
+  engraved.EdgeColor2 = 0x404040;
+  engraved.FillColor = 0xC0C0C0;
   framed.FillColor = 0xC0C0C0;
   TplChartItem& bar = chart.Add(ck3DBar, 65, 15, 72, 35);
   bar.Size = 45;
@@ -79,8 +83,9 @@ int main(int argc, char* argv[]) {
   chart.Add(ckDrawBy, 40, -20);
   chart.Add(ckArrow, 50, 40, 70, 50).Size = 12;
   chart.Add(ckDoubleArrow, 50, 55, 70, 65).Size = 10;
-  chart.Add(ckFixedSizeBox, 80, 45).Size = 6;
-  chart.Add(ckFixedSizeBox, 80, 45).BkStyle = 3;
+  TplChartItem& fixed = chart.Add(ckFixedSizeBox, 80, 45);
+  fixed.Size = 6;
+  fixed.BkStyle = 3;
   chart.SetDataColor(0x0000C0);
   TplChartItem& err = chart.Add(ckErrorBarMark, 90, 55, 4, 6);
   err.Alignment = 9;

@@ -20,8 +20,7 @@ class TestChart : public TPlotra {
   }
   TplChartItem& Add(std::uint8_t kind, double x, double y, double x2 = 0, double y2 = 0,
                     TColor color = 0x0000FF) {
-    TplChartItem& it = AnnotationList().Prepare(1000);
-    it = TplChartItem{};
+    TplChartItem it;
     it.Kind = kind;
     it.X = x;
     it.Y = y;
@@ -30,7 +29,7 @@ class TestChart : public TPlotra {
     it.Color = color;
     it.FillColor = 0x00FF00;
     it.LineWidth = 1;
-    AnnotationList().Commit();
+    AnnotationList().Append(it, 1000);
     return AnnotationList()[AnnotationList().Count() - 1];
   }
   // Control pixel of a world point of layer 1.

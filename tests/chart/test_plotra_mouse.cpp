@@ -2,6 +2,10 @@
 
 #include <cmath>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
 #include "tests/chart/plotra_test_util.h"
 
 namespace dendrokit {
@@ -174,6 +178,23 @@ TEST(PlotraMouse, CrossHairDragPicksNearestAndMayBeRefused) {
     EXPECT_EQ(picked, 2);
     EXPECT_NEAR(c.CrossHair2().PosX(), allow ? 80 : 60, 1e-9);
   }
+}
+
+
+// The chart keeps the tab key (the arrows reach a focused widget anyway).
+TEST(PlotraMouse, TabKeyStaysWithTheChart) {
+  QWidget window;
+  TPlotra* chart = new TPlotra(&window);
+  QWidget* other = new QWidget(&window);
+  other->setFocusPolicy(Qt::StrongFocus);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  chart->setFocus();
+  ASSERT_TRUE(chart->hasFocus());
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+  QCoreApplication::sendEvent(chart, &tab);
+  EXPECT_EQ(chart->focusPolicy(), Qt::StrongFocus);
+  EXPECT_NE(QApplication::focusWidget(), other);
 }
 
 }  // namespace
