@@ -821,7 +821,10 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
   QPainter& p = Painter();
   if (p.compositionMode() != QPainter::CompositionMode_SourceOver)
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  const bool turned = font_.Orientation() != 0;
+  // Turned text, and text so far out that box arithmetic could overflow, is drawn through
+  // the painter's transform about the corner.
+  const bool turned = font_.Orientation() != 0 || !InRange(x, -kDirectLimit, kDirectLimit) ||
+                      !InRange(y, -kDirectLimit, kDirectLimit);
   int ox = x, oy = y;
   if (turned) {
     QTransform t;
