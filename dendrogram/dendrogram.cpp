@@ -82,7 +82,6 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   nodePos_ = std::make_unique<TVector>();
   nodeClass_ = std::make_unique<TIntVector>();
 
-  bitmap_ = std::make_unique<TBitmap>();
   crossHair_ = std::make_unique<TCrossHair>();
   crossHair_->SetColor(0x0000FF);
   crossHair_->SetMode(chBoth);
@@ -90,10 +89,10 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   crossHair_->SetLineWid(1);
   crossHair_->OnChange = [this](TObject*) { SafeRepaint(); };
 
-  // The scale only renders into the bitmap; its own painting stays suppressed and Paint
-  // draws it once per picture, so its settings changes cost no drawing.
+  // The scale only renders into this control's picture; its own painting stays suppressed
+  // and Paint draws it once per picture, so its settings changes cost no drawing.
   scale_ = std::make_unique<TScale>();
-  scale_->SetExternalCanvas(&bitmap_->Canvas(), 0, 0);
+  scale_->SetExternalCanvas(&Canvas(), 0, 0);
   scale_->SetEmbedded(true);
   scale_->SetColorScale(0x000000);
   scale_->SetColorBackGnd(0xFFFFFF);
