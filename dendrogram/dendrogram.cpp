@@ -475,8 +475,10 @@ int PanZone(const TDendroGeometry& g, int x, int y) {
 
 }  // namespace
 
+// Qt calls the three mouse handlers: nothing thrown in them, the application's OnMouse*
+// handlers included, may leave them.
 void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseDown(button, shift, x, y);
+  Guarded("mouse down", [&] { TCustomControl::MouseDown(button, shift, x, y); });
   if (mouseAction_ == maZoomWind && !banding_ && button == mbLeft && InTreeArea(x, y)) {
     banding_ = true;
     bandStart_ = bandCorner_ = {x, y};
@@ -484,8 +486,10 @@ void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y
 }
 
 void TDendrogram::MouseMove(TShiftState shift, int x, int y) {
-  Guarded("mouse move", [&] { HandleMouseMove(shift, x, y); });
-  TCustomControl::MouseMove(shift, x, y);
+  Guarded("mouse move", [&] {
+    HandleMouseMove(shift, x, y);
+    TCustomControl::MouseMove(shift, x, y);
+  });
 }
 
 void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
@@ -660,7 +664,7 @@ void TDendrogram::Pan(const TViewWindow& s, double startDObj, double startDDist,
 }
 
 void TDendrogram::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseUp(button, shift, x, y);
+  Guarded("mouse up", [&] { TCustomControl::MouseUp(button, shift, x, y); });
   if (mouseAction_ != maZoomWind || !banding_) return;
   if (button == mbRight) {
     banding_ = false;
