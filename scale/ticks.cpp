@@ -196,9 +196,11 @@ TickPlan PlanLinearTicks(const ScaleTickSettings& s) {
     const long double start = nt.first - big;
     for (long double k = 0; plan.ticks.size() < kMaxPlannedTicks; k += 1) {
       const long double v = start + k * small;
-      if (sg * v >= sg * low && FitsDouble(v)) {
+      // Same slack as the majors: a tick on the range end, computed in extended precision,
+      // may land a hair outside it and must still be drawn and recorded.
+      if (sg * (v - low) >= -0.001L * std::fabs(small) && FitsDouble(v)) {
         PlannedTick t;
-        t.value = static_cast<double>(v);
+        t.value = sg * (v - low) < 0 ? s.rangeLow : static_cast<double>(v);
         t.length = 4;
         t.record = true;
         t.eventBeforeLabel = true;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -289,6 +290,37 @@ TEST(TickPlan, RandomSettingsKeepTicksOnTheAxis) {
           << "seed " << seed << " case " << i << ": " << t.value << " outside " << s.rangeLow
           << ".." << s.rangeHigh << " type " << int(s.labelType) << " log " << log;
   }
+}
+
+
+// Regression: a horizontal scale with short ticks records only its short ticks, and the one
+// under the first major tick was dropped when that tick, computed in extended precision,
+// fell a hair below a range end that starts at a multiple of 0.1 (0.2..1.2, -5..-4, ...).
+// Hosts walk the record (the chart's grid), so every major tick on the axis must be in it.
+TEST(TickPlan, HorizontalRecordHoldsEveryMajorTick) {
+  int failures = 0;
+  for (int minTicks : {2, 3, 5})
+    for (int start = -100; start <= 100; ++start)
+      for (double width : {0.3, 1.0, 2.5, 10.0}) {
+        ScaleTickSettings s = Settings(start / 10.0, start / 10.0 + width, minTicks);
+        for (bool reversed : {false, true}) {
+          if (reversed) std::swap(s.rangeLow, s.rangeHigh);
+          std::vector<double> recorded;
+          const TickPlan plan = PlanScaleTicks(s);
+          for (const auto& t : plan.ticks)
+            if (t.record) recorded.push_back(t.value);
+          for (const auto& t : plan.ticks) {
+            if (!t.major) continue;
+            const bool found = std::any_of(recorded.begin(), recorded.end(), [&](double r) {
+              return std::fabs(r - t.value) <= 1e-9 * std::fabs(width);
+            });
+            if (!found && ++failures < 5)
+              ADD_FAILURE() << "major " << t.value << " not recorded on " << s.rangeLow << ".."
+                            << s.rangeHigh << " MinTicks " << minTicks;
+          }
+        }
+      }
+  EXPECT_EQ(failures, 0);
 }
 
 }  // namespace

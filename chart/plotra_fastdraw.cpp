@@ -1,0 +1,340 @@
+#include "chart/plotra_fastdraw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include "gfxbase/canvas.h"
+#include "gfxbase/draw.h"
+
+namespace dendrokit {
+
+namespace {
+
+constexpr int kPhases = 64;  // glyph positions are multiples of 1/64 pixel
+
+std::uint32_t ToArgb(TColor c) {
+  const TColor rgb = ColorToRGB(c);
+  return 0xFF000000u | ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+}
+
+}  // namespace
+
+Surface SurfaceOf(QImage& image) {
+  const QImage::Format f = image.format();
+  if (image.isNull() || (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+                         f != QImage::Format_ARGB32_Premultiplied))
+    return {};
+  return {reinterpret_cast<std::uint32_t*>(image.bits()), image.bytesPerLine() / 4,
+          image.width(), image.height()};
+}
+
+// ---- GlyphCache --------------------------------------------------------------------------
+
+struct GlyphCache::Face {
+  struct Mask {
+    int ox = 0, oy = 0, w = 0, h = 0;
+    std::vector<std::uint8_t> a;
+    std::vector<std::uint16_t> first, last;  // covered columns of each row: first..last-1
+  };
+  QFont font;
+  int ascent = 0, height = 0;
+  bool usable = true;
+  std::vector<int> adv64;             // advance per Latin-1 code in 1/64 px, -1 unknown
+  std::vector<std::int8_t> pairOk;    // 256 x 256: 0 unknown, 1 plain, -1 kerned
+  std::vector<std::unique_ptr<Mask>> masks;  // code * kPhases + phase
+
+  explicit Face(const QFont& f) : font(f), adv64(256, -1), pairOk(256 * 256, 0),
+                                  masks(256 * kPhases) {
+    const QFontMetrics fm(font);
+    ascent = fm.ascent();
+    height = fm.height();
+    // Decorations span whole runs; large glyphs gain little from a cache.
+    usable = !font.underline() && !font.strikeOut() && !font.overline() && height <= 96;
+  }
+
+  int Advance(unsigned c) {
+    if (adv64[c] < 0) {
+      const double a = QFontMetricsF(font).horizontalAdvance(QChar(char16_t(c)));
+      adv64[c] = static_cast<int>(std::lround(a * 64));
+    }
+    return adv64[c];
+  }
+
+  // Whether the pair is laid out as the sum of its advances (no kerning, no ligature).
+  bool PlainPair(unsigned a, unsigned b) {
+    std::int8_t& ok = pairOk[a * 256 + b];
+    if (ok == 0) {
+      QString s;
+      s.append(QChar(char16_t(a)));
+      s.append(QChar(char16_t(b)));
+      const double w = QFontMetricsF(font).horizontalAdvance(s);
+      ok = std::lround(w * 64) == Advance(a) + Advance(b) ? 1 : -1;
+    }
+    return ok > 0;
+  }
+
+  const Mask& Glyph(unsigned c, int phase) {
+    std::unique_ptr<Mask>& slot = masks[c * kPhases + static_cast<unsigned>(phase)];
+    if (!slot) {
+      slot = std::make_unique<Mask>();
+      const int pad = height + 4;
+      const int size = 2 * pad + height + 8;
+      QImage img(size + Advance(c) / 64, size, QImage::Format_RGB32);
+      img.fill(Qt::white);
+      {
+        QPainter p(&img);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        p.drawText(QPointF(pad + double(phase) / kPhases, pad + ascent),
+                   QString(QChar(char16_t(c))));
+      }
+      int x0 = img.width(), y0 = img.height(), x1 = -1, y1 = -1;
+      for (int y = 0; y < img.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+          if (qRed(line[x]) != 255) {
+            x0 = std::min(x0, x);
+            x1 = std::max(x1, x);
+            y0 = std::min(y0, y);
+            y1 = std::max(y1, y);
+          }
+      }
+      if (x1 >= 0) {
+        slot->ox = x0 - pad;
+        slot->oy = y0 - pad;
+        slot->w = x1 - x0 + 1;
+        slot->h = y1 - y0 + 1;
+        slot->a.reserve(static_cast<std::size_t>(slot->w * slot->h));
+        for (int y = y0; y <= y1; ++y) {
+          const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+          for (int x = x0; x <= x1; ++x) slot->a.push_back(std::uint8_t(255 - qRed(line[x])));
+        }
+        for (int j = 0; j < slot->h; ++j) {
+          const std::uint8_t* row = slot->a.data() + j * slot->w;
+          int f = 0, l = slot->w;
+          while (f < l && row[f] == 0) ++f;
+          while (l > f && row[l - 1] == 0) --l;
+          slot->first.push_back(std::uint16_t(f));
+          slot->last.push_back(std::uint16_t(l));
+        }
+      }
+    }
+    return *slot;
+  }
+};
+
+GlyphCache::GlyphCache() = default;
+GlyphCache::~GlyphCache() = default;
+
+void GlyphCache::SetFont(const QFont& font) {
+  if (face_ != nullptr && font == lastFont_) return;
+  lastFont_ = font;
+  const std::string key = font.key().toStdString();
+  auto it = faces_.find(key);
+  if (it == faces_.end()) it = faces_.emplace(key, std::make_unique<Face>(font)).first;
+  face_ = it->second.get();
+}
+
+int GlyphCache::Height() const { return face_ != nullptr ? face_->height : 0; }
+
+// Decodes the text into Latin-1 units and their pen positions (1/64 px from the origin);
+// false for anything outside Latin-1 printable characters or with kerned pairs.
+bool GlyphCache::Layout(std::string_view s, int& width) {
+  if (face_ == nullptr || !face_->usable) return false;
+  units_.clear();
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    unsigned c;
+    if (b < 0x80) {
+      c = b;
+    } else if ((b & 0xE0) == 0xC0 && b >= 0xC2 && i + 1 < s.size() &&
+               (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80 && b <= 0xC3) {
+      c = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(s[++i]) & 0x3Fu);
+    } else {
+      return false;
+    }
+    if (c < 32 || (c >= 0x7F && c < 0xA0)) return false;
+    units_.push_back(char16_t(c));
+  }
+  pos64_.resize(units_.size());
+  int pen = 0;
+  for (std::size_t i = 0; i < units_.size(); ++i) {
+    if (i > 0 && !face_->PlainPair(units_[i - 1], units_[i])) return false;
+    pos64_[i] = pen;
+    pen += face_->Advance(units_[i]);
+  }
+  width = (pen + 32) >> 6;
+  return true;
+}
+
+int GlyphCache::Width(std::string_view utf8) {
+  int w = 0;
+  return Layout(utf8, w) ? w : -1;
+}
+
+bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8, TColor color,
+                      TColor background) {
+  int width = 0;
+  if (!image || !Layout(utf8, width)) return false;
+  const int W = image.w, H = image.h;
+  if (background != clNone) {
+    const std::uint32_t bg = ToArgb(background);
+    const std::int64_t l = std::max(x, 0), r = std::min<std::int64_t>(std::int64_t{x} + width, W);
+    const std::int64_t b = std::min<std::int64_t>(std::int64_t{y} + face_->height, H);
+    for (std::int64_t yy = std::max(y, 0); yy < b && l < r; ++yy)
+      std::fill(image.Row(yy) + l, image.Row(yy) + r, bg);
+  }
+  const std::uint32_t src = ToArgb(color);
+  const std::int64_t x64 = std::int64_t{x} * 64;
+  for (std::size_t i = 0; i < units_.size(); ++i) {
+    const std::int64_t p = x64 + pos64_[i];
+    const std::int64_t ix = p >> 6;  // floor for negative positions too
+    const int phase = static_cast<int>(p - ix * 64);
+    const Face::Mask& m = face_->Glyph(units_[i], phase);
+    if (m.w == 0) continue;
+    const std::int64_t gx = ix + m.ox, gy = std::int64_t{y} + m.oy;
+    if (gx >= W || gy >= H || gx + m.w <= 0 || gy + m.h <= 0) continue;
+    const int cx0 = static_cast<int>(std::max<std::int64_t>(0, -gx));
+    const int cx1 = static_cast<int>(std::min<std::int64_t>(m.w, W - gx));
+    const int cy0 = static_cast<int>(std::max<std::int64_t>(0, -gy));
+    const int cy1 = static_cast<int>(std::min<std::int64_t>(m.h, H - gy));
+    for (int j = cy0; j < cy1; ++j) {
+      std::uint32_t* line = image.Row(gy + j) + gx;
+      const std::uint8_t* a = m.a.data() + static_cast<std::size_t>(j * m.w);
+      const int k1 = std::min<int>(cx1, m.last[j]);
+      for (int k = std::max<int>(cx0, m.first[j]); k < k1; ++k) {
+        const unsigned cov = a[k];
+        if (cov == 0) continue;
+        line[k] = cov == 255 ? src : BlendPixel(line[k], src, cov);
+      }
+    }
+  }
+  return true;
+}
+
+// ---- MarkStamps --------------------------------------------------------------------------
+
+const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, TColor penColor, int penWidth,
+                                         TPenStyle penStyle, TColor brushColor,
+                                         bool brushSolid) {
+  const TColor pen = ColorToRGB(penColor), brush = ColorToRGB(brushColor);
+  const std::uint64_t key = (std::uint64_t{type} << 56) | (std::uint64_t{penStyle} << 52) |
+                            (std::uint64_t(penWidth & 0x7) << 49) | (std::uint64_t{brushSolid} << 48) |
+                            (std::uint64_t{pen & 0xFFFFFF} << 24) | (brush & 0xFFFFFF);
+  if (key == lastKey_ && last_ != nullptr) return *last_;
+  auto it = stamps_.find(key);
+  if (it == stamps_.end()) {
+    Stamp st;
+    if (type < 52 && penWidth >= 1 && penWidth <= 7) {
+      constexpr int kSize = 48, kC = 24;
+      // Two backgrounds that differ from each other and from both colours: a pixel the
+      // mark sets reads the same on both, one it leaves reads as its background, anything
+      // else was blended and cannot be stamped.
+      const TColor candidates[] = {0x000000, 0xFFFFFF, 0x123456, 0x654321, 0xA5A5A5};
+      TColor bg[2];
+      int n = 0;
+      for (TColor c : candidates)
+        if (n < 2 && c != pen && c != brush) bg[n++] = c;
+      QImage img[2];
+      for (int k = 0; k < 2; ++k) {
+        img[k] = QImage(kSize, kSize, QImage::Format_RGB32);
+        img[k].fill(QColor(int(bg[k] & 0xFF), int((bg[k] >> 8) & 0xFF), int(bg[k] >> 16)));
+        TCanvas c(&img[k]);
+        c.Pen().SetColor(pen);
+        c.Pen().SetWidth(penWidth);
+        c.Pen().SetStyle(penStyle);
+        c.Brush().SetColor(brush);
+        c.Brush().SetStyle(brushSolid ? bsSolid : bsClear);
+        DrawMark(c, type, kC, kC);
+        c.Release();
+      }
+      st.ok = true;
+      const std::uint32_t b0 = ToArgb(bg[0]), b1 = ToArgb(bg[1]);
+      for (int y = 0; y < kSize && st.ok; ++y)
+        for (int x = 0; x < kSize; ++x) {
+          const std::uint32_t p0 = img[0].pixel(x, y), p1 = img[1].pixel(x, y);
+          if (p0 == b0 && p1 == b1) continue;
+          if (p0 != p1 || x == 0 || y == 0 || x == kSize - 1 || y == kSize - 1) {
+            st.ok = false;
+            break;
+          }
+          st.pixels.push_back({std::int8_t(x - kC), std::int8_t(y - kC), p0});
+        }
+    }
+    it = stamps_.emplace(key, std::move(st)).first;
+  }
+  lastKey_ = key;
+  last_ = &it->second;
+  return *last_;
+}
+
+bool MarkStamps::Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor,
+                      int penWidth, TPenStyle penStyle, TColor brushColor, bool brushSolid) {
+  if (!image) return false;
+  const Stamp& st = Get(type, penColor, penWidth, penStyle, brushColor, brushSolid);
+  if (!st.ok) return false;
+  const int W = image.w, H = image.h;
+  const std::ptrdiff_t bpl = image.stride;
+  std::uint32_t* base = image.bits;
+  const bool inside = x >= 24 && y >= 24 && x < W - 24 && y < H - 24;
+  for (const Pixel& p : st.pixels) {
+    const int px = x + p.dx, py = y + p.dy;
+    if (!inside && (px < 0 || py < 0 || px >= W || py >= H)) continue;
+    base[py * bpl + px] = p.argb;
+  }
+  return true;
+}
+
+// ---- FastLine ----------------------------------------------------------------------------
+
+void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color) {
+  if (!image) return;
+  const std::int64_t dx = std::int64_t{x1} - x0, dy = std::int64_t{y1} - y0;
+  const std::int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  const std::int64_t n = std::max(adx, ady);
+  if (n == 0) return;
+  const std::int64_t W = image.w, H = image.h;
+  const std::uint32_t argb = ToArgb(color);
+  const bool xMajor = adx >= ady;
+  const std::int64_t sMajor = (xMajor ? dx : dy) < 0 ? -1 : 1;
+  const std::int64_t sMinor = (xMajor ? dy : dx) < 0 ? -1 : 1;
+  const std::int64_t aMinor = xMajor ? ady : adx;
+  const std::int64_t major0 = xMajor ? x0 : y0, minor0 = xMajor ? y0 : x0;
+  const std::int64_t majorSize = xMajor ? W : H, minorSize = xMajor ? H : W;
+  std::int64_t iFirst = 0, iLast = n - 1;
+  if (sMajor > 0) {
+    iFirst = std::max<std::int64_t>(iFirst, -major0);
+    iLast = std::min<std::int64_t>(iLast, majorSize - 1 - major0);
+  } else {
+    iFirst = std::max<std::int64_t>(iFirst, major0 - (majorSize - 1));
+    iLast = std::min<std::int64_t>(iLast, major0);
+  }
+  if (iFirst > iLast) return;
+  const std::int64_t bpl = image.stride;
+  std::uint32_t* base = image.bits;
+  // minor offset m(i) = floor((2 i aMinor + n) / (2 n)), stepped incrementally.
+  std::int64_t num = 2 * iFirst * aMinor + n;
+  std::int64_t m = num / (2 * n);
+  std::int64_t rem = num - m * 2 * n;
+  const std::int64_t stepQ = (2 * aMinor) / (2 * n), stepR = (2 * aMinor) % (2 * n);
+  for (std::int64_t i = iFirst; i <= iLast; ++i) {
+    const std::int64_t major = major0 + sMajor * i, minor = minor0 + sMinor * m;
+    if (minor >= 0 && minor < minorSize) {
+      if (xMajor) base[minor * bpl + major] = argb;
+      else base[major * bpl + minor] = argb;
+    }
+    m += stepQ;
+    rem += stepR;
+    if (rem >= 2 * n) {
+      rem -= 2 * n;
+      ++m;
+    }
+  }
+}
+
+}  // namespace dendrokit

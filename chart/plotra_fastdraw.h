@@ -1,0 +1,111 @@
+// Fast drawing paths of the chart's item renderer. Each writes straight into the pixels of a
+// 32-bit image and produces what the canvas would draw for the same call:
+// - GlyphCache: short texts from per-glyph coverage masks rendered once per sub-pixel phase
+//   (64 phases, which is the resolution of the font engine's glyph positions), so text
+//   costs a few small blends instead of a text layout and a painter call;
+// - MarkStamps: each mark glyph is rasterised once through DrawMark per pen and brush and
+//   afterwards stamped pixel by pixel;
+// - FastLine: a solid 1-pixel line with the canvas's own pixel rule, without per-call
+//   bookkeeping.
+// Anything a path cannot reproduce exactly (kerned pairs, scripts that need shaping, rotated
+// or decorated fonts, anti-aliased marks) is reported as not handled and the caller uses the
+// canvas instead.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <QFont>
+#include <QImage>
+
+#include "gfxbase/graphics_types.h"
+#include "gfxbase/types.h"
+
+namespace dendrokit {
+
+class TCanvas;
+
+// The pixels of a 32-bit image, taken once per rendering so that drawing many small things
+// costs no per-call image bookkeeping. Empty for other formats.
+struct Surface {
+  std::uint32_t* bits = nullptr;
+  std::ptrdiff_t stride = 0;  // in pixels
+  int w = 0, h = 0;
+  explicit operator bool() const { return bits != nullptr; }
+  std::uint32_t* Row(std::int64_t y) const { return bits + y * stride; }
+};
+Surface SurfaceOf(QImage& image);
+
+class GlyphCache {
+ public:
+  GlyphCache();
+  ~GlyphCache();
+  GlyphCache(const GlyphCache&) = delete;
+  GlyphCache& operator=(const GlyphCache&) = delete;
+
+  // Selects the face for the following calls (cheap when it is the current one).
+  void SetFont(const QFont& font);
+  // Text height of the face (the canvas's TextHeight).
+  int Height() const;
+  // Width as the canvas measures it, or -1 when the text needs the canvas.
+  int Width(std::string_view utf8);
+  // Writes the text with its top-left corner at (x, y) in colour (0x00BBGGRR); with
+  // background != clNone the text box is filled first. False (nothing drawn) when the text
+  // needs the canvas.
+  bool Draw(const Surface& image, int x, int y, std::string_view utf8, TColor color,
+            TColor background = clNone);
+
+ private:
+  struct Face;
+  Face* face_ = nullptr;
+  std::unordered_map<std::string, std::unique_ptr<Face>> faces_;
+  QFont lastFont_;
+  std::vector<char16_t> units_;
+  std::vector<int> pos64_;
+  bool Layout(std::string_view utf8, int& width);
+};
+
+class MarkStamps {
+ public:
+  // Draws mark type at (x, y) with the pen colour/width/style and brush colour of canvas
+  // state given, as DrawMark would. False when the mark cannot be stamped (character
+  // marks, wide pens, anti-aliased pixels); the caller then uses DrawMark.
+  bool Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor, int penWidth,
+            TPenStyle penStyle, TColor brushColor, bool brushSolid);
+  void Clear() { stamps_.clear(); }
+
+ private:
+  struct Pixel {
+    std::int8_t dx, dy;
+    std::uint32_t argb;
+  };
+  struct Stamp {
+    bool ok = false;
+    std::vector<Pixel> pixels;
+  };
+  const Stamp& Get(std::uint8_t type, TColor penColor, int penWidth, TPenStyle penStyle,
+                   TColor brushColor, bool brushSolid);
+  std::unordered_map<std::uint64_t, Stamp> stamps_;
+  std::uint64_t lastKey_ = ~std::uint64_t{0};
+  const Stamp* last_ = nullptr;
+};
+
+// The canvas's 1-pixel solid line from (x0, y0) towards (x1, y1), end point excluded.
+void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color);
+
+// Alpha-blends colour over one pixel with coverage a (0..255), as the raster engine does:
+// red and blue in one multiply, green in another.
+inline std::uint32_t BlendPixel(std::uint32_t dst, std::uint32_t src, unsigned a) {
+  const unsigned ia = 255 - a;
+  std::uint32_t rb = (src & 0xFF00FFu) * a + (dst & 0xFF00FFu) * ia;
+  rb = ((rb + ((rb >> 8) & 0xFF00FFu) + 0x800080u) >> 8) & 0xFF00FFu;
+  std::uint32_t g = ((src >> 8) & 0xFFu) * a + ((dst >> 8) & 0xFFu) * ia;
+  g = (g + (g >> 8) + 0x80u) >> 8;
+  return 0xFF000000u | rb | (g << 8);
+}
+
+}  // namespace dendrokit

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include <QImage>
+
+#include "chart/plotra_fastdraw.h"
+#include "gfxbase/canvas.h"
+#include "gfxbase/draw.h"
+
+namespace dendrokit {
+namespace {
+
+QImage Blank(int w, int h) {
+  QImage img(w, h, QImage::Format_RGB32);
+  img.fill(QColor(250, 240, 200));
+  return img;
+}
+
+// Largest difference of any channel over the two images.
+int MaxDiff(const QImage& a, const QImage& b) {
+  int d = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+      d = std::max({d, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                    std::abs(qBlue(p) - qBlue(q))});
+    }
+  return d;
+}
+
+// The fast paths must give the canvas's pixels: marks and lines exactly, text up to the
+// rounding of the blend.
+TEST(PlotraFastDraw, MarksMatchDrawMark) {
+  MarkStamps stamps;
+  int stamped = 0;
+  for (int type = 0; type < 52; ++type)
+    for (int width : {1, 2}) {
+      QImage a = Blank(40, 40), b = Blank(40, 40);
+      {
+        TCanvas c(&a);
+        c.Pen().SetColor(0x0000C0);
+        c.Pen().SetWidth(width);
+        c.Brush().SetColor(0x00C000);
+        DrawMark(c, std::uint8_t(type), 20, 3);  // near the edge: clipped
+        c.Release();
+      }
+      if (!stamps.Draw(SurfaceOf(b), std::uint8_t(type), 20, 3, 0x0000C0, width, psSolid, 0x00C000, true))
+        continue;  // left to DrawMark
+      ++stamped;
+      EXPECT_EQ(MaxDiff(a, b), 0) << "type " << type << " width " << width;
+    }
+  EXPECT_GE(stamped, 80);  // all but anti-aliased shapes
+  QImage img = Blank(40, 40);
+  EXPECT_FALSE(stamps.Draw(SurfaceOf(img), 65, 20, 20, 0, 1, psSolid, 0, true));  // character mark
+}
+
+TEST(PlotraFastDraw, LinesMatchCanvas) {
+  const int ends[][4] = {{5, 5, 90, 40}, {90, 40, 5, 5},  {50, -20, 60, 120}, {-30, 10, 130, 11},
+                         {7, 7, 7, 60},  {80, 3, 2, 3},   {10, 90, 90, 10},  {0, 0, 1, 1}};
+  for (const auto& e : ends) {
+    QImage a = Blank(100, 100), b = Blank(100, 100);
+    TCanvas c(&a);
+    c.Pen().SetColor(0x102030);
+    c.MoveTo(e[0], e[1]);
+    c.LineTo(e[2], e[3]);
+    c.Release();
+    FastLine(SurfaceOf(b), e[0], e[1], e[2], e[3], 0x102030);
+    EXPECT_EQ(MaxDiff(a, b), 0) << e[0] << "," << e[1] << " " << e[2] << "," << e[3];
+  }
+}
+
+TEST(PlotraFastDraw, TextMatchesCanvas) {
+  GlyphCache cache;
+  for (TColor color : {TColor{0}, TColor{0x5A1EC8}})
+    for (bool solid : {false, true}) {
+      QImage a = Blank(300, 120), b = Blank(300, 120);
+      TCanvas c(&a);
+      c.Font().SetName("DejaVu Sans");
+      c.Font().SetSize(8);
+      c.Font().SetColor(color);
+      c.Brush().SetColor(0xC0C0C0);
+      c.Brush().SetStyle(solid ? bsSolid : bsClear);
+      cache.SetFont(c.Font().QtFont());
+      EXPECT_EQ(cache.Height(), c.TextHeight("1"));
+      for (int i = 0; i < 40; ++i) {
+        const std::string s = std::to_string(i * 317) + (i % 3 ? ".5" : "");
+        const int x = (i * 53) % 280 - 5, y = (i * 17) % 110 - 3;
+        c.TextOut(x, y, s);
+        EXPECT_EQ(cache.Width(s), c.TextWidth(s)) << s;
+        ASSERT_TRUE(cache.Draw(SurfaceOf(b), x, y, s, color, solid ? 0xC0C0C0 : clNone)) << s;
+      }
+      c.Release();
+      EXPECT_LE(MaxDiff(a, b), color == 0 ? 0 : 2) << std::hex << color << " " << solid;
+    }
+  EXPECT_EQ(cache.Width("\xCE\xB1"), -1);  // outside Latin-1: the canvas draws it
+  EXPECT_EQ(cache.Width("a\tb"), -1);
+}
+
+}  // namespace
+}  // namespace dendrokit
