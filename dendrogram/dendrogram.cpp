@@ -82,7 +82,6 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   nodePos_ = std::make_unique<TVector>();
   nodeClass_ = std::make_unique<TIntVector>();
 
-  bitmap_ = std::make_unique<TBitmap>();
   crossHair_ = std::make_unique<TCrossHair>();
   crossHair_->SetColor(0x0000FF);
   crossHair_->SetMode(chBoth);
@@ -90,10 +89,10 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   crossHair_->SetLineWid(1);
   crossHair_->OnChange = [this](TObject*) { SafeRepaint(); };
 
-  // The scale only renders into the bitmap; its own painting stays suppressed and Paint
-  // draws it once per picture, so its settings changes cost no drawing.
+  // The scale only renders into this control's picture; its own painting stays suppressed
+  // and Paint draws it once per picture, so its settings changes cost no drawing.
   scale_ = std::make_unique<TScale>();
-  scale_->SetExternalCanvas(&bitmap_->Canvas(), 0, 0);
+  scale_->SetExternalCanvas(&Canvas(), 0, 0);
   scale_->SetEmbedded(true);
   scale_->SetColorScale(0x000000);
   scale_->SetColorBackGnd(0xFFFFFF);
@@ -504,8 +503,10 @@ int PanZone(const TDendroGeometry& g, int x, int y) {
 
 }  // namespace
 
+// Qt calls the three mouse handlers: nothing thrown in them, the application's OnMouse*
+// handlers included, may leave them.
 void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseDown(button, shift, x, y);
+  Guarded("mouse down", [&] { TCustomControl::MouseDown(button, shift, x, y); });
   if (mouseAction_ == maZoomWind && !banding_ && button == mbLeft && InTreeArea(x, y)) {
     banding_ = true;
     bandStart_ = bandCorner_ = {x, y};
@@ -513,8 +514,10 @@ void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y
 }
 
 void TDendrogram::MouseMove(TShiftState shift, int x, int y) {
-  Guarded("mouse move", [&] { HandleMouseMove(shift, x, y); });
-  TCustomControl::MouseMove(shift, x, y);
+  Guarded("mouse move", [&] {
+    HandleMouseMove(shift, x, y);
+    TCustomControl::MouseMove(shift, x, y);
+  });
 }
 
 void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
@@ -689,7 +692,7 @@ void TDendrogram::Pan(const TViewWindow& s, double startDObj, double startDDist,
 }
 
 void TDendrogram::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseUp(button, shift, x, y);
+  Guarded("mouse up", [&] { TCustomControl::MouseUp(button, shift, x, y); });
   if (mouseAction_ != maZoomWind || !banding_) return;
   if (button == mbRight) {
     banding_ = false;

@@ -276,7 +276,6 @@ class TDendrogram : public TCustomControl {
   std::unique_ptr<TIntVector> nodeClass_;
   std::unique_ptr<TCrossHair> crossHair_;
   std::unique_ptr<TScale> scale_;
-  std::unique_ptr<TBitmap> bitmap_;
 
   std::array<TColor, 256> classColors_{};
   int markedObject_ = 1;
