@@ -914,6 +914,9 @@ void TCustomPlotra::PaintState::DrawSurround(TCustomPlotra& P, TCanvas& c) {
 void TCustomPlotra::Paint() {
   if (PaintSuspended() || Loading() || !Visible()) return;
   const int w = Width(), h = Height();
+  // The surround (scales, captions) at the screen's resolution; the chart area keeps its
+  // own 1:1 image.
+  controlImage_.SetPixelRatio(PixelRatio());
   controlImage_.SetSize(w, h);
   TCanvas& c = controlImage_.Canvas();
   Painting().DrawSurround(*this, c);

@@ -98,7 +98,7 @@ void DrawColSelItem(TCanvas& canvas, const TRect& rect, const std::string& name,
   const std::int64_t clipBottom = std::min<std::int64_t>(B, canvas.Height());
   if (clipRight > clipLeft && clipBottom > clipTop) {
     const int h = canvas.TextHeight(name);
-    TBitmap text(Px(clipRight - clipLeft), Px(clipBottom - clipTop));
+    TBitmap text(Px(clipRight - clipLeft), Px(clipBottom - clipTop), canvas.PixelRatio());
     TCanvas& tc = text.Canvas();
     tc.Brush().Assign(&canvas.Brush());
     tc.Font().Assign(&canvas.Font());
@@ -201,7 +201,10 @@ TColSelItemLook TColSel::LookOf(int slot) const {
 
 void TColSel::DrawItem(QPainter& painter, int index, const QRect& rect) const {
   if (rect.width() <= 0 || rect.height() <= 0) return;
-  TBitmap item(rect.width(), rect.height());
+  // At the painter's pixel ratio, so the name is as sharp as the combobox's own text.
+  const QPaintDevice* device = painter.device();
+  TBitmap item(rect.width(), rect.height(),
+               IntegerPixelRatio(device != nullptr ? device->devicePixelRatioF() : 1.0));
   TCanvas& canvas = item.Canvas();
   FontOf(canvas.Font());
   canvas.Font().SetColor(kBlack);

@@ -329,6 +329,7 @@ void TCanvas::SetImage(QImage* image) {
   device_ = image;
   if (image_ != nullptr && !image_->isNull() && !IsDirectFormat(image_->format()))
     *image_ = image_->convertToFormat(QImage::Format_RGB32);
+  ratio_ = PixelRatio();
 }
 
 void TCanvas::Release() {
@@ -395,7 +396,17 @@ bool TCanvas::DirectPixels() const {
   return image_ != nullptr && !image_->isNull() && IsDirectFormat(image_->format());
 }
 
+int TCanvas::PixelRatio() const {
+  if (image_ == nullptr || image_->isNull()) return 1;
+  return IntegerPixelRatio(image_->devicePixelRatio());
+}
+
 void TCanvas::PutPixel(int x, int y, std::uint32_t qrgb, bool xorMode) {
+  if (ratio_ != 1) {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return;
+    const std::int64_t k = ratio_;
+    return DirectFillPhysical(x * k, y * k, (x + 1) * k, (y + 1) * k, qrgb, xorMode);
+  }
   if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) return;
   auto* line = reinterpret_cast<std::uint32_t*>(image_->scanLine(y));
   if (xorMode)
@@ -420,7 +431,7 @@ void TCanvas::DirectLine(int x0, int y0, int x1, int y1) {
   const std::int64_t aMinor = xMajor ? ady : adx;
   const std::int64_t major0 = xMajor ? x0 : y0;
   const std::int64_t minor0 = xMajor ? y0 : x0;
-  const std::int64_t majorSize = xMajor ? image_->width() : image_->height();
+  const std::int64_t majorSize = xMajor ? Width() : Height();
 
   // Steps whose major coordinate lies inside the picture.
   std::int64_t iFirst = 0, iLast = n - 1;
@@ -441,9 +452,14 @@ void TCanvas::DirectLine(int x0, int y0, int x1, int y1) {
 
   if (patternLength == 0 && !xorMode && aMinor == 0) {
     // Axis-parallel solid line (every stem and connector of a tree): one span.
-    if (minor0 < 0 || minor0 >= (xMajor ? image_->height() : image_->width())) return;
+    if (minor0 < 0 || minor0 >= (xMajor ? Height() : Width())) return;
     const std::int64_t a = major0 + sMajor * iFirst, b = major0 + sMajor * iLast;
     const std::int64_t lo = std::min(a, b), hi = std::max(a, b);
+    if (ratio_ != 1) {
+      const TColor c = pen_.Color();
+      if (xMajor) return DirectFill(lo, minor0, hi + 1, minor0 + 1, c, false);
+      return DirectFill(minor0, lo, minor0 + 1, hi + 1, c, false);
+    }
     const std::uint32_t px = 0xFF000000 | qrgb;
     if (xMajor) {
       auto* line = reinterpret_cast<std::uint32_t*>(image_->scanLine(static_cast<int>(minor0)));
@@ -468,7 +484,7 @@ void TCanvas::DirectLine(int x0, int y0, int x1, int y1) {
     const std::int64_t minor = minor0 + sMinor * m;
     const std::int64_t x = xMajor ? major : minor;
     const std::int64_t y = xMajor ? minor : major;
-    if (x < 0 || y < 0 || x >= image_->width() || y >= image_->height()) continue;
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) continue;
     PutPixel(static_cast<int>(x), static_cast<int>(y), qrgb, xorMode);
   }
 }
@@ -477,10 +493,21 @@ void TCanvas::DirectFill(std::int64_t x1, std::int64_t y1, std::int64_t x2, std:
                          TColor color, bool xorMode) {
   const std::int64_t l = std::max<std::int64_t>(x1, 0);
   const std::int64_t t = std::max<std::int64_t>(y1, 0);
-  const std::int64_t r = std::min<std::int64_t>(x2, image_->width());
-  const std::int64_t b = std::min<std::int64_t>(y2, image_->height());
+  const std::int64_t r = std::min<std::int64_t>(x2, Width());
+  const std::int64_t b = std::min<std::int64_t>(y2, Height());
   if (l >= r || t >= b) return;
   const std::uint32_t qrgb = ToQRgb(ColorToRGB(color));
+  if (ratio_ != 1) {
+    // Each logical pixel is a ratio x ratio block of the image.
+    const std::int64_t k = ratio_;
+    return DirectFillPhysical(l * k, t * k, std::min<std::int64_t>(r * k, image_->width()),
+                              std::min<std::int64_t>(b * k, image_->height()), qrgb, xorMode);
+  }
+  DirectFillPhysical(l, t, r, b, qrgb, xorMode);
+}
+
+void TCanvas::DirectFillPhysical(std::int64_t l, std::int64_t t, std::int64_t r,
+                                 std::int64_t b, std::uint32_t qrgb, bool xorMode) {
   for (std::int64_t y = t; y < b; ++y) {
     auto* line = reinterpret_cast<std::uint32_t*>(image_->scanLine(static_cast<int>(y)));
     if (xorMode) {
@@ -670,10 +697,10 @@ void TCanvas::FillRect(const TRect& rect) {
 }
 
 TColor TCanvas::Pixel(int x, int y) const {
-  if (image_ == nullptr || image_->isNull() || x < 0 || y < 0 || x >= image_->width() ||
-      y >= image_->height())
+  if (image_ == nullptr || image_->isNull() || x < 0 || y < 0 || x >= Width() ||
+      y >= Height())
     return clNone;
-  return QColorToColor(QColor::fromRgb(image_->pixel(x, y)));
+  return QColorToColor(QColor::fromRgb(image_->pixel(x * ratio_, y * ratio_)));
 }
 
 void TCanvas::SetPixel(int x, int y, TColor color) {
@@ -914,12 +941,12 @@ int TCanvas::HorzResolution() const {
 }
 
 int TCanvas::Width() const {
-  if (image_ != nullptr) return image_->width();
+  if (image_ != nullptr) return image_->width() / ratio_;
   return device_ != nullptr ? device_->width() : 0;
 }
 
 int TCanvas::Height() const {
-  if (image_ != nullptr) return image_->height();
+  if (image_ != nullptr) return image_->height() / ratio_;
   return device_ != nullptr ? device_->height() : 0;
 }
 
@@ -935,7 +962,24 @@ QPainter* TCanvas::QtPainter() {
 
 TBitmap::TBitmap() : canvas_(std::make_unique<TCanvas>(&image_)) {}
 
-TBitmap::TBitmap(int width, int height) : TBitmap() { SetSize(width, height); }
+TBitmap::TBitmap(int width, int height, int pixelRatio) : TBitmap() {
+  SetPixelRatio(pixelRatio);
+  SetSize(width, height);
+}
+
+int TBitmap::Width() const { return image_.width() / ratio_; }
+int TBitmap::Height() const { return image_.height() / ratio_; }
+
+void TBitmap::SetPixelRatio(int value) {
+  value = IntegerPixelRatio(value);
+  if (value == ratio_) return;
+  const int w = Width(), h = Height();
+  canvas_->Release();
+  image_ = QImage();
+  ratio_ = value;
+  canvas_->SetImage(&image_);
+  SetSize(w, h);
+}
 
 TBitmap::~TBitmap() { canvas_->Release(); }
 
@@ -945,6 +989,7 @@ void TBitmap::Assign(const TPersistent* source) {
   if (bitmap == this) return;
   canvas_->Release();
   image_ = bitmap->image_.copy();
+  ratio_ = bitmap->ratio_;
   canvas_->SetImage(&image_);
 }
 
@@ -958,8 +1003,9 @@ void TBitmap::SetSize(int width, int height) {
   canvas_->Release();
   QImage next;
   if (width > 0 && height > 0) {
-    next = QImage(width, height, QImage::Format_RGB32);
+    next = QImage(width * ratio_, height * ratio_, QImage::Format_RGB32);
     if (!next.isNull()) {
+      next.setDevicePixelRatio(ratio_);
       next.fill(Qt::white);
       if (!image_.isNull()) {
         QPainter p(&next);
@@ -983,6 +1029,7 @@ bool TBitmap::LoadFromFile(const std::string& fileName) {
     if (loaded.isNull()) return false;
     canvas_->Release();
     image_ = std::move(loaded);
+    ratio_ = 1;
     canvas_->SetImage(&image_);
     return true;
   } catch (...) {
@@ -1030,6 +1077,11 @@ std::vector<std::string> InstalledFontNames() {
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return names;
   for (const QString& family : QFontDatabase::families()) names.push_back(family.toStdString());
   return names;
+}
+
+int IntegerPixelRatio(double devicePixelRatio) {
+  if (!(devicePixelRatio >= 1.0)) return 1;
+  return static_cast<int>(std::nearbyint(std::min(devicePixelRatio, 16.0)));
 }
 
 int ScreenPixelsPerInch() {

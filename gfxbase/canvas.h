@@ -250,10 +250,14 @@ class TCanvas : public TPersistent {
   // Dots per inch of the target; a screen image reports the screen's resolution.
   int VertResolution() const;
   int HorzResolution() const;
-  // Size of the target in pixels.
+  // Size of the target in pixels (logical pixels on an image with a pixel ratio).
   int Width() const;
   int Height() const;
 
+  // Physical pixels per logical pixel along each axis (the image's device-pixel ratio,
+  // 1 on a general device): coordinates stay logical, text and shapes are drawn at the
+  // physical resolution, and a 1-pixel line is PixelRatio() image pixels wide.
+  int PixelRatio() const;
   // The image drawn on, or nullptr for a general device.
   QImage* Image() const { return image_; }
   // Ends any painting in progress so the target can be resized, copied or shown.
@@ -280,6 +284,8 @@ class TCanvas : public TPersistent {
   void DirectLine(int x0, int y0, int x1, int y1);
   void DirectFill(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
                   TColor color, bool xorMode);
+  void DirectFillPhysical(std::int64_t l, std::int64_t t, std::int64_t r, std::int64_t b,
+                          std::uint32_t qrgb, bool xorMode);
   const QFontMetrics& Metrics() const;
   struct TextCache;
   TextCache& Text() const;
@@ -288,6 +294,7 @@ class TCanvas : public TPersistent {
   QImage* image_ = nullptr;
   QPaintDevice* device_ = nullptr;
   bool isPrinter_ = false;
+  int ratio_ = 1;  // PixelRatio() of the image, fixed when the image is set
   TPen pen_;
   TBrush brush_;
   TFont font_;
@@ -309,14 +316,19 @@ class TCanvas : public TPersistent {
 class TBitmap : public TPersistent {
  public:
   TBitmap();
-  TBitmap(int width, int height);
+  // pixelRatio: physical pixels per logical pixel (see TCanvas::PixelRatio); sizes and
+  // coordinates are logical.
+  TBitmap(int width, int height, int pixelRatio = 1);
   ~TBitmap() override;
   std::string_view ClassName() const override { return "TBitmap"; }
   // Copies the picture (not the canvas state) of another bitmap.
   void Assign(const TPersistent* source) override;
 
-  int Width() const { return image_.width(); }
-  int Height() const { return image_.height(); }
+  int Width() const;
+  int Height() const;
+  int PixelRatio() const { return ratio_; }
+  // Reallocates the picture at the new ratio (white, same logical size).
+  void SetPixelRatio(int value);
   // Negative sizes are taken as 0.
   void SetWidth(int value);
   void SetHeight(int value);
@@ -334,6 +346,7 @@ class TBitmap : public TPersistent {
 
  private:
   QImage image_;
+  int ratio_ = 1;
   std::unique_ptr<TCanvas> canvas_;
 };
 
@@ -367,6 +380,9 @@ class TPdfPrinter {
 std::vector<std::string> InstalledFontNames();
 // Logical dots per inch of the primary screen (96 without a screen).
 int ScreenPixelsPerInch();
+// The whole pixel ratio used for a device-pixel ratio: rounded, at least 1 (fractional
+// screens get the next sharper whole ratio and Qt scales the picture down).
+int IntegerPixelRatio(double devicePixelRatio);
 // Relative width and height of a screen pixel (equal on square-pixel screens).
 struct TPixelAspect {
   int X = 1;

@@ -93,14 +93,19 @@ void TCustomControl::SizeChanged() {
   if (!loading_) Repaint();
 }
 
+int TCustomControl::PixelRatio() const { return IntegerPixelRatio(devicePixelRatioF()); }
+
 void TCustomControl::SyncImageSize() {
-  const int w = width(), h = height();
-  if (shown_.width() == w && shown_.height() == h) return;
+  const int w = width(), h = height(), r = PixelRatio();
+  if (shown_.width() == w * r && shown_.height() == h * r &&
+      (shown_.isNull() || IntegerPixelRatio(shown_.devicePixelRatio()) == r))
+    return;
   if (shown_.isNull() && (w <= 0 || h <= 0)) return;
   canvas_->Release();
   QImage next;
   if (w > 0 && h > 0) {
-    next = QImage(w, h, QImage::Format_RGB32);
+    next = QImage(w * r, h * r, QImage::Format_RGB32);
+    next.setDevicePixelRatio(r);
     next.fill(ColorToQColor(color_));
     if (!shown_.isNull()) {
       QPainter p(&next);
@@ -278,10 +283,21 @@ void TCustomControl::MouseLeave() {
 }
 
 void TCustomControl::paintEvent(QPaintEvent* event) {
+  // A move to a screen of another pixel ratio: a new picture at the new resolution.
+  const bool ratioChanged =
+      !shown_.isNull() && IntegerPixelRatio(shown_.devicePixelRatio()) != PixelRatio();
   SyncImageSize();
+  if (ratioChanged) RepaintFromQt();
   QPainter p(this);
   const QRect r = event->rect();
-  p.drawImage(r, shown_, r);
+  if (shown_.devicePixelRatio() == devicePixelRatioF()) {
+    const qreal k = shown_.devicePixelRatio();
+    p.drawImage(QRectF(r), shown_, QRectF(r.x() * k, r.y() * k, r.width() * k, r.height() * k));
+  } else {
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setClipRect(r);
+    p.drawImage(QPoint(0, 0), shown_);
+  }
 }
 
 // A layout (or any resize made by Qt) goes through SetBounds too, so a control's minimum

@@ -104,7 +104,11 @@ class TCustomControl : public QWidget, public TPersistent {
 
   // Canvas of the shown image ("the screen").
   TCanvas& Canvas();
-  // The image the control shows, always Width() x Height().
+  // Physical pixels per logical pixel of the shown image: the screen's device-pixel ratio,
+  // rounded to a whole number. Geometry, mouse positions and drawing coordinates stay
+  // logical; the shown image is Width() * PixelRatio() x Height() * PixelRatio().
+  int PixelRatio() const;
+  // The image the control shows, Width() x Height() logical pixels.
   const QImage& ShownImage();
   // Whether the shown image has been allocated (Canvas, ShownImage or a paint event asked
   // for it). Lets hosts check that renderer-only controls cost no image memory.

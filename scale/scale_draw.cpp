@@ -249,7 +249,7 @@ void TScale::PaintScale() {
     return;
   }
   if (w <= 0 || h <= 0) return;
-  TBitmap bitmap(static_cast<int>(w), static_cast<int>(h));
+  TBitmap bitmap(static_cast<int>(w), static_cast<int>(h), target.PixelRatio());
   TCanvas& bc = bitmap.Canvas();
   bc.Font().Assign(&Font());
   bc.Pen().SetColor(colorBackGnd_);
