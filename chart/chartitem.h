@@ -6,6 +6,8 @@
 // the list length, and the memory held is the records plus at most one step of slack.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -49,7 +51,7 @@ inline constexpr std::uint8_t ckCross = 24;         // cross through the box X±
 inline constexpr std::uint8_t ckMaxKind = 24;
 
 // A text of at most 15 single-byte characters held inline: a length byte and the bytes.
-struct TShortString15 {
+struct DENDROKIT_EXPORT TShortString15 {
   static constexpr std::size_t kMaxLength = 15;
   std::uint8_t Length = 0;
   char Chars[kMaxLength] = {};
@@ -60,7 +62,7 @@ struct TShortString15 {
 };
 
 // One drawing record. Fixed size; only texts over 15 characters live outside it.
-struct TplChartItem {
+struct DENDROKIT_EXPORT TplChartItem {
   double X = 0.0;
   double Y = 0.0;
   double X2 = 0.0;  // second x; text offset in pixels; half-size of centred kinds
@@ -87,7 +89,7 @@ struct TplChartItem {
 
 // The table of whole texts longer than 15 characters: 50 slots, numbered 1..50, never
 // reclaimed. Full tables leave later long texts cut to 15 characters.
-class TLongTextArray {
+class DENDROKIT_EXPORT TLongTextArray {
  public:
   static constexpr int kSlots = 50;
   // The slots are reserved up front, so adding a moved string never allocates or throws.
@@ -106,7 +108,7 @@ class TLongTextArray {
 
 // A growable list of chart items with a count and a capacity. Storage failures throw
 // std::bad_alloc and leave the list as it was; the chart turns them into its own error.
-class TPlItemContainer {
+class DENDROKIT_EXPORT TPlItemContainer {
  public:
   TPlItemContainer() = default;
   // Copies the records into one block of the given capacity (at least Count()).

@@ -3,6 +3,8 @@
 // OnChange; Assign copies the settings only and raises nothing.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -26,7 +28,7 @@ DENDROKIT_ENUM_NAMES(TBGAreaMode, "bamNone", "bamLeft", "bamRight", "bamTop", "b
 // For each layer 1..16, the layer that controls its x range and the one that controls its
 // y range; a layer that controls itself is free. Joins are one level deep: a controlling
 // layer is free, and a controlled layer controls nobody.
-class TJointLayers : public TPersistent {
+class DENDROKIT_EXPORT TJointLayers : public TPersistent {
  public:
   static constexpr int kLayers = 16;
   // owner (may be null) gets the controller's range when a layer is joined.
@@ -125,7 +127,7 @@ class TJointLayers : public TPersistent {
 };
 
 // The chart area's background picture and shaded area.
-class TBakGndImg : public TPersistent {
+class DENDROKIT_EXPORT TBakGndImg : public TPersistent {
  public:
   std::string_view ClassName() const override { return "TBakGndImg"; }
 
@@ -174,6 +176,6 @@ class TBakGndImg : public TPersistent {
 };
 
 // The file-name part of a path (after the last '/' or '\\').
-std::string StripDirectories(const std::string& path);
+DENDROKIT_EXPORT std::string StripDirectories(const std::string& path);
 
 }  // namespace dendrokit

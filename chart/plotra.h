@@ -6,6 +6,8 @@
 // plotra_paint.cpp the painting (Paint and item rendering); plotra_mouse.cpp the mouse.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <array>
 #include <functional>
 #include <memory>
@@ -43,7 +45,7 @@ using TCrossHairMoveEvent = std::function<void(TObject* sender, int whichCrossHa
 using TTextLabelMoveEvent = std::function<void(TObject* sender, int whichTextLabel)>;
 
 // A point of the mouse trace, in world coordinates of the active layer.
-struct TMouseTracePoint {
+struct DENDROKIT_EXPORT TMouseTracePoint {
   static constexpr std::uint32_t kStrokeEnd = 1;  // the stroke ends at this point
   static constexpr std::uint32_t kInverted = 2;   // drawn with exclusive-or
   double X = 0.0;
@@ -53,12 +55,12 @@ struct TMouseTracePoint {
 };
 
 // A world point (pixel-to-world results).
-struct TWorldPoint {
+struct DENDROKIT_EXPORT TWorldPoint {
   double X = 0.0;
   double Y = 0.0;
 };
 
-class TCustomPlotra : public TCustomControl {
+class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   Q_OBJECT
   // Qt properties: the published settings of plain type through their own getters and
   // setters (settings objects such as Scale1X or CrossHair1 stay C++ only).
@@ -570,7 +572,7 @@ class TCustomPlotra : public TCustomControl {
 };
 
 // The chart as used by applications; publishes the properties of TCustomPlotra.
-class TPlotra : public TCustomPlotra {
+class DENDROKIT_EXPORT TPlotra : public TCustomPlotra {
   Q_OBJECT
 
  public:

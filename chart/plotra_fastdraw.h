@@ -12,6 +12,8 @@
 // canvas instead.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -31,16 +33,16 @@ class TCanvas;
 
 // The pixels of a 32-bit image, taken once per rendering so that drawing many small things
 // costs no per-call image bookkeeping. Empty for other formats.
-struct Surface {
+struct DENDROKIT_EXPORT Surface {
   std::uint32_t* bits = nullptr;
   std::ptrdiff_t stride = 0;  // in pixels
   int w = 0, h = 0;
   explicit operator bool() const { return bits != nullptr; }
   std::uint32_t* Row(std::int64_t y) const { return bits + y * stride; }
 };
-Surface SurfaceOf(QImage& image);
+DENDROKIT_EXPORT Surface SurfaceOf(QImage& image);
 
-class GlyphCache {
+class DENDROKIT_EXPORT GlyphCache {
  public:
   GlyphCache();
   ~GlyphCache();
@@ -69,7 +71,7 @@ class GlyphCache {
   bool Layout(std::string_view utf8, int& width);
 };
 
-class MarkStamps {
+class DENDROKIT_EXPORT MarkStamps {
  public:
   // Draws mark type at (x, y) with the pen colour/width/style and brush colour of canvas
   // state given, as DrawMark would. False when the mark cannot be stamped (character
@@ -95,7 +97,7 @@ class MarkStamps {
 };
 
 // The canvas's 1-pixel solid line from (x0, y0) towards (x1, y1), end point excluded.
-void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color);
+DENDROKIT_EXPORT void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color);
 
 // Alpha-blends colour over one pixel with coverage a (0..255), as the raster engine does:
 // red and blue in one multiply, green in another.

@@ -1,6 +1,8 @@
 // Reading the chart's background picture.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <optional>
 #include <string>
 
@@ -15,6 +17,6 @@ inline constexpr long long kMaxBackgroundPixels = 64LL * 1024 * 1024;
 // The picture in a file as a 32-bit image, or nullopt when the file cannot be read, is
 // not an image, or declares a size above kMaxBackgroundPixels (checked from the header,
 // before any pixel memory is taken).
-std::optional<QImage> LoadBackgroundPicture(const std::string& fileName);
+DENDROKIT_EXPORT std::optional<QImage> LoadBackgroundPicture(const std::string& fileName);
 
 }  // namespace dendrokit

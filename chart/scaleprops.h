@@ -3,6 +3,8 @@
 // re-applies all ranges and repaints) unless its comment says otherwise.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,7 +26,7 @@ DENDROKIT_ENUM_NAMES(TScaleLocationVert, "slLeft", "slRight");
 
 class TCustomPlotra;
 
-class TScaleProps : public TPersistent {
+class DENDROKIT_EXPORT TScaleProps : public TPersistent {
  public:
   TScaleProps();
   ~TScaleProps() override;
@@ -141,7 +143,7 @@ class TScaleProps : public TPersistent {
 
 // Settings of a layer's x axis. slTop puts the axis on the top edge (scale type sctXB),
 // slBottom on the bottom edge (sctXT).
-class TScalePropsHoriz : public TScaleProps {
+class DENDROKIT_EXPORT TScalePropsHoriz : public TScaleProps {
  public:
   TScalePropsHoriz() { scaleType_ = sctXT; }
   std::string_view ClassName() const override { return "TScalePropsHoriz"; }
@@ -158,7 +160,7 @@ class TScalePropsHoriz : public TScaleProps {
 
 // Settings of a layer's y axis. slLeft puts the axis on the left edge (sctYR), slRight on
 // the right edge (sctYL).
-class TScalePropsVert : public TScaleProps {
+class DENDROKIT_EXPORT TScalePropsVert : public TScaleProps {
  public:
   TScalePropsVert() { scaleType_ = sctYR; }
   std::string_view ClassName() const override { return "TScalePropsVert"; }

@@ -2,6 +2,8 @@
 // built-in distance kernels that fill it.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -14,7 +16,7 @@ namespace dendrokit::detail {
 // Distances d(r, c), 0 <= r < c < n, stored row after row: row r holds c = r+1 .. n-1
 // contiguously. Large buffers ask the kernel for huge pages: the merge loop reads one
 // column of the triangle per step, and with 4 KiB pages nearly every read misses the TLB.
-class CondensedMatrix {
+class DENDROKIT_EXPORT CondensedMatrix {
  public:
   // Throws EVELError when the n(n-1)/2 doubles cannot be obtained. Cells start undefined.
   explicit CondensedMatrix(std::size_t n);
@@ -43,22 +45,22 @@ inline constexpr double kNoPair = 1.7e38;
 // Smallest search key of row[0 .. len) and the first index holding it. The search key of a
 // distance is the distance itself when it qualifies, +inf otherwise. index is -1 when no
 // cell qualifies (key +inf).
-struct RowMinimum {
+struct DENDROKIT_EXPORT RowMinimum {
   double key;
   std::ptrdiff_t index;
 };
-RowMinimum RowMin(const double* row, std::size_t len);
+DENDROKIT_EXPORT RowMinimum RowMin(const double* row, std::size_t len);
 
 // Fills d with the distances of the rows of data for a built-in measure (dmJaccard ..
 // dmDice), bit for bit equal to data.Distance(mode, r+1, c+1): every pair is summed over
 // the columns in ascending order, the pairs of one row side by side in vector lanes.
 // Up to `threads` threads share the rows; each pair's sum is the same either way.
 // When rowMins is given, rowMins[r] receives RowMin of row r (r < n-1) while the row is hot.
-void FillBuiltinDistances(const TMatrix& data, TDistMode mode, CondensedMatrix& d, int threads,
+DENDROKIT_EXPORT void FillBuiltinDistances(const TMatrix& data, TDistMode mode, CondensedMatrix& d, int threads,
                           RowMinimum* rowMins = nullptr);
 
 // An edge of a minimum spanning tree: objects a and b (0-based) and their distance.
-struct TreeEdge {
+struct DENDROKIT_EXPORT TreeEdge {
   int a;
   int b;
   double weight;
@@ -69,6 +71,6 @@ struct TreeEdge {
 // same sums as FillBuiltinDistances). Gives up (false) as soon as the tree could not stand
 // in for the full scan of single linkage: a distance that does not qualify, a zero weight
 // (whose sign the full scan may pick either way), or two equal weights (a tie).
-bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge>& edges);
+DENDROKIT_EXPORT bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge>& edges);
 
 }  // namespace dendrokit::detail

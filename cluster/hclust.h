@@ -1,6 +1,8 @@
 // Agglomerative hierarchical clustering of the rows of a data matrix.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstdint>
 #include <functional>
 
@@ -36,7 +38,7 @@ using TClusterProgressProc = std::function<void(TObject* sender, double counter,
 // hold one zero element each, except nodePos = 1.
 // Throws EVELError for an unknown method, for more than 2^30 - 1 rows, or when memory for
 // the n(n-1)/2 distances or the run's other arrays cannot be had, before any output changes.
-int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
+DENDROKIT_EXPORT int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
                            TClusterMethod method, double flexAlpha, TIntMatrix& mergeTable,
                            TVector& mergeDist, TVector& nodePos,
                            const TClusterProgressProc& progress,

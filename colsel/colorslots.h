@@ -3,6 +3,8 @@
 // the selection rules can be tested without a display.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <array>
 #include <functional>
 #include <string>
@@ -17,7 +19,7 @@ using TColorResolver = std::function<TColor(TColor color)>;
 // Called with the name a replaced slot is about to get; may change it.
 using TColorNameHook = std::function<void(std::string& colorName)>;
 
-class TColorSlots {
+class DENDROKIT_EXPORT TColorSlots {
  public:
   static constexpr int SlotCount = 255;
   static constexpr int DefaultNumColors = 20;

@@ -2,6 +2,8 @@
 // followed by the colour's name.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <QComboBox>
 #include <functional>
 #include <memory>
@@ -26,7 +28,7 @@ class TFont;
 using TOnColorNameChangeEvent = std::function<void(TObject* sender, std::string& colorName)>;
 
 // How one item looks. Colours may be symbolic; the canvas resolves them.
-struct TColSelItemLook {
+struct DENDROKIT_EXPORT TColSelItemLook {
   TColor barColor = 0;                     // the slot's colour
   TColor background = 0xFF000005;          // the selector's Color, behind an enabled name
   int colorBarWidth = 30;                  // 0: no bar; the name then starts 6 pixels in
@@ -37,10 +39,10 @@ struct TColSelItemLook {
 // all round when disabled) and the name clipped to the part right of the bar. An enabled
 // bar is outlined in the canvas's current pen. The rest of rect is left as it is. Brush
 // and font colours are restored afterwards; the pen colour is not.
-void DrawColSelItem(TCanvas& canvas, const TRect& rect, const std::string& name,
+DENDROKIT_EXPORT void DrawColSelItem(TCanvas& canvas, const TRect& rect, const std::string& name,
                     const TColSelItemLook& look);
 
-class TColSel : public QComboBox, public TPersistent {
+class DENDROKIT_EXPORT TColSel : public QComboBox, public TPersistent {
   Q_OBJECT
   // Qt properties: the published properties through their own getters and setters.
   Q_PROPERTY(int numColors READ NumColors WRITE SetNumColors)

@@ -8,6 +8,8 @@
 // series of changes.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -35,7 +37,7 @@ using TDendroShowObjLblEvent =
 // Raised after a zoom or pan made with the mouse, the wheel or the keyboard.
 using TZoomPanEvent = std::function<void(TObject* sender)>;
 
-class TDendrogram : public TCustomControl {
+class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   Q_OBJECT
   // Qt properties: the published properties through their own getters and setters.
   Q_PROPERTY(int markedObject READ MarkedObject WRITE SetMarkedObject)

@@ -8,6 +8,8 @@
 // but not including, B (as the canvas's LineTo); rectangles exclude Right and Bottom.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <vector>
 
 #include "gfxbase/enums.h"
@@ -18,7 +20,7 @@ namespace dendrokit {
 // Pixel coordinates handed to the canvas stay within this range.
 inline constexpr int kMaxPixel = 30000;
 
-struct TViewWindow {
+struct DENDROKIT_EXPORT TViewWindow {
   double ObjLow = 0.0;
   double ObjHigh = 1.0;
   double DistLow = 0.0;
@@ -27,14 +29,14 @@ struct TViewWindow {
 };
 
 // pixel = k * value + d along the object axis and along the distance axis.
-struct TTransform {
+struct DENDROKIT_EXPORT TTransform {
   double kObj = 1.0;
   double dObj = 0.0;
   double kDist = 1.0;
   double dDist = 0.0;
 };
 
-struct TDendroGeometry {
+struct DENDROKIT_EXPORT TDendroGeometry {
   TDirection Dir = dirLeftward;
   int W = 250;
   int H = 300;
@@ -43,7 +45,7 @@ struct TDendroGeometry {
   int SH = 60;
 };
 
-struct TLine {
+struct DENDROKIT_EXPORT TLine {
   TPoint A;
   TPoint B;
   friend bool operator==(const TLine&, const TLine&) = default;
@@ -54,14 +56,14 @@ constexpr bool ObjectAxisIsX(TDirection dir) { return dir == dirUpward || dir ==
 
 // The mapping of a window onto the tree area. An empty or non-finite axis gets slope 0
 // (every value maps to the axis start) instead of an infinite or NaN one.
-TTransform CalcDendroTransform(const TDendroGeometry& g, const TViewWindow& w);
+DENDROKIT_EXPORT TTransform CalcDendroTransform(const TDendroGeometry& g, const TViewWindow& w);
 // Nearest pixel (halves to even) of k * v + d, limited to -kMaxPixel..kMaxPixel; NaN gives 0.
-int MapToPixel(double k, double d, double v);
+DENDROKIT_EXPORT int MapToPixel(double k, double d, double v);
 // Inverse of MapToPixel; a slope of 0 (collapsed axis) gives fallback.
-double PixelToValue(double k, double d, int p, double fallback);
+DENDROKIT_EXPORT double PixelToValue(double k, double d, int p, double fallback);
 
 // The control's fixed areas and lines.
-struct TDendroFrame {
+struct DENDROKIT_EXPORT TDendroFrame {
   TRect TreeArea;
   TRect LabelBand;
   TRect Corner;      // where label band and scale strip meet
@@ -70,13 +72,13 @@ struct TDendroFrame {
   TLine Grip2;
   TLine StripLine;   // closes the scale strip
 };
-TDendroFrame DendroFrame(const TDendroGeometry& g);
+DENDROKIT_EXPORT TDendroFrame DendroFrame(const TDendroGeometry& g);
 
 // Whether client pixel (x, y) lies in the tree's rectangle (edges as the mouse sees them).
-bool InTreeRect(const TDendroGeometry& g, int x, int y);
+DENDROKIT_EXPORT bool InTreeRect(const TDendroGeometry& g, int x, int y);
 
 // Place, size and direction of the embedded scale. Reversed: RangeLow = DistHigh.
-struct TScalePlace {
+struct DENDROKIT_EXPORT TScalePlace {
   int X = 0;
   int Y = 0;
   int Width = 0;
@@ -85,47 +87,47 @@ struct TScalePlace {
   bool Reversed = false;
   friend bool operator==(const TScalePlace&, const TScalePlace&) = default;
 };
-TScalePlace DendroScalePlace(const TDendroGeometry& g);
+DENDROKIT_EXPORT TScalePlace DendroScalePlace(const TDendroGeometry& g);
 
 // A distance-axis pixel clamped so that it never lies inside the label band.
-int ClampToBase(const TDendroGeometry& g, int distPixel);
+DENDROKIT_EXPORT int ClampToBase(const TDendroGeometry& g, int distPixel);
 // The stem of a node at object pixel p from distance pixel `from` to `to`, both clamped.
-TLine StemLine(const TDendroGeometry& g, int p, int from, int to);
+DENDROKIT_EXPORT TLine StemLine(const TDendroGeometry& g, int p, int from, int to);
 // The connector at distance pixel d (clamped) from object pixel pa to pb.
-TLine ConnectorLine(const TDendroGeometry& g, int d, int pa, int pb);
+DENDROKIT_EXPORT TLine ConnectorLine(const TDendroGeometry& g, int d, int pa, int pb);
 
 enum class TLabelMode { Horizontal, Rotated, Staggered };
-TLabelMode LabelModeFor(TDirection dir, bool fontIsTrueType, bool forceStaggered);
+DENDROKIT_EXPORT TLabelMode LabelModeFor(TDirection dir, bool fontIsTrueType, bool forceStaggered);
 // Rows available to staggered labels: max(1, (M - 4) div (TH + 2)).
-int LabelRows(int M, int textHeight);
+DENDROKIT_EXPORT int LabelRows(int M, int textHeight);
 // Row of the leaf at position pos: (pos - 1, rounded) mod rows; never negative.
-int LabelRow(double pos, int rows);
+DENDROKIT_EXPORT int LabelRow(double pos, int rows);
 // Top-left reference point of a label of width w at object pixel p. Rotated text runs
 // upward from this point.
-TPoint LabelPos(const TDendroGeometry& g, TLabelMode mode, int p, int w, int textHeight,
+DENDROKIT_EXPORT TPoint LabelPos(const TDendroGeometry& g, TLabelMode mode, int p, int w, int textHeight,
                 int row);
 
 // The highlight of the marked object at object pixel p, with d0 the distance pixel of 0 and
 // dm that of its first merge. Empty when nothing is drawn.
-struct TMarkPlan {
+struct DENDROKIT_EXPORT TMarkPlan {
   int PenWidth = 1;
   std::vector<TLine> Lines;
 };
-TMarkPlan MarkPlan(const TDendroGeometry& g, int style, int p, int d0, int dm);
+DENDROKIT_EXPORT TMarkPlan MarkPlan(const TDendroGeometry& g, int style, int p, int d0, int dm);
 
 // The crosshair at (cx, cy). Box mode: two short 1-pixel lines and a small box; the other
 // modes: full lines in the pen width lineWid, each only when it lies in the tree area.
-struct TCrossHairPlan {
+struct DENDROKIT_EXPORT TCrossHairPlan {
   bool Box = false;
   TRect BoxRect;
   int PenWidth = 1;
   std::vector<TLine> Lines;
 };
-TCrossHairPlan CrossHairPlan(const TDendroGeometry& g, TCrossHMode mode, int cx, int cy,
+DENDROKIT_EXPORT TCrossHairPlan CrossHairPlan(const TDendroGeometry& g, TCrossHMode mode, int cx, int cy,
                              int lineWid);
 
 // Window after zooming by factor (> 1 narrows) about a data point on each axis.
-TViewWindow ZoomWindow(const TViewWindow& w, double objCentre, double distCentre,
+DENDROKIT_EXPORT TViewWindow ZoomWindow(const TViewWindow& w, double objCentre, double distCentre,
                        double factorObj, double factorDist);
 
 }  // namespace dendrokit

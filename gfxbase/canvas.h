@@ -11,6 +11,8 @@
 //   figure twice restores every pixel.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -65,11 +67,11 @@ inline constexpr TColor clInfoBk = 0xFF000018;
 // from the application palette (a fixed classic table when no application exists);
 // clNone gives white, clDefault black, and any other value with a non-zero high byte its
 // low 24 bits, so no value ever yields garbage.
-TColor ColorToRGB(TColor color);
+DENDROKIT_EXPORT TColor ColorToRGB(TColor color);
 // The opaque QColor of ColorToRGB(color).
-QColor ColorToQColor(TColor color);
+DENDROKIT_EXPORT QColor ColorToQColor(TColor color);
 // 0x00BBGGRR of a QColor (alpha dropped).
-TColor QColorToColor(const QColor& color);
+DENDROKIT_EXPORT TColor QColorToColor(const QColor& color);
 // Builds 0x00BBGGRR from components 0..255.
 constexpr TColor RGBColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return TColor{r} | (TColor{g} << 8) | (TColor{b} << 16);
@@ -79,7 +81,7 @@ constexpr TColor RGBColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 
 // Common base of pen, brush and font: a change counter the canvas uses to rebuild its
 // drawing state only when needed, and an OnChange notification raised after each change.
-class TGraphicsObject : public TPersistent {
+class DENDROKIT_EXPORT TGraphicsObject : public TPersistent {
  public:
   std::string_view ClassName() const override { return "TGraphicsObject"; }
   // Increases with every change; a canvas compares it against what it applied last.
@@ -94,7 +96,7 @@ class TGraphicsObject : public TPersistent {
   std::uint64_t generation_ = 1;
 };
 
-class TPen : public TGraphicsObject {
+class DENDROKIT_EXPORT TPen : public TGraphicsObject {
  public:
   std::string_view ClassName() const override { return "TPen"; }
   void Assign(const TPersistent* source) override;
@@ -118,7 +120,7 @@ class TPen : public TGraphicsObject {
   TPenMode mode_ = pmCopy;
 };
 
-class TBrush : public TGraphicsObject {
+class DENDROKIT_EXPORT TBrush : public TGraphicsObject {
  public:
   std::string_view ClassName() const override { return "TBrush"; }
   void Assign(const TPersistent* source) override;
@@ -137,7 +139,7 @@ class TBrush : public TGraphicsObject {
 // A font described by family name, pixel height (authoritative) and point size derived
 // through PixelsPerInch. Families that are not installed ("MS Sans Serif") fall back to the
 // system's sans-serif face through Qt's font matching.
-class TFont : public TGraphicsObject {
+class DENDROKIT_EXPORT TFont : public TGraphicsObject {
  public:
   TFont();
   std::string_view ClassName() const override { return "TFont"; }
@@ -192,7 +194,7 @@ class TBitmap;
 // Draws on a QImage (an off-screen bitmap or a control's shown image) or on a paint device
 // such as a PDF page. The canvas does not own its target. Drawing state lives in Pen(),
 // Brush() and Font(); the current point in PenPos().
-class TCanvas : public TPersistent {
+class DENDROKIT_EXPORT TCanvas : public TPersistent {
  public:
   // Canvas of an image; images in formats other than 32-bit RGB are converted in place.
   // A printer canvas on an image draws the printer's variants with inspectable pixels.
@@ -313,7 +315,7 @@ class TCanvas : public TPersistent {
 
 // An off-screen 32-bit picture with its own canvas. Resizing keeps the overlapping part of
 // the picture and fills new area with white.
-class TBitmap : public TPersistent {
+class DENDROKIT_EXPORT TBitmap : public TPersistent {
  public:
   TBitmap();
   // pixelRatio: physical pixels per logical pixel (see TCanvas::PixelRatio); sizes and
@@ -354,7 +356,7 @@ class TBitmap : public TPersistent {
 
 // A printer-like canvas writing a PDF file: IsPrinter() is true and VertResolution() is
 // the writer's resolution. Pages are A4 portrait unless set otherwise.
-class TPdfPrinter {
+class DENDROKIT_EXPORT TPdfPrinter {
  public:
   explicit TPdfPrinter(const std::string& fileName, int resolutionDpi = 300);
   ~TPdfPrinter();
@@ -377,23 +379,23 @@ class TPdfPrinter {
 // ---- Fonts, locale, screen ---------------------------------------------------------------
 
 // Installed font families, sorted as the font database lists them.
-std::vector<std::string> InstalledFontNames();
+DENDROKIT_EXPORT std::vector<std::string> InstalledFontNames();
 // Logical dots per inch of the primary screen (96 without a screen).
-int ScreenPixelsPerInch();
+DENDROKIT_EXPORT int ScreenPixelsPerInch();
 // The whole pixel ratio used for a device-pixel ratio: rounded, at least 1 (fractional
 // screens get the next sharper whole ratio and Qt scales the picture down).
-int IntegerPixelRatio(double devicePixelRatio);
+DENDROKIT_EXPORT int IntegerPixelRatio(double devicePixelRatio);
 // Relative width and height of a screen pixel (equal on square-pixel screens).
-struct TPixelAspect {
+struct DENDROKIT_EXPORT TPixelAspect {
   int X = 1;
   int Y = 1;
 };
-TPixelAspect ScreenPixelAspect();
+DENDROKIT_EXPORT TPixelAspect ScreenPixelAspect();
 // Abbreviated month name (month 1..12) of the default locale; "" for other months.
-std::string ShortMonthName(int month);
+DENDROKIT_EXPORT std::string ShortMonthName(int month);
 
 // Rounds to the nearest integer, halves to even; NaN gives 0 and values outside the int
 // range are clamped, so the conversion is always defined.
-int RoundPixel(double value);
+DENDROKIT_EXPORT int RoundPixel(double value);
 
 }  // namespace dendrokit

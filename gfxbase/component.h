@@ -2,13 +2,15 @@
 // Assign/AssignTo copy protocol, and named components destroyed by their owner.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace dendrokit {
 
-class TObject {
+class DENDROKIT_EXPORT TObject {
  public:
   TObject() = default;
   TObject(const TObject&) = delete;
@@ -19,7 +21,7 @@ class TObject {
 };
 
 // An object that can be copied from another one with Assign.
-class TPersistent : public TObject {
+class DENDROKIT_EXPORT TPersistent : public TObject {
  public:
   std::string_view ClassName() const override { return "TPersistent"; }
   // Copies source into this object. The standard fallback lets the source try AssignTo;
@@ -35,7 +37,7 @@ class TPersistent : public TObject {
 
 // A named component. An owner destroys the components it owns together with itself; a
 // component destroyed earlier leaves its owner's list.
-class TComponent : public TPersistent {
+class DENDROKIT_EXPORT TComponent : public TPersistent {
  public:
   explicit TComponent(TComponent* owner = nullptr);
   ~TComponent() override;

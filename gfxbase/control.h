@@ -7,6 +7,8 @@
 // scale) never holds one.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <functional>
 #include <string>
 
@@ -28,7 +30,7 @@ using TMouseEvent =
     std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 
-class TCustomControl : public QWidget, public TPersistent {
+class DENDROKIT_EXPORT TCustomControl : public QWidget, public TPersistent {
   Q_OBJECT
   Q_PROPERTY(QColor color READ ColorQ WRITE SetColorQ)
 

@@ -2,6 +2,8 @@
 // positive identifiers, and the program's resource cursors.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <optional>
 #include <string_view>
 
@@ -37,15 +39,15 @@ inline constexpr TCursor crSizeAll = -22;
 
 // One of the program's 32 x 32 two-colour cursors "CURHAND", "CURZOOMW", "CURZOOMD" or
 // "CURZOOMP" with its hot spot; nullopt for any other name.
-std::optional<QCursor> LoadResourceCursor(std::string_view name);
+DENDROKIT_EXPORT std::optional<QCursor> LoadResourceCursor(std::string_view name);
 
 // Registers a cursor under an identifier (replacing an earlier one).
-void RegisterCursor(TCursor id, const QCursor& cursor);
+DENDROKIT_EXPORT void RegisterCursor(TCursor id, const QCursor& cursor);
 // The cursor of an identifier: a built-in shape, a registered cursor, else the arrow.
-QCursor CursorFromId(TCursor id);
+DENDROKIT_EXPORT QCursor CursorFromId(TCursor id);
 
 // Application-wide cursor overriding every control's; crDefault removes the override.
-void SetScreenCursor(TCursor id);
-TCursor ScreenCursor();
+DENDROKIT_EXPORT void SetScreenCursor(TCursor id);
+DENDROKIT_EXPORT TCursor ScreenCursor();
 
 }  // namespace dendrokit

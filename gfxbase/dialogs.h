@@ -2,6 +2,8 @@
 // receive the message instead of a modal box.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <functional>
 #include <string>
 
@@ -12,10 +14,10 @@ using TInformationHandler =
 
 // Shows text in a modal information box with a single OK button, or passes it to the
 // installed handler.
-void ShowInformation(const std::string& text, const std::string& caption = "Information");
+DENDROKIT_EXPORT void ShowInformation(const std::string& text, const std::string& caption = "Information");
 
 // Installs a handler that receives every information message instead of the modal box and
 // returns the previous one; an empty handler brings the modal box back.
-TInformationHandler SetInformationHandler(TInformationHandler handler);
+DENDROKIT_EXPORT TInformationHandler SetInformationHandler(TInformationHandler handler);
 
 }  // namespace dendrokit

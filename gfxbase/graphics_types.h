@@ -2,6 +2,8 @@
 // that settings can be described without a display.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstdint>
 
 #include "gfxbase/enums.h"
@@ -33,12 +35,12 @@ using TShiftState = std::uint8_t;
 
 // A pixel position and a pixel rectangle; Right and Bottom are exclusive (the rectangle
 // covers Left..Right-1 x Top..Bottom-1).
-struct TPoint {
+struct DENDROKIT_EXPORT TPoint {
   int X = 0;
   int Y = 0;
   friend bool operator==(const TPoint&, const TPoint&) = default;
 };
-struct TRect {
+struct DENDROKIT_EXPORT TRect {
   int Left = 0;
   int Top = 0;
   int Right = 0;

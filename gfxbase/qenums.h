@@ -5,6 +5,8 @@
 // that both lists agree with the name tables.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <QObject>
 
 #include "gfxbase/enums.h"
@@ -12,7 +14,7 @@
 
 namespace dendrokit {
 
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(DENDROKIT_EXPORT)
 
 #ifdef Q_MOC_RUN
 enum TBkgFill { bfSimple, bfStretch, bfTile };

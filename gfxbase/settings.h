@@ -3,6 +3,8 @@
 // the owning component takes that to repaint or recompute. Assign copies the handler too.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -21,7 +23,7 @@ template <typename E> constexpr bool IsEnumValue(E value) {
 
 // A crosshair's settings. A new one has every field zero; owners set their defaults
 // through the setters. Every write raises OnChange, also when the value is unchanged.
-class TCrossHair : public TPersistent {
+class DENDROKIT_EXPORT TCrossHair : public TPersistent {
  public:
   TCrossHair() = default;
   std::string_view ClassName() const override { return "TCrossHair"; }
@@ -63,7 +65,7 @@ class TCrossHair : public TPersistent {
 // The date/time label format of a scale. A new one has every field zero (both separators
 // the character with code 0). TimeFormat and DateOrder raise OnChange on every write, the
 // other fields only when the value changes.
-class TDTLabel : public TPersistent {
+class DENDROKIT_EXPORT TDTLabel : public TPersistent {
  public:
   TDTLabel() = default;
   ~TDTLabel() override;

@@ -2,6 +2,8 @@
 // conversion between colours and their stored text, and the grey value of a colour.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -12,7 +14,7 @@
 
 namespace dendrokit {
 
-struct TStdColor {
+struct DENDROKIT_EXPORT TStdColor {
   TColor value;
   std::string_view ident;  // the name a colour selector shows and settings store
 };
@@ -73,19 +75,19 @@ inline constexpr std::array<TStdColor, StdColorCount> StdColors{{
 
 // Identifier of a colour of the list, else "$" and eight upper-case hex digits
 // ("$00123456").
-std::string ColorToText(TColor color);
+DENDROKIT_EXPORT std::string ColorToText(TColor color);
 
 // Inverse of ColorToText. Accepts an identifier of the list (any letter case), "$" or "0x"
 // followed by 1 to 8 hex digits, or a decimal number in the 32-bit range (negative numbers
 // wrap, as a stored signed colour does). Surrounding blanks are ignored; anything else
 // gives nullopt.
-std::optional<TColor> TextToColor(std::string_view text);
+DENDROKIT_EXPORT std::optional<TColor> TextToColor(std::string_view text);
 
 // The integer nearest to 0.3 R + 0.59 G + 0.11 B of the low three bytes (R lowest), a half
 // going to the even neighbour. Computed in integers, so halves are exact.
-int GrayValue(TColor color);
+DENDROKIT_EXPORT int GrayValue(TColor color);
 
 // Black when GrayValue(color) >= 140, else white. A symbolic colour is not resolved first.
-TColor ContrastColor(TColor color);
+DENDROKIT_EXPORT TColor ContrastColor(TColor color);
 
 }  // namespace dendrokit

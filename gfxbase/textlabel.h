@@ -3,6 +3,8 @@
 // an ignored Layer; Assign copies the settings and the handler and raises nothing.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,7 +17,7 @@
 
 namespace dendrokit {
 
-class TCustomTextLabel : public TPersistent {
+class DENDROKIT_EXPORT TCustomTextLabel : public TPersistent {
  public:
   TCustomTextLabel();
   ~TCustomTextLabel() override;
@@ -91,7 +93,7 @@ class TCustomTextLabel : public TPersistent {
 };
 
 // The chart's text label; same settings, under its own class name.
-class TTextLabel : public TCustomTextLabel {
+class DENDROKIT_EXPORT TTextLabel : public TCustomTextLabel {
  public:
   std::string_view ClassName() const override { return "TTextLabel"; }
 };

@@ -2,6 +2,8 @@
 // column per variable) plus names, attributes and states of its rows, columns and cells.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -21,7 +23,7 @@ using TDataTableResizeEvent =
     std::function<void(TObject* sender, int oldColumns, int oldRows, int newColumns, int newRows)>;
 
 // Definition of one variable (column): its level of measurement and up to 151 value labels.
-struct TVarDef {
+struct DENDROKIT_EXPORT TVarDef {
   static constexpr int kLabelCount = 151;
   static constexpr std::size_t kMaxLabelLength = 10;
   std::uint8_t Level = 3;  // 0 Unknown, 1 Nominal, 2 Ordinal, 3 Interval, 4 Ratio
@@ -29,7 +31,7 @@ struct TVarDef {
   bool operator==(const TVarDef&) const = default;
 };
 
-class TDataTable : public TComponent {
+class DENDROKIT_EXPORT TDataTable : public TComponent {
  public:
   static constexpr std::size_t kMaxNameLength = 50;
 

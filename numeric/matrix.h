@@ -3,6 +3,8 @@
 // always at least 1.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -18,7 +20,7 @@ namespace detail {
 struct StorageAccess;
 }
 
-class TMatrix : public TComponent {
+class DENDROKIT_EXPORT TMatrix : public TComponent {
  public:
   explicit TMatrix(TComponent* owner = nullptr);
   std::string_view ClassName() const override { return "TMatrix"; }
@@ -71,7 +73,7 @@ class TMatrix : public TComponent {
   std::vector<double> data_;
 };
 
-class TIntMatrix : public TComponent {
+class DENDROKIT_EXPORT TIntMatrix : public TComponent {
  public:
   explicit TIntMatrix(TComponent* owner = nullptr);
   std::string_view ClassName() const override { return "TIntMatrix"; }

@@ -3,6 +3,8 @@
 // cannot be had.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +13,7 @@
 
 namespace dendrokit::detail {
 
-struct StorageAccess {
+struct DENDROKIT_EXPORT StorageAccess {
   // As m.Resize(columns, rows) with every cell taken from storage (columns * rows values,
   // column by column); never allocates. The old cells are left in storage.
   static void Adopt(TIntMatrix& m, int columns, int rows, std::vector<std::int32_t>& storage) {

@@ -3,6 +3,8 @@
 // machine has would otherwise be granted lazily and die while zero-filling, not throw.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -12,9 +14,9 @@ namespace dendrokit::detail {
 
 // Largest number of bytes one container array may take (physical memory plus swap where
 // the platform tells, else the address-space limit).
-std::size_t StorageLimit();
+DENDROKIT_EXPORT std::size_t StorageLimit();
 // Test hook: lowers the limit to simulate a machine without memory; 0 restores the default.
-void SetStorageLimitForTesting(std::size_t bytes);
+DENDROKIT_EXPORT void SetStorageLimitForTesting(std::size_t bytes);
 
 // Cell count of a columns x rows shape; both are below 2^31, so the product fits.
 inline std::int64_t ElementCount(int columns, int rows) {

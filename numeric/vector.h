@@ -2,6 +2,8 @@
 // writes are ignored; a vector always holds at least one element.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -52,18 +54,18 @@ class TBasicVector : public TComponent {
   std::vector<T> data_;
 };
 
-extern template class TBasicVector<double>;
-extern template class TBasicVector<std::int32_t>;
+extern template class DENDROKIT_EXPORT TBasicVector<double>;
+extern template class DENDROKIT_EXPORT TBasicVector<std::int32_t>;
 
 // A list of doubles.
-class TVector final : public TBasicVector<double> {
+class DENDROKIT_EXPORT TVector final : public TBasicVector<double> {
  public:
   using TBasicVector::TBasicVector;
   std::string_view ClassName() const override { return "TVector"; }
 };
 
 // A list of 32-bit signed integers.
-class TIntVector final : public TBasicVector<std::int32_t> {
+class DENDROKIT_EXPORT TIntVector final : public TBasicVector<std::int32_t> {
  public:
   using TBasicVector::TBasicVector;
   std::string_view ClassName() const override { return "TIntVector"; }

@@ -5,6 +5,8 @@
 // axis is continuous before that day too (-1.25 is 1899-12-28 18:00). Proleptic Gregorian.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -28,10 +30,10 @@ inline constexpr double kMaxDateTime = 3000000.0;   // upper end of a valid ftDa
 inline constexpr double kDateTimeLimit = 9000000.0;
 
 // Day number <-> calendar date.
-std::chrono::year_month_day DayToDate(std::int64_t day);
-std::int64_t DateToDay(std::chrono::year_month_day date);
+DENDROKIT_EXPORT std::chrono::year_month_day DayToDate(std::int64_t day);
+DENDROKIT_EXPORT std::int64_t DateToDay(std::chrono::year_month_day date);
 
-struct DateTimeParts {
+struct DENDROKIT_EXPORT DateTimeParts {
   int year = 1899;
   unsigned month = 12;
   unsigned day = 30;
@@ -44,11 +46,11 @@ struct DateTimeParts {
 // Splits a value into date and clock time, rounded to the nearest millisecond (a value a hair
 // before midnight becomes the next day). Values within 1e-8 of 0 are 0. nullopt when the
 // value is not finite or |value| > kDateTimeLimit.
-std::optional<DateTimeParts> DecodeDateTime(double value);
+DENDROKIT_EXPORT std::optional<DateTimeParts> DecodeDateTime(double value);
 // Inverse of DecodeDateTime (invalid dates are normalised by day counting from the month).
-double EncodeDateTime(const DateTimeParts& parts);
+DENDROKIT_EXPORT double EncodeDateTime(const DateTimeParts& parts);
 // Days value of 1 January of the year containing value (value must be decodable).
-double StartOfYear(double value);
+DENDROKIT_EXPORT double StartOfYear(double value);
 
 // ---------------------------------------------------------------------------------------------
 // Texts
@@ -57,34 +59,34 @@ double StartOfYear(double value);
 // " hh:mm:ss" or " hh:mm:ss.zzz" with a sign character ("-" for negative durations, blank
 // otherwise). The duration is first rounded to whole milliseconds; hours get at least two
 // digits. "********" for a non-finite duration.
-std::string FormatDuration(double seconds, bool withMs);
+DENDROKIT_EXPORT std::string FormatDuration(double seconds, bool withMs);
 
 // Date pattern of day labels and of the date beside clock labels.
-std::string DateLabelFormat(const DateFormatFields& f);
+DENDROKIT_EXPORT std::string DateLabelFormat(const DateFormatFields& f);
 
 // Formats value with a pattern of the tokens yyyy yy mmm mm dd hh h nn ss zz am/pm, quoted
 // text ("..." or '...') and other characters copied. Empty when the value is not decodable.
-std::string FormatDateValue(std::string_view pattern, double value,
+DENDROKIT_EXPORT std::string FormatDateValue(std::string_view pattern, double value,
                             const MonthNames& months = DefaultMonthNames());
 
 // ---------------------------------------------------------------------------------------------
 // ftTime steps
 // ---------------------------------------------------------------------------------------------
 
-struct TimeStep {
+struct DENDROKIT_EXPORT TimeStep {
   double step;      // major step in seconds
   int subdivisions;  // short-tick intervals per major step
 };
 inline constexpr int kTimeStepCount = 29;
-const std::array<TimeStep, kTimeStepCount>& TimeSteps();
+DENDROKIT_EXPORT const std::array<TimeStep, kTimeStepCount>& TimeSteps();
 
 // Index of the largest step <= |high - low| / minTicks (0 when none, or for NaN). minTicks
 // <= 0 is taken as 1. Indices 0 and 28 mean the time layout declines.
-int TimeStepIndex(double low, double high, int minTicks);
+DENDROKIT_EXPORT int TimeStepIndex(double low, double high, int minTicks);
 
 // Tick plan of the ftTime layout; nullopt when it declines (the caller then uses the
 // numeric layouts).
-std::optional<TickPlan> PlanTimeTicks(const ScaleTickSettings& s);
+DENDROKIT_EXPORT std::optional<TickPlan> PlanTimeTicks(const ScaleTickSettings& s);
 
 // ---------------------------------------------------------------------------------------------
 // ftDateTime modes
@@ -104,37 +106,37 @@ enum class DateMode : std::uint8_t {
 
 // Mode for the range and the orientation; minTicks <= 0 is taken as 1. Non-finite ends,
 // low > high, low < kMinDateTime or high > kMaxDateTime give InvalidMessage.
-DateMode ChooseDateMode(double low, double high, int minTicks, bool vertical);
+DENDROKIT_EXPORT DateMode ChooseDateMode(double low, double high, int minTicks, bool vertical);
 
 // Step of a clock mode, in units of that mode (hours, minutes, seconds, hundredths).
-struct ClockStep {
+struct DENDROKIT_EXPORT ClockStep {
   int major;
   int minor;
   double unitsPerDay;
 };
 // Largest table step <= dt * unitsPerDay (the first entry when none is); dt = days per
 // interval. mode must be one of the four clock modes.
-ClockStep ChooseClockStep(DateMode mode, double dt);
+DENDROKIT_EXPORT ClockStep ChooseClockStep(DateMode mode, double dt);
 
 // Calendar steps: day step with its short step, month step, and labelled/iterated year step.
-struct DayStep {
+struct DENDROKIT_EXPORT DayStep {
   int step;
   int shortStep;
 };
-DayStep ChooseDayStep(double dt);
-int ChooseMonthStep(double low, double high, int minTicks);
-struct YearStep {
+DENDROKIT_EXPORT DayStep ChooseDayStep(double dt);
+DENDROKIT_EXPORT int ChooseMonthStep(double low, double high, int minTicks);
+struct DENDROKIT_EXPORT YearStep {
   int labelled;  // h: years between labelled ticks
   int iterate;   // years between drawn ticks
 };
-YearStep ChooseYearStep(double low, double high, int minTicks, bool shortTicks);
+DENDROKIT_EXPORT YearStep ChooseYearStep(double low, double high, int minTicks, bool shortTicks);
 
 // Clock label pattern of a clock mode for the time format.
-std::string ClockLabelFormat(DateMode mode, const DateFormatFields& f);
+DENDROKIT_EXPORT std::string ClockLabelFormat(DateMode mode, const DateFormatFields& f);
 // Label pattern of the months mode.
-std::string MonthLabelFormat(const DateFormatFields& f);
+DENDROKIT_EXPORT std::string MonthLabelFormat(const DateFormatFields& f);
 
 // Tick plan of the ftDateTime layout (ticks, or a message).
-TickPlan PlanDateTimeTicks(const ScaleTickSettings& s);
+DENDROKIT_EXPORT TickPlan PlanDateTimeTicks(const ScaleTickSettings& s);
 
 }  // namespace dendrokit

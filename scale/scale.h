@@ -4,6 +4,8 @@
 // labels, records the drawn tick values and raises the drawing events.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <array>
 #include <functional>
 #include <memory>
@@ -29,7 +31,7 @@ using TBeforeTickLabelEvent = std::function<void(TObject* sender, TScaleType sca
                                                  double currentTickPos, std::string& tickLabel)>;
 using TScaleRenderedEvent = std::function<void(TObject* sender, TCanvas& canvas)>;
 
-class TScale : public TCustomControl {
+class DENDROKIT_EXPORT TScale : public TCustomControl {
   Q_OBJECT
   // Qt properties: the published properties through their own getters and setters.
   Q_PROPERTY(QString caption READ CaptionQ WRITE SetCaptionQ)

@@ -3,6 +3,8 @@
 // own coordinates too.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <optional>
 
 #include "gfxbase/enums.h"
@@ -10,13 +12,13 @@
 namespace dendrokit {
 
 // pixel = Factor * v + Offset (linear) or Factor * ln(v) + Offset (logarithmic).
-struct TScaleMapping {
+struct DENDROKIT_EXPORT TScaleMapping {
   double Factor = 1.0;
   double Offset = 0.0;
 };
 
 // What the mapping depends on.
-struct TScaleGeometry {
+struct DENDROKIT_EXPORT TScaleGeometry {
   TScaleType ScaleType = sctXB;
   bool Logarithmic = false;
   double RangeLow = 0.0;
@@ -36,14 +38,14 @@ inline bool IsHorizontal(TScaleType t) { return t == sctXB || t == sctXT; }
 // ends, an unknown ScaleType, a logarithmic range with an end <= 0, or any range end or
 // result that is not finite. No room along the axis gives factor 0 and the middle of the
 // control as offset.
-std::optional<TScaleMapping> CalcScaleMapping(const TScaleGeometry& g);
+DENDROKIT_EXPORT std::optional<TScaleMapping> CalcScaleMapping(const TScaleGeometry& g);
 
 // Pixel of v along the axis. Logarithmic values <= 1e-100 go to 0, or to Width for a
 // reversed range. The result is clamped to +-2147483647 and rounded half to even; NaN
 // gives 0.
-int MapValueToPixel(const TScaleMapping& m, const TScaleGeometry& g, double v);
+DENDROKIT_EXPORT int MapValueToPixel(const TScaleMapping& m, const TScaleGeometry& g, double v);
 
-struct TScaleMinSize {
+struct DENDROKIT_EXPORT TScaleMinSize {
   int Width = 0;
   int Height = 0;
 };
@@ -53,11 +55,11 @@ struct TScaleMinSize {
 // lines of labelHeight (horizontal scales; two lines for date labels) or labelWidth
 // (vertical scales). Along the axis: both margins plus 20 pixels of axis. Negative inputs
 // count as 0.
-TScaleMinSize ScaleMinimumSize(TScaleType scaleType, int marginLeft, int marginRight,
+DENDROKIT_EXPORT TScaleMinSize ScaleMinimumSize(TScaleType scaleType, int marginLeft, int marginRight,
                                int marginTop, int marginBottom, int labelWidth,
                                int labelHeight, int labelLines);
 
-struct TZoomPanResult {
+struct DENDROKIT_EXPORT TZoomPanResult {
   bool Changed = false;
   double NewLow = 0.0;
   double NewHigh = 0.0;
@@ -69,7 +71,7 @@ struct TZoomPanResult {
 // range. Every other action changes nothing. A drag whose arithmetic is undefined (no
 // room along the axis, the pointer on the fixed end, a logarithmic range with an end
 // <= 0) and so gives no two finite values changes nothing either.
-TZoomPanResult CalcZoomPan(int x, int y, int startX, int startY, int width, int height,
+DENDROKIT_EXPORT TZoomPanResult CalcZoomPan(int x, int y, int startX, int startY, int width, int height,
                            int marginLeft, int marginRight, int marginTop, int marginBottom,
                            double startLow, double startHigh, TMouseActMode mouseAction,
                            TScaleType scaleType, bool logarithmic, double curLow,

@@ -3,6 +3,8 @@
 // text and does all pixel geometry (ValueToPixel, label placement, the 250-entry tick list).
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +20,7 @@ namespace dendrokit {
 // Round tick distances and numeric label texts
 // ---------------------------------------------------------------------------------------------
 
-struct NiceTicks {
+struct DENDROKIT_EXPORT NiceTicks {
   long double first = 0;         // first major tick at or just after low (in axis direction)
   long double distance = 0;      // signed major distance; 0 means "draw no ticks"
   std::uint16_t subdivisions = 1;  // short-tick intervals per major interval
@@ -26,30 +28,30 @@ struct NiceTicks {
 
 // Largest 1/2/5 x 10^e major distance that still fits minTicks intervals into high..low
 // (minTicks <= 0: one unit per major tick). Equal, NaN or infinite ends give distance 0.
-NiceTicks CalcNiceTicks(int minTicks, long double high, long double low);
+DENDROKIT_EXPORT NiceTicks CalcNiceTicks(int minTicks, long double high, long double low);
 
 // Fixed-point text with dec decimals (dec >= 0) or the short exponential form " 1.5E+03"
 // (dec < 0); "********" when the exponent needs three digits or x is not finite. A value that
 // rounds to zero is written without a minus sign. The decimal point is always '.'.
-std::string FormatTickNumber(double x, int dec);
+DENDROKIT_EXPORT std::string FormatTickNumber(double x, int dec);
 
 // Decimals for linear labels: decPlaces unchanged unless it is -2 or -3 (automatic).
-int AutoDecPlaces(int decPlaces, double high, double low);
+DENDROKIT_EXPORT int AutoDecPlaces(int decPlaces, double high, double low);
 // Decimals for logarithmic labels: decPlaces unchanged unless it is -2 (automatic).
-int AutoLogDecPlaces(int decPlaces, double hi, double lo);
+DENDROKIT_EXPORT int AutoLogDecPlaces(int decPlaces, double hi, double lo);
 
 // n-th (1-based) "|"-separated item of text; the last item for n beyond the count; the first
 // for n < 1; empty for an empty text.
-std::string UserTickItem(std::string_view text, int n);
+DENDROKIT_EXPORT std::string UserTickItem(std::string_view text, int n);
 
 // Puts the inscript around a non-empty label: the part before the first '&' in front, the
 // part after it behind; without '&' the whole inscript in front.
-std::string ApplyInscript(std::string_view label, std::string_view inscript);
+DENDROKIT_EXPORT std::string ApplyInscript(std::string_view label, std::string_view inscript);
 
 // Label of a linear-layout major tick (zero snapping, 14-character cut, DecPlaces 0 hides
 // non-integers, user text or inscript). value is the raw tick value, tickNumber is 1-based,
 // dec comes from AutoDecPlaces. The snapped value (exact 0 near zero) goes to *snapped.
-std::string NumericTickLabel(double value, int tickNumber, int dec, int decPlacesProperty,
+DENDROKIT_EXPORT std::string NumericTickLabel(double value, int tickNumber, int dec, int decPlacesProperty,
                              double rangeLow, double rangeHigh, TFigType labelType,
                              std::string_view userTickText, std::string_view inscript,
                              double* snapped = nullptr);
@@ -60,7 +62,7 @@ std::string NumericTickLabel(double value, int tickNumber, int dec, int decPlace
 
 // Defaults are those a scale sets on its own DateFormat. A separator with code 0 means
 // "no separator character".
-struct DateFormatFields {
+struct DENDROKIT_EXPORT DateFormatFields {
   TTimeFormat timeFormat = tfHHMMSS;
   char dateSeparator = '-';
   char timeSeparator = ':';
@@ -73,7 +75,7 @@ struct DateFormatFields {
 // Abbreviated month names, January first (UTF-8). The host fills them from its locale.
 using MonthNames = std::array<std::string, 12>;
 // English abbreviations "Jan" .. "Dec"; used when no table is given.
-const MonthNames& DefaultMonthNames();
+DENDROKIT_EXPORT const MonthNames& DefaultMonthNames();
 
 // ---------------------------------------------------------------------------------------------
 // Tick plan: what one drawing of a scale consists of, in drawing order
@@ -107,7 +109,7 @@ enum class LabelAnchor : std::uint8_t {
   OwnHeight,   // top = p - h / 2, h = the label's own text height (date/time layouts)
 };
 
-struct PlannedTick {
+struct DENDROKIT_EXPORT PlannedTick {
   double value = 0;          // position along the axis; the value recorded in the tick list
   int length = 0;            // tick length in pixels (4 short; 6 or 7 major)
   bool major = false;        // major (possibly labelled) tick rather than a short one
@@ -122,7 +124,7 @@ struct PlannedTick {
   std::string dateLabel;
 };
 
-struct TickPlan {
+struct DENDROKIT_EXPORT TickPlan {
   TickLayout layout = TickLayout::None;
   ScaleMessage message = ScaleMessage::None;
   double messageValue = 0;   // centre of the message: (RangeLow + RangeHigh) / 2, always finite
@@ -130,7 +132,7 @@ struct TickPlan {
 };
 
 // Everything the plan depends on: the scale's settings (see TScale) and the month names.
-struct ScaleTickSettings {
+struct DENDROKIT_EXPORT ScaleTickSettings {
   double rangeLow = 0.0;
   double rangeHigh = 100.0;
   bool logarithmic = false;
@@ -154,17 +156,17 @@ inline constexpr std::size_t kMaxPlannedTicks = 100000;
 
 // The whole drawing decision: ftDateTime -> date/time layout; ftTime -> time layout unless it
 // declines; then logarithmic (Logarithmic on) or linear layout.
-TickPlan PlanScaleTicks(const ScaleTickSettings& s);
+DENDROKIT_EXPORT TickPlan PlanScaleTicks(const ScaleTickSettings& s);
 
 // Linear layout. Major ticks off the axis by more than 0.001 of a step (possible only with
 // MinTicks 0 on a span below one unit) are left out.
-TickPlan PlanLinearTicks(const ScaleTickSettings& s);
+DENDROKIT_EXPORT TickPlan PlanLinearTicks(const ScaleTickSettings& s);
 // Logarithmic layout; the linear one for a span below one decade; no ticks (layout None)
 // when a range end is 0, negative or not finite.
-TickPlan PlanLogTicks(const ScaleTickSettings& s);
+DENDROKIT_EXPORT TickPlan PlanLogTicks(const ScaleTickSettings& s);
 
 // Message lines: horizontal scales write one line; vertical scales write word groups on
 // successive lines, the first with its top one text height above the centre.
-std::vector<std::string> ScaleMessageLines(ScaleMessage m, bool vertical);
+DENDROKIT_EXPORT std::vector<std::string> ScaleMessageLines(ScaleMessage m, bool vertical);
 
 }  // namespace dendrokit
