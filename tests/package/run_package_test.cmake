@@ -1,0 +1,46 @@
+# Installs dendrokit into a scratch prefix and builds the outside project in consumer/ against
+# it, then runs what it built (and, with Qt, the installed sample program).
+#   -DSOURCE_DIR=<repo> -DWORK_DIR=<scratch> -DGENERATOR=<gen> -DWITH_QT=ON|OFF
+#   -DINSTALL_FROM=<build tree to install>   (omitted: configure and build a fresh tree)
+#   -DLAUNCHER=<compiler launcher, may be empty>
+cmake_minimum_required(VERSION 3.25)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+set(launcher "")
+if(LAUNCHER)
+  set(launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${LAUNCHER})
+endif()
+
+if(NOT INSTALL_FROM)
+  # A build of its own, e.g. without Qt: only the libraries and the tool.
+  set(INSTALL_FROM ${WORK_DIR}/dendrokit-build)
+  run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${INSTALL_FROM} -G ${GENERATOR}
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DDENDROKIT_WITH_QT=${WITH_QT} ${launcher})
+  run(${CMAKE_COMMAND} --build ${INSTALL_FROM})
+endif()
+run(${CMAKE_COMMAND} --install ${INSTALL_FROM} --prefix ${prefix})
+
+set(consumer ${WORK_DIR}/consumer-build)
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/package/consumer -B ${consumer} -G ${GENERATOR}
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
+run(${CMAKE_COMMAND} --build ${consumer})
+run(${consumer}/use_core)
+if(WITH_QT)
+  if(NOT EXISTS ${consumer}/use_controls)
+    message(FATAL_ERROR "the Qt install offers no dendrokit::chart")
+  endif()
+  run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${consumer}/use_controls)
+  run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${prefix}/bin/dendrokit-sample
+    --screenshot ${WORK_DIR}/sample.png)
+elseif(EXISTS ${consumer}/use_controls)
+  message(FATAL_ERROR "a Qt-free install offers the controls")
+endif()
+file(REMOVE_RECURSE ${WORK_DIR})
