@@ -79,6 +79,59 @@ TEST(HclustCli, ReadsAFile) {
   std::remove(path.c_str());
 }
 
+// Files analysts have, read as the plain file they stand for: same output, and what was
+// guessed or dropped said on stderr.
+struct SameCase {
+  const char* name;
+  std::vector<std::string> args;
+  const char* input;
+  std::vector<std::string> plainArgs;
+  const char* plainInput;
+  const char* note;  // on stderr ("" for nothing)
+};
+
+void PrintTo(const SameCase& c, std::ostream* os) { *os << c.name; }
+
+class HclustReads : public ::testing::TestWithParam<SameCase> {};
+
+TEST_P(HclustReads, AsThePlainFile) {
+  const SameCase& c = GetParam();
+  const Outcome r = Hclust(c.args, c.input);
+  const Outcome plain = Hclust(c.plainArgs, c.plainInput);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, plain.out);
+  if (*c.note == 0) {
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_NE(r.err.find(c.note), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HclustReads,
+    ::testing::Values(
+        // Regression: --header took R's row-name column for a variable.
+        SameCase{"WriteCsvRowNames", {"--header"}, "\"\",\"x\"\n\"1\",0\n\"2\",1\n\"3\",5\n", {}, "0\n1\n5\n", ""},
+        SameCase{"NamesUnderHeader", {"--header", "--cut", "2"}, "id,x\na,0\nb,1\nc,5\n",
+                 {"--cut", "2", "--labels", "1"}, "a,0\nb,1\nc,5\n", "column 1 is not numeric"},
+        SameCase{"LabelColumnTwo", {"--labels", "2", "--order"}, "0,a\n1,b\n5,c\n",
+                 {"--labels=1", "--order"}, "a,0\nb,1\nc,5\n", ""},
+        SameCase{"DropMissing", {"--missing", "drop", "--order"}, "1,2\nNA,3\n2,2\n,1\n5,nan\n6,6\n",
+                 {"--labels", "1", "--order"}, "1,1,2\n3,2,2\n6,6,6\n", "dropped 3 of 6 rows"},
+        SameCase{"BomCommentsTrailingDelimiter", {}, "\xEF\xBB\xBF# made by hand\n1;2;\n 3 ; 4;\n\n# end\n",
+                 {}, "1,2\n3,4\n", ""},
+        SameCase{"Blanks", {"--delimiter", "space"}, "1 2\n  3   4\n", {}, "1,2\n3,4\n", ""},
+        SameCase{"TabsGuessed", {}, "1\t2\n3\t4\n7\t1\n", {}, "1,2\n3,4\n7,1\n", ""},
+        SameCase{"DecimalComma", {"--decimal-comma"}, "1,5;2\n3;4,25\n", {}, "1.5,2\n3,4.25\n", ""},
+        SameCase{"ScaleIsStandardised", {"--scale"}, "1,10\n2,30\n3,20\n", {}, "-1,-1\n0,1\n1,0\n", ""},
+        // Regression: jaccard clustered the coefficient, joining the least similar rows first.
+        SameCase{"JaccardIsADissimilarity", {"--distance", "jaccard", "--method", "single"},
+                 "1,1,0\n1,1,0\n0,0,1\n", {"--distance", "euclid", "--method", "single"},
+                 "0\n0\n1\n", ""},
+        // Regression: average was WPGMA; in SciPy and R it is UPGMA.
+        SameCase{"AverageIsUpgma", {"--method", "average"}, "0\n1\n3\n9\n", {"--method", "upgma"},
+                 "0\n1\n3\n9\n", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 struct BadCase {
   const char* name;
   std::vector<std::string> args;
@@ -125,7 +178,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"TwoFiles", {"a.csv", "b.csv"}, "", "more than one input file"},
         // Regression: the raw bytes of the second name made a two-line message.
         BadCase{"ControlBytesInAName", {"ok.csv", "x\ny\xff"}, "", "(\"ok.csv\", \"x?y?\")"},
-        BadCase{"MissingFile", {"/nonexistent/dendrokit.csv"}, "", "cannot open"}),
+        BadCase{"MissingFile", {"/nonexistent/dendrokit.csv"}, "", "cannot open"},
+        BadCase{"NotAvailable", {}, "1\nNA\n", "line 2, column 1: \"NA\" is a missing value (--missing"},
+        // Regression: alpha was clamped silently, and ignored by the other methods.
+        BadCase{"AlphaOutOfRange", {"--method", "flexible", "--alpha", "0.3"}, "1\n2\n", "outside [0.5, 1]"},
+        BadCase{"AlphaWithAnotherMethod", {"--alpha", "0.7"}, "1\n2\n", "--method flexible only"},
+        BadCase{"TooManyClusters", {"--cut", "3"}, "1\n2\n", "must be 1 to 2"},
+        BadCase{"TwoOutputs", {"--cut", "2", "--format", "json"}, "1\n2\n", "choose one output"},
+        BadCase{"LabelsOnly", {"--labels", "1"}, "a\nb\n", "no numeric column"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
