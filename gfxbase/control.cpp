@@ -41,7 +41,7 @@ TCustomControl::TCustomControl(QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
   canvas_->OnChange = [this](TObject*) { update(); };
   font_.OnChange = [this](TObject*) { FontChanged(); };
-  SyncImageSize();
+  size_ = size();
 }
 
 TCustomControl::~TCustomControl() {
@@ -64,15 +64,16 @@ void TCustomControl::SetBounds(int left, int top, int width, int height) {
 }
 
 void TCustomControl::SizeChanged() {
-  if (!SyncImageSize()) return;
+  if (size() == size_) return;
+  size_ = size();
   Resize();
   if (!loading_) Repaint();
 }
 
-bool TCustomControl::SyncImageSize() {
+void TCustomControl::SyncImageSize() {
   const int w = width(), h = height();
-  if (shown_.width() == w && shown_.height() == h) return false;
-  if (shown_.isNull() && (w <= 0 || h <= 0)) return false;
+  if (shown_.width() == w && shown_.height() == h) return;
+  if (shown_.isNull() && (w <= 0 || h <= 0)) return;
   canvas_->Release();
   QImage next;
   if (w > 0 && h > 0) {
@@ -86,7 +87,6 @@ bool TCustomControl::SyncImageSize() {
   }
   shown_ = std::move(next);
   canvas_->SetImage(&shown_);
-  return true;
 }
 
 void TCustomControl::SetVisible(bool value) {
@@ -127,7 +127,6 @@ const QImage& TCustomControl::ShownImage() {
 
 void TCustomControl::Repaint() {
   if (painting_) return;
-  SyncImageSize();
   painting_ = true;
   try {
     Paint();

@@ -2,7 +2,9 @@
 // synchronously when asked (Repaint), typically draws into an off-screen TBitmap and copies
 // it to Canvas() at (0, 0) in one step; paintEvent only shows that image. Canvas() draws
 // straight on the shown image (XOR rubber bands), so every pixel on screen can be read back
-// through ShownImage().
+// through ShownImage(). The shown image is allocated on first use (Canvas, ShownImage, a
+// paint event), so a control that only renders into another control's canvas (an embedded
+// scale) never holds one.
 #pragma once
 
 #include <functional>
@@ -76,6 +78,9 @@ class TCustomControl : public QWidget, public TPersistent {
   TCanvas& Canvas();
   // The image the control shows, always Width() x Height().
   const QImage& ShownImage();
+  // Whether the shown image has been allocated (Canvas, ShownImage or a paint event asked
+  // for it). Lets hosts check that renderer-only controls cost no image memory.
+  bool HasShownImage() const { return !shown_.isNull(); }
 
   // Runs Paint() synchronously and shows the result. A repaint requested while painting is
   // ignored.
@@ -134,11 +139,12 @@ class TCustomControl : public QWidget, public TPersistent {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  // Matches the shown image to the widget size; true when the size changed.
-  bool SyncImageSize();
+  // Matches an allocated (or requested) shown image to the widget size.
+  void SyncImageSize();
   void SizeChanged();
 
   QImage shown_;
+  QSize size_;  // the size Resize() last reported; the image follows it lazily
   std::unique_ptr<TCanvas> canvas_;
   TFont font_;
   TColor color_ = clBtnFace;

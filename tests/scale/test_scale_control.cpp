@@ -483,6 +483,26 @@ TEST(ScaleEvents, TickEventsReportThePixelOnTheBaseLine) {
   EXPECT_EQ(at.front(), std::make_pair(10 + 379, 379));
 }
 
+// An embedded scale renders into its host's canvas only: resizing, changing settings and
+// painting it must not allocate a shown image of its own (32 of them sit in every chart).
+TEST(ScaleEvents, EmbeddedScaleKeepsNoShownImage) {
+  TScale s;
+  TBitmap host(600, 100);
+  s.SetExternalCanvas(&host.Canvas(), 0, 0);
+  s.SetBounds(0, 0, 600, 40);
+  s.SetRange(0, 50);
+  s.SetColorBackGnd(0x00FF00);
+  s.SetFrameStyle(fsNone);
+  s.ForcePaint();
+  EXPECT_FALSE(s.HasShownImage());
+  EXPECT_EQ(QColorToColor(host.Image().pixelColor(300, 5)), 0x00FF00u);  // it did paint
+  // A scale that paints its own window allocates the image on demand, at its current size.
+  s.SetExternalCanvas(nullptr, 0, 0);
+  s.ForcePaint();
+  EXPECT_TRUE(s.HasShownImage());
+  EXPECT_EQ(s.ShownImage().size(), QSize(600, 40));
+}
+
 TEST(ScaleEvents, TickListStopsAt250) {
   TScale s;
   s.SetRange(1e-150, 1e150);
