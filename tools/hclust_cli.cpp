@@ -59,7 +59,8 @@ constexpr const char* kUsage =
     "                  made; ties in height are all made or all undone, as cutree does)\n"
     "  --order         the objects as the dendrogram draws them: position,object,label\n"
     "  --cophenetic    the cophenetic correlation coefficient\n"
-    "  --png FILE      also draws the dendrogram into FILE\n"
+    "  --png FILE      also draws the dendrogram with its labels and height axis into FILE\n"
+    "                  (for ward.D2 the axis shows the squared heights Ward merged on)\n"
     "\n"
     "  --time          seconds spent reading, computing distances and merging, to stderr\n"
     "  --version, --help\n"
@@ -426,7 +427,8 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
         break;
     }
     if (!o.png.empty()) {
-      const std::string problem = WritePng(tree, o.png);
+      const std::string problem = WritePng(
+          Picture{&data, engineMode, method, o.alpha.value_or(0.5), handler, &tree.labels}, o.png);
       if (!problem.empty()) {
         err << "hclust: " << problem << "\n";
         return problem.rfind("cannot write", 0) == 0 ? 1 : 2;

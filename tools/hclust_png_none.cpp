@@ -2,7 +2,7 @@
 
 namespace dendrokit::tools {
 
-std::string WritePng(const Tree&, const std::string&) {
+std::string WritePng(const Picture&, const std::string&) {
   return "--png is not available: this hclust was built without Qt";
 }
 
