@@ -28,9 +28,9 @@ PEER_METHOD = {
     "single": "single",
     "complete": "complete",
     "ward": "ward",        # Lance-Williams Ward on the distances as given, like cmWard
-    "average": "weighted",  # WPGMA
+    "weighted": "weighted",  # WPGMA
     "flexible": "weighted",
-    "upgma": "average",     # UPGMA
+    "average": "average",    # UPGMA
 }
 
 PEER_SCRIPT = r"""

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "numeric/storage_p.h"
 #include "tools/hclust_cli.h"
 
 namespace dendrokit::tools {
@@ -77,6 +78,24 @@ TEST(HclustCli, ReadsAFile) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "step,node1,node2,node,distance\n1,1,2,3,1\n");
   std::remove(path.c_str());
+}
+
+TEST(HclustCli, OutOfMemorySaysWhatTheDistancesNeed) {
+  std::string data;
+  for (int i = 0; i < 600; ++i) data += std::to_string(i % 7) + "\n";
+  detail::SetStorageLimitForTesting(std::size_t{1} << 20);
+  const Outcome r = Hclust({}, data);
+  detail::SetStorageLimitForTesting(0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "hclust: not enough memory: needs 1.4 MiB for the distances of 600 objects\n");
+}
+
+TEST(HclustCli, VersionAndHelpNameTheMethodsAsSciPyAndRDo) {
+  EXPECT_EQ(Hclust({"--version"}, "").out.rfind("hclust (dendrokit) ", 0), 0u);
+  const std::string help = Hclust({"--help"}, "").out;
+  for (const char* word : {"average (= upgma", "weighted (= mcquitty = wpgma", "ward.D2", "cutree"})
+    EXPECT_NE(help.find(word), std::string::npos) << word;
 }
 
 // Files analysts have, read as the plain file they stand for: same output, and what was
