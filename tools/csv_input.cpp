@@ -192,6 +192,12 @@ void ReadCsv(std::string text, const CsvOptions& options, Dataset& out) {
         continue;
       }
     }
+    // R's write.table names no column above the row names: a header one cell short.
+    if (out.rowsRead == 0 && options.header && !options.labelColumn &&
+        cells.size() == cellsPerLine + 1) {
+      labelColumn = 1;
+      cellsPerLine = cells.size();
+    }
     if (cells.size() != cellsPerLine) {
       const std::size_t col = std::min(cells.size(), cellsPerLine) + 1;
       if (cells.size() > cellsPerLine)

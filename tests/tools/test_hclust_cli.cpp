@@ -130,6 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Regression: --header took R's row-name column for a variable.
         SameCase{"WriteCsvRowNames", {"--header"}, "\"\",\"x\"\n\"1\",0\n\"2\",1\n\"3\",5\n", {}, "0\n1\n5\n", ""},
+        SameCase{"WriteTableRowNames", {"--header", "--order"}, "\"x\" \"y\"\n\"a\" 1 2\n\"b b\" 3 4\n",
+                 {"--labels", "1", "--order"}, "a,1,2\n\"b b\",3,4\n", ""},
         SameCase{"NamesUnderHeader", {"--header", "--cut", "2"}, "id,x\na,0\nb,1\nc,5\n",
                  {"--cut", "2", "--labels", "1"}, "a,0\nb,1\nc,5\n", "column 1 is not numeric"},
         SameCase{"LabelColumnTwo", {"--labels", "2", "--order"}, "0,a\n1,b\n5,c\n",
