@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "cluster/hclust.h"
+#include "cluster/ward_vectors.h"
 #include "gfxbase/errors.h"
 #include "gfxbase/globals.h"
 #include "tools/csv_input.h"
@@ -50,6 +51,9 @@ constexpr const char* kUsage =
     "  --decimal-comma numbers like 5,1 (R's write.csv2); the delimiter is then ;\n"
     "  --missing M     error (default) or drop: drop rows with empty, NA, NaN or infinite cells\n"
     "  --scale         standardise every column (mean 0, standard deviation 1, as R's scale)\n"
+    "  --low-memory    ward.D2 with euclid: merge by nearest-neighbour chains on the data\n"
+    "                  vectors, without the distance triangle (taken by itself when the\n"
+    "                  triangle does not fit in memory; heights agree to rounding)\n"
     "\n"
     "Output (one of):\n"
     "  --format F      table (step,node1,node2,node,distance; default) | scipy (SciPy's Z)\n"
@@ -104,6 +108,7 @@ struct Options {
   std::optional<double> alpha;
   CsvOptions csv;
   bool scale = false;
+  bool lowMemory = false;
   bool time = false;
   Output output = Output::kTable;
   int outputsChosen = 0;
@@ -192,6 +197,9 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& v
     } else if (arg == "--scale") {
       noValue();
       o.scale = true;
+    } else if (arg == "--low-memory") {
+      noValue();
+      o.lowMemory = true;
     } else if (arg == "--format") {
       chooseOutput(static_cast<Output>(Lookup(kFormats, takeValue(), "format")));
     } else if (arg == "--cut") {
@@ -226,6 +234,10 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& v
   }
   if (o.outputsChosen > 1)
     throw BadInput{"choose one output: --format, --cut, --cut-height, --order or --cophenetic"};
+  if (o.lowMemory && (o.method != Method::kWardD2 || o.distance != Distance::kEuclid))
+    throw BadInput{"--low-memory applies to --method ward.D2 with --distance euclid only"};
+  if (o.lowMemory && !o.png.empty())
+    throw BadInput{"--png draws through the distance triangle, which --low-memory avoids"};
   if (o.alpha) {
     if (o.method != Method::kFlexible)
       throw BadInput{"--alpha applies to --method flexible only"};
@@ -379,31 +391,51 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
       if (calls == 1) mergeStart = Clock::now();
       ++calls;
     };
-    ProgressCounter = 0.0;
-    try {
-      HierarchicalClustering(nullptr, data, engineMode, method, o.alpha.value_or(0.5), table,
-                             heights, pos, progress, handler);
-    } catch (const EVELError& e) {
-      if (std::string_view(e.what()).find("too many objects") != std::string_view::npos) throw;
-      const double bytes = static_cast<double>(n) * (static_cast<double>(n) - 1.0) / 2.0 * 8.0;
-      err << "hclust: not enough memory: needs " << Size(bytes) << " for the distances of " << n
-          << " objects\n";
-      return 1;
-    }
-    const auto t2 = Clock::now();
-    if (calls < 2) mergeStart = t2;
-
     Tree tree;
     tree.n = n;
     tree.labels = std::move(ds.labels);
     tree.method = kMethodNames[static_cast<int>(o.method)];
     tree.distance = kDistanceNames[static_cast<int>(o.distance)];
-    for (int s = 1; s < n; ++s) {
-      tree.first.push_back(table.Elem(1, s));
-      tree.second.push_back(table.Elem(2, s));
-      tree.height.push_back(wardD2 ? std::sqrt(heights.Elem(s)) : heights.Elem(s));
+    const bool vectorsPossible = wardD2 && o.distance == Distance::kEuclid;
+    bool useVectors = o.lowMemory;
+    if (!useVectors) {
+      ProgressCounter = 0.0;
+      try {
+        HierarchicalClustering(nullptr, data, engineMode, method, o.alpha.value_or(0.5), table,
+                               heights, pos, progress, handler);
+      } catch (const EVELError& e) {
+        if (std::string_view(e.what()).find("too many objects") != std::string_view::npos) throw;
+        const double bytes = static_cast<double>(n) * (static_cast<double>(n) - 1.0) / 2.0 * 8.0;
+        if (!vectorsPossible) {
+          err << "hclust: not enough memory: needs " << Size(bytes) << " for the distances of "
+              << n << " objects\n";
+          return 1;
+        }
+        err << "hclust: the distances of " << n << " objects need " << Size(bytes)
+            << ", more than there is: clustering the data vectors instead (--low-memory)\n";
+        useVectors = true;
+      }
     }
-    for (int k = 1; k <= 2 * n - 1; ++k) tree.position.push_back(pos.Elem(k));
+    if (useVectors) {
+      mergeStart = Clock::now();
+      for (const TMergeStep& step : WardVectorLinkage(data)) {
+        tree.first.push_back(step.first);
+        tree.second.push_back(step.second);
+        tree.height.push_back(step.height);
+      }
+      PlaceNodes(tree);
+    }
+    const auto t2 = Clock::now();
+    if (calls < 2 && !useVectors) mergeStart = t2;
+    if (useVectors) distStart = mergeStart;
+    if (!useVectors) {
+      for (int s = 1; s < n; ++s) {
+        tree.first.push_back(table.Elem(1, s));
+        tree.second.push_back(table.Elem(2, s));
+        tree.height.push_back(wardD2 ? std::sqrt(heights.Elem(s)) : heights.Elem(s));
+      }
+      for (int k = 1; k <= 2 * n - 1; ++k) tree.position.push_back(pos.Elem(k));
+    }
 
     std::string text;
     switch (o.output) {

@@ -81,6 +81,22 @@ std::string ShortNumber(double v) {
   return std::string(buf, end);
 }
 
+void PlaceNodes(Tree& t) {
+  const std::vector<int> size = Sizes(t);
+  std::vector<int> start(Ix(2 * t.n), 0);
+  for (int s = t.n - 1; s >= 1; --s) {
+    const int a = t.first[Ix(s - 1)], b = t.second[Ix(s - 1)];
+    const int lead = s == t.n - 1 ? a : b, follow = s == t.n - 1 ? b : a;
+    start[Ix(lead)] = start[Ix(t.n + s)];
+    start[Ix(follow)] = start[Ix(t.n + s)] + size[Ix(lead)];
+  }
+  t.position.assign(Ix(2 * t.n - 1), 0.0);
+  for (int k = 1; k <= t.n; ++k) t.position[Ix(k - 1)] = start[Ix(k)] + 1;
+  for (int s = 1; s < t.n; ++s)
+    t.position[Ix(t.n + s - 1)] =
+        (t.position[Ix(t.first[Ix(s - 1)] - 1)] + t.position[Ix(t.second[Ix(s - 1)] - 1)]) / 2;
+}
+
 std::vector<int> LeafOrder(const Tree& t) {
   std::vector<int> order(Ix(t.n));
   std::iota(order.begin(), order.end(), 1);

@@ -21,6 +21,11 @@ struct Tree {
   std::string method, distance;    // names for the outputs that record them
 };
 
+// Fills t.position from the merges as the engine places nodes: a depth-first walk with the
+// root's children in the order (first, second) and every other cluster's as (second, first);
+// leaves at 1..n, clusters midway between their children.
+void PlaceNodes(Tree& t);
+
 // The objects from left to right as the dendrogram draws them (1-based ids).
 std::vector<int> LeafOrder(const Tree& t);
 

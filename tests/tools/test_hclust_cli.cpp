@@ -206,6 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"AlphaWithAnotherMethod", {"--alpha", "0.7"}, "1\n2\n", "--method flexible only"},
         BadCase{"TooManyClusters", {"--cut", "3"}, "1\n2\n", "must be 1 to 2"},
         BadCase{"TwoOutputs", {"--cut", "2", "--format", "json"}, "1\n2\n", "choose one output"},
+        BadCase{"LowMemoryOtherMethod", {"--low-memory"}, "1\n2\n", "ward.D2 with --distance euclid only"},
         BadCase{"LabelsOnly", {"--labels", "1"}, "a\nb\n", "no numeric column"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -67,6 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ExpectedCase{"IrisWriteCsvWardD2", {"--header", "--method", "ward.D2", "--cut", "3"},
                      "iris_writecsv.csv", "iris_ward.D2_cut3.csv"},
+        ExpectedCase{"IrisWardD2OnTheVectors",
+                     {"--header", "--method", "ward.D2", "--low-memory", "--cut", "3"},
+                     "iris_writecsv.csv", "iris_ward.D2_cut3.csv"},
         ExpectedCase{"UsArrestsCsv2ScaledAverage",
                      {"--header", "--decimal-comma", "--scale", "--method", "average", "--cut", "4"},
                      "usarrests_csv2.csv", "usarrests_scaled_average_cut4.csv"},
