@@ -14,15 +14,25 @@ namespace dendrokit {
 
 namespace {
 
-// Squared Ward distance |A||B|/(|A|+|B|) · ‖a − b‖², compared instead of the height (same
-// order, no root per comparison).
-inline double WardKey(const double* a, const double* b, std::size_t m, double na, double nb) {
-  double sum = 0.0;
+// Candidates per block: their partial sums stay in L1 while the columns pass over them.
+constexpr std::size_t kBlock = 256;
+
+// Squared Ward distances |A|·|B|/(|A|+|B|) · ‖a − b‖² of cluster a (centroid x, size na) to
+// the packed clusters p0 .. p0+len-1, compared instead of the heights (same order, no root
+// per comparison). Column by column, so the lanes run over the candidates.
+void WardKeys(const std::vector<double>& centroid, std::size_t capacity, std::size_t m,
+              const double* x, double na, const double* size, std::size_t p0, std::size_t len,
+              double* __restrict key) {
+  for (std::size_t i = 0; i < len; ++i) key[i] = 0.0;
   for (std::size_t j = 0; j < m; ++j) {
-    const double d = a[j] - b[j];
-    sum += d * d;
+    const double xj = x[j];
+    const double* __restrict y = centroid.data() + j * capacity + p0;
+    for (std::size_t i = 0; i < len; ++i) {
+      const double d = xj - y[i];
+      key[i] += d * d;
+    }
   }
-  return na * nb / (na + nb) * sum;
+  for (std::size_t i = 0; i < len; ++i) key[i] *= na * size[p0 + i] / (na + size[p0 + i]);
 }
 
 struct ChainMerge {
@@ -37,13 +47,15 @@ std::vector<TMergeStep> WardVectorLinkage(const TMatrix& data) {
   const auto m = static_cast<std::size_t>(data.NrOfColumns());
   const auto un = static_cast<std::size_t>(n);
   try {
-    // Live clusters packed at the front: centroid row, size, a member, and chain id.
+    // Live clusters packed at the front, centroids column by column: size, a member, and the
+    // cluster's id (stable while clusters move).
     std::vector<double> centroid(un * m);
     for (std::size_t j = 0; j < m; ++j) {
       const auto col = data.Column(static_cast<int>(j + 1));
-      for (std::size_t i = 0; i < un; ++i) centroid[i * m + j] = col[i];
+      std::copy(col.begin(), col.end(), centroid.begin() + static_cast<std::ptrdiff_t>(j * un));
     }
-    std::vector<double> size(un, 1.0);
+    auto at = [&](std::size_t p, std::size_t j) -> double& { return centroid[j * un + p]; };
+    std::vector<double> size(un, 1.0), x(m);
     std::vector<int> member(un), id(un), where(un);  // where: id -> packed position
     std::iota(member.begin(), member.end(), 0);
     std::iota(id.begin(), id.end(), 0);
@@ -53,29 +65,36 @@ std::vector<TMergeStep> WardVectorLinkage(const TMatrix& data) {
     std::vector<ChainMerge> merges;
     merges.reserve(un);
     std::size_t live = un;
+    alignas(64) double key[kBlock];
 
     while (live > 1) {
       if (chain.empty()) chain.push_back(id[0]);
       const int top = chain.back();
       const auto pt = static_cast<std::size_t>(where[static_cast<std::size_t>(top)]);
-      const double* ct = &centroid[pt * m];
-      double best = std::numeric_limits<double>::infinity();
-      std::size_t pb = pt;
-      for (std::size_t p = 0; p < live; ++p) {
-        if (p == pt) continue;
-        const double key = WardKey(ct, &centroid[p * m], m, size[pt], size[p]);
-        if (key < best) {
-          best = key;
-          pb = p;
-        }
+      for (std::size_t j = 0; j < m; ++j) x[j] = at(pt, j);
+      // The nearest other cluster, the first of equals; the previous link wins ties, or the
+      // chain could cycle.
+      const std::size_t pp = chain.size() >= 2
+          ? static_cast<std::size_t>(where[static_cast<std::size_t>(chain[chain.size() - 2])])
+          : live;
+      double best = std::numeric_limits<double>::infinity(), previous = best;
+      std::size_t pb = live;
+      for (std::size_t p0 = 0; p0 < live; p0 += kBlock) {
+        const std::size_t len = std::min(kBlock, live - p0);
+        WardKeys(centroid, un, m, x.data(), size[pt], size.data(), p0, len, key);
+        if (pt >= p0 && pt < p0 + len) key[pt - p0] = std::numeric_limits<double>::infinity();
+        if (pp >= p0 && pp < p0 + len) previous = key[pp - p0];
+        for (std::size_t i = 0; i < len; ++i)
+          if (key[i] < best) {
+            best = key[i];
+            pb = p0 + i;
+          }
       }
-      if (pb == pt) pb = pt == 0 ? 1 : 0;  // only NaN keys: take any other cluster
-      // The previous link wins ties, or the chain could cycle.
-      if (chain.size() >= 2) {
-        const auto pp = static_cast<std::size_t>(where[static_cast<std::size_t>(chain[chain.size() - 2])]);
-        const double key = WardKey(ct, &centroid[pp * m], m, size[pt], size[pp]);
-        if (key <= best || std::isnan(best)) pb = pp, best = key;
+      if (pp < live && (previous <= best || pb == live)) {
+        pb = pp;
+        best = previous;
       }
+      if (pb == live) pb = pt == 0 ? 1 : 0;  // only NaN keys: take any other cluster
       if (chain.size() < 2 || id[pb] != chain[chain.size() - 2]) {
         chain.push_back(id[pb]);
         continue;
@@ -85,12 +104,11 @@ std::vector<TMergeStep> WardVectorLinkage(const TMatrix& data) {
       chain.pop_back();
       merges.push_back({member[pt], member[pb], best});
       const double na = size[pt], nb = size[pb];
-      for (std::size_t j = 0; j < m; ++j)
-        centroid[pt * m + j] = (na * centroid[pt * m + j] + nb * centroid[pb * m + j]) / (na + nb);
+      for (std::size_t j = 0; j < m; ++j) at(pt, j) = (na * at(pt, j) + nb * at(pb, j)) / (na + nb);
       size[pt] = na + nb;
       const std::size_t last = live - 1;
       if (pb != last) {
-        std::copy_n(&centroid[last * m], m, &centroid[pb * m]);
+        for (std::size_t j = 0; j < m; ++j) at(pb, j) = at(last, j);
         size[pb] = size[last];
         member[pb] = member[last];
         id[pb] = id[last];
