@@ -8,6 +8,8 @@ function(dendrokit_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   add_library(dendrokit::${name} ALIAS ${name})
+  # Installed beside other projects' libraries: libdendrokit_cluster.a, not libcluster.a.
+  set_target_properties(${name} PROPERTIES OUTPUT_NAME dendrokit_${name})
   target_include_directories(${name} PUBLIC
     $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/dendrokit>)
