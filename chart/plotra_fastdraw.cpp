@@ -222,11 +222,12 @@ bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8,
 const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, TColor penColor, int penWidth,
                                          TPenStyle penStyle, TColor brushColor,
                                          bool brushSolid) {
+  const Request request{type, penColor, brushColor, penWidth, penStyle, brushSolid};
+  if (last_ != nullptr && request == lastRequest_) return *last_;
   const TColor pen = ColorToRGB(penColor), brush = ColorToRGB(brushColor);
   const std::uint64_t key = (std::uint64_t{type} << 56) | (std::uint64_t{penStyle} << 52) |
                             (std::uint64_t(penWidth & 0x7) << 49) | (std::uint64_t{brushSolid} << 48) |
                             (std::uint64_t{pen & 0xFFFFFF} << 24) | (brush & 0xFFFFFF);
-  if (key == lastKey_ && last_ != nullptr) return *last_;
   auto it = stamps_.find(key);
   if (it == stamps_.end()) {
     Stamp st;
@@ -268,7 +269,7 @@ const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, TColor penColor, int
     }
     it = stamps_.emplace(key, std::move(st)).first;
   }
-  lastKey_ = key;
+  lastRequest_ = request;
   last_ = &it->second;
   return *last_;
 }

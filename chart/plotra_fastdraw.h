@@ -76,7 +76,10 @@ class MarkStamps {
   // marks, wide pens, anti-aliased pixels); the caller then uses DrawMark.
   bool Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor, int penWidth,
             TPenStyle penStyle, TColor brushColor, bool brushSolid);
-  void Clear() { stamps_.clear(); }
+  void Clear() {
+    stamps_.clear();
+    last_ = nullptr;
+  }
 
  private:
   struct Pixel {
@@ -90,7 +93,16 @@ class MarkStamps {
   const Stamp& Get(std::uint8_t type, TColor penColor, int penWidth, TPenStyle penStyle,
                    TColor brushColor, bool brushSolid);
   std::unordered_map<std::uint64_t, Stamp> stamps_;
-  std::uint64_t lastKey_ = ~std::uint64_t{0};
+  // The last request as given, so that runs of equal marks skip the key and the lookup.
+  struct Request {
+    std::uint8_t type;
+    TColor pen, brush;
+    int width;
+    TPenStyle style;
+    bool solid;
+    bool operator==(const Request&) const = default;
+  };
+  Request lastRequest_{};
   const Stamp* last_ = nullptr;
 };
 

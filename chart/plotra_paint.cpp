@@ -635,11 +635,15 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
   ps.penWidth = std::max<int>(LineWidth(), 1);
   ps.brushClear = false;
 
+  int textsLeft = 0;  // texts the first pass over the annotation list skipped
   auto render = [&](const TPlItemContainer& list, bool annotation, int pass) {
     list.ForEach([&](const TplChartItem& item, int index) {
       if (pass >= 0) {
         const bool text = item.Kind == ckText || item.Kind == ckOffsetText;
-        if (text != (pass == 1)) return;
+        if (text != (pass == 1)) {
+          textsLeft += text;
+          return;
+        }
       }
       if (!ClassVisible(annotation, item.ItemClass) || !LayerVisible(item.Layer)) return;
       if (OnBeforeRenderChartItem) {
@@ -654,7 +658,7 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
   };
   render(DataItems(), false, -1);
   render(AnnotationItems(), true, 0);
-  render(AnnotationItems(), true, 1);
+  if (textsLeft > 0) render(AnnotationItems(), true, 1);
 
   pen.SetWidth(1);
   for (int n = kTextLabels; n >= 1; --n) ps.DrawTextLabel(*this, canvas, n);
