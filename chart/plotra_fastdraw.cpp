@@ -318,11 +318,16 @@ void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color
   if (iFirst > iLast) return;
   const std::int64_t bpl = image.stride;
   std::uint32_t* base = image.bits;
-  // minor offset m(i) = floor((2 i aMinor + n) / (2 n)), stepped incrementally.
-  std::int64_t num = 2 * iFirst * aMinor + n;
-  std::int64_t m = num / (2 * n);
-  std::int64_t rem = num - m * 2 * n;
-  const std::int64_t stepQ = (2 * aMinor) / (2 * n), stepR = (2 * aMinor) % (2 * n);
+  // minor offset m(i) = floor((2 i aMinor + n) / (2 n)), stepped incrementally. aMinor <= n,
+  // so each step adds 2 aMinor to the remainder and at most one to m (the diagonal: exactly
+  // one); only a line clipped at its start needs a division.
+  std::int64_t m = 0, rem = n;
+  if (iFirst > 0) {
+    const std::int64_t num = 2 * iFirst * aMinor + n;
+    m = num / (2 * n);
+    rem = num - m * 2 * n;
+  }
+  const std::int64_t stepQ = aMinor == n ? 1 : 0, stepR = aMinor == n ? 0 : 2 * aMinor;
   for (std::int64_t i = iFirst; i <= iLast; ++i) {
     const std::int64_t major = major0 + sMajor * i, minor = minor0 + sMinor * m;
     if (minor >= 0 && minor < minorSize) {

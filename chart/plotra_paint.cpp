@@ -79,6 +79,9 @@ struct TCustomPlotra::PaintState {
   int offX = 0, offY = 0;  // control pixel of the image's (0, 0)
   int imgW = 0, imgH = 0;
   std::array<LayerMap, kLayers> maps;
+  // Visibility of classes (data, annotation) and layers, copied once per rendering.
+  std::array<std::array<bool, 256>, 2> classVisible;
+  std::array<bool, kLayers + 1> layerVisible;
   bool avoidDup = false;
 
   // Canvas state cache: what the items want, and what the canvas was last given.
@@ -115,9 +118,16 @@ struct TCustomPlotra::PaintState {
       m.ylo = py.RangeLow();
       m.yhi = py.RangeHigh();
     }
+    for (int a = 0; a < 2; ++a)
+      for (int k = 0; k < 256; ++k) classVisible[a][k] = c.ClassVisible(a == 1, k);
+    for (int n = 0; n <= kLayers; ++n) layerVisible[n] = c.LayerVisible(n);
     batch.clear();
     cur = {0, 0};
     fontReady = false;
+  }
+  bool Visible(const TplChartItem& it, bool annotation) const {
+    return classVisible[annotation][it.ItemClass] && it.Layer >= 1 && it.Layer <= kLayers &&
+           layerVisible[static_cast<std::size_t>(it.Layer)];
   }
 
   const LayerMap& Map(int layer) const {
@@ -224,6 +234,7 @@ struct TCustomPlotra::PaintState {
     DrawMark(*canvas, t, p.X, p.Y);
   }
   bool InArea(TPoint p) const { return p.X >= 0 && p.Y >= 0 && p.X < imgW && p.Y < imgH; }
+
 
   void DrawItem(const TplChartItem& it, int index, bool annotation);
   void DrawText(const TplChartItem& it, int index, bool annotation);
@@ -645,7 +656,7 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
           return;
         }
       }
-      if (!ClassVisible(annotation, item.ItemClass) || !LayerVisible(item.Layer)) return;
+      if (!ps.Visible(item, annotation)) return;
       if (OnBeforeRenderChartItem) {
         TplChartItem copy = item;
         OnBeforeRenderChartItem(this, copy, index, annotation);
