@@ -235,7 +235,6 @@ struct TCustomPlotra::PaintState {
   }
   bool InArea(TPoint p) const { return p.X >= 0 && p.Y >= 0 && p.X < imgW && p.Y < imgH; }
 
-
   void DrawItem(const TplChartItem& it, int index, bool annotation);
   void DrawText(const TplChartItem& it, int index, bool annotation);
   void DrawFramedBox(const TplChartItem& it, const TRect& r);
