@@ -128,7 +128,18 @@ class TPlItemContainer {
   // Throws std::bad_alloc (and changes nothing) when the block cannot be had.
   void Append(const TplChartItem& item, int growBy) {
     if (next_ == end_) Grow(growBy);
-    *next_++ = item;
+    std::construct_at(next_++, item);
+    ++count_;
+  }
+  // Two-step append for callers that fill the record in place: Prepare grows like Append
+  // and returns a default record at index Count() (not yet counted); Commit counts it.
+  TplChartItem& Prepare(int growBy) {
+    if (next_ == end_) Grow(growBy);
+    return *std::construct_at(next_);
+  }
+  void Commit() {
+    if (next_ == end_) return;  // nothing prepared
+    ++next_;
     ++count_;
   }
   // Count and capacity 0; the storage is released.

@@ -195,8 +195,10 @@ void TCustomPlotra::AddTextItem(int size, const std::string& text, double x, dou
     // copied before it changes, so that chart's picture stays as it was.
     const TCustomPlotra* root = source_ ? source_ : this;
     const long groupSize = 1 + static_cast<long>(root->users_.size());
-    if (data_.use_count() > groupSize)
+    if (data_.use_count() > groupSize) {
       data_ = std::make_shared<TPlItemContainer>(*data_, data_->Capacity());
+      Publish();  // the group keeps drawing one list even if the append below fails
+    }
     TPlItemContainer& list = *data_;
     TplChartItem item;
     item.X = x;
@@ -240,7 +242,11 @@ void TCustomPlotra::ClearItems() {
   ResizeChartImage();
   DrawChartBackground(chartImage_.Canvas(), chartImage_.Width(), chartImage_.Height());
   // A fresh list: charts outside the group that still hold the old one keep it intact.
-  data_ = std::make_shared<TPlItemContainer>();
+  try {
+    data_ = std::make_shared<TPlItemContainer>();
+  } catch (const std::bad_alloc&) {
+    RaiseNoMemory();
+  }
   mouseTrace_.clear();
   mouseTrace_.shrink_to_fit();
   Publish();
@@ -302,11 +308,15 @@ void TCustomPlotra::SetAllocSize(int v) {
 
 // Gives this chart's list to its source, the source's users and its own users.
 void TCustomPlotra::Publish() {
+  // Members normally hold this list already; comparing first spares the reference counts.
+  auto give = [this](TCustomPlotra* member) {
+    if (member->data_ != data_) member->data_ = data_;
+  };
   if (source_) {
-    source_->data_ = data_;
-    for (TCustomPlotra* u : source_->users_) u->data_ = data_;
+    give(source_);
+    for (TCustomPlotra* u : source_->users_) give(u);
   }
-  for (TCustomPlotra* u : users_) u->data_ = data_;
+  for (TCustomPlotra* u : users_) give(u);
 }
 
 void TCustomPlotra::LeaveSource() {
@@ -525,17 +535,20 @@ void TCustomPlotra::HandPropsToScales(int layer) {
   if (sx.Width() != w || sx.Height() != h) sx.SetBounds(0, 0, w, h);
   if (sy.Width() != w || sy.Height() != h) sy.SetBounds(0, 0, w, h);
   // The margin on the far side puts the axis on its edge of the chart area, ScalePos
-  // further out.
+  // further out. ScalePos is any stored integer: the sums are taken in 64 bits.
+  auto margin = [](std::int64_t pos, std::int64_t rest) {
+    return static_cast<int>(std::clamp<std::int64_t>(pos + rest, 0, std::int64_t{1} << 30));
+  };
   if (px.ScaleType() == sctXB)
-    sx.SetMarginBottom(px.ScalePos() + h - marginTop_ - 1);
+    sx.SetMarginBottom(margin(px.ScalePos(), h - marginTop_ - 1));
   else
-    sx.SetMarginTop(px.ScalePos() + h - marginBottom_ - shadowWidth_);
+    sx.SetMarginTop(margin(px.ScalePos(), h - marginBottom_ - shadowWidth_));
   sx.SetMarginLeft(marginLeft_);
   sx.SetMarginRight(marginRight_ + shadowWidth_ - 1);
   if (py.ScaleType() == sctYL)
-    sy.SetMarginLeft(py.ScalePos() + w - marginRight_ - shadowWidth_);
+    sy.SetMarginLeft(margin(py.ScalePos(), w - marginRight_ - shadowWidth_));
   else
-    sy.SetMarginRight(py.ScalePos() + w - marginLeft_ - 1);
+    sy.SetMarginRight(margin(py.ScalePos(), w - marginLeft_ - 1));
   sy.SetMarginTop(marginTop_);
   sy.SetMarginBottom(marginBottom_ + shadowWidth_ - 1);
   CopyToScale(px, sx);

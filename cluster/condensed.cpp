@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -18,6 +19,7 @@
 #endif
 
 #include "gfxbase/errors.h"
+#include "numeric/storage_p.h"
 
 namespace dendrokit::detail {
 
@@ -269,7 +271,7 @@ CondensedMatrix::CondensedMatrix(std::size_t n)
   // n is at most INT_MAX, so the count itself cannot overflow; its bytes can.
   const std::size_t maxCount =
       (std::numeric_limits<std::size_t>::max() - kHugePage) / sizeof(double);
-  if (count_ > maxCount)
+  if (count_ > maxCount || count_ > StorageLimit() / sizeof(double))
     throw EVELError("HierarchicalClustering: the distances of " + std::to_string(n) +
                     " objects do not fit in memory");
   std::size_t bytes = std::max<std::size_t>(count_, 1) * sizeof(double);
@@ -304,16 +306,25 @@ void FillBuiltinDistances(const TMatrix& data, TDistMode mode, CondensedMatrix& 
   }
   std::size_t split = 0;
   while (split < n - 1 && CondensedMatrix::RowStart(n, split) < total / 2) ++split;
-  std::thread helper;
+  // The helper keeps its own failure for this thread to raise; the jthread joins on every
+  // path, also when this thread's half throws, so no exception ever ends the process.
+  std::exception_ptr helperError;
+  std::jthread helper;
   try {
-    helper = std::thread(FillRows, std::cref(cols), std::cref(sq), mode, std::ref(d),
-                         RowRange{split, n - 1}, rowMins);
+    helper = std::jthread([&] {
+      try {
+        FillRows(cols, sq, mode, d, {split, n - 1}, rowMins);
+      } catch (...) {
+        helperError = std::current_exception();
+      }
+    });
   } catch (const std::system_error&) {
     FillRows(cols, sq, mode, d, {0, n - 1}, rowMins);
     return;
   }
   FillRows(cols, sq, mode, d, {0, split}, rowMins);
   helper.join();
+  if (helperError) std::rethrow_exception(helperError);
 }
 
 }  // namespace dendrokit::detail

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <limits>
+#include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -12,6 +15,8 @@
 #include "cluster/condensed_p.h"
 #include "gfxbase/errors.h"
 #include "gfxbase/globals.h"
+#include "numeric/storage_access_p.h"
+#include "numeric/storage_p.h"
 
 namespace dendrokit {
 
@@ -344,13 +349,14 @@ void GenericLinkage(CondensedMatrix& d, Workspace& w, MergeHistory& h, double al
 // each step is unique, it is joined by the lightest tree edge left (cut property), and its
 // single-link distance is that edge's weight, bit for bit. The slots follow from the rule
 // that a cluster lives in the slot of its largest member.
+// parent and label are scratch arrays of n entries.
 void TreeSingleLinkage(int n, std::vector<detail::TreeEdge>& edges, MergeHistory& h,
-                       TObject* sender, const TClusterProgressProc& progress) {
+                       std::vector<int>& parent, std::vector<int>& label, TObject* sender,
+                       const TClusterProgressProc& progress) {
   auto ix = [](int i) { return static_cast<std::size_t>(i); };
   std::sort(edges.begin(), edges.end(),
             [](const detail::TreeEdge& a, const detail::TreeEdge& b) { return a.weight < b.weight; });
   // Each component's root is its largest member, which is also the slot it lives in.
-  std::vector<int> parent(ix(n)), label(ix(n));
   for (int k = 0; k < n; ++k) {
     parent[ix(k)] = k;
     label[ix(k)] = k + 1;
@@ -420,9 +426,11 @@ void LeafPositions(int n, const MergeHistory& h, std::vector<double>& nodePos,
 // Installs a handler as the matrix's OnCalcDistance for the lifetime of the guard.
 class CalcDistanceHandlerGuard {
  public:
+  // The copy of the handler is made before the matrix's own is taken, so a failing copy
+  // leaves the matrix as it was.
   CalcDistanceHandlerGuard(TMatrix& data, const TOnCalcDistanceEvent& handler)
-      : data_(data), saved_(std::move(data.OnCalcDistance)) {
-    data_.OnCalcDistance = handler;
+      : data_(data), saved_(handler) {
+    std::swap(saved_, data_.OnCalcDistance);
   }
   ~CalcDistanceHandlerGuard() { data_.OnCalcDistance = std::move(saved_); }
   CalcDistanceHandlerGuard(const CalcDistanceHandlerGuard&) = delete;
@@ -481,35 +489,58 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
   if (alpha > 1.0) alpha = 1.0;
 
   const int n = data.NrOfRows();
-  // The given handler stays installed until the routine returns or throws.
-  CalcDistanceHandlerGuard guard(data, onCalcDistance);
-  // Single linkage first tries the spanning tree, which needs no distance matrix at all.
-  std::vector<detail::TreeEdge> tree;
-  const bool useTree = method == cmSingleLink && distMode != dmUserDef &&
-                       detail::SingleLinkageTree(data, distMode, tree);
-  CondensedMatrix d(useTree ? 0 : static_cast<std::size_t>(n));
-  Workspace w(useTree ? 1 : std::max(n, 1));
-  if (!useTree) FillDistances(data, distMode, d, w);
-
-  const int steps = std::max(n - 1, 1);
-  if (mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps)
-    mergeTable.Resize(3, steps);
-  if (mergeDist.NrOfElem() != steps) mergeDist.Resize(steps);
-  if (nodePos.NrOfElem() != 2 * n - 1) nodePos.Resize(2 * n - 1);
-
   const auto un = static_cast<std::size_t>(n);
+  const int steps = std::max(n - 1, 1);
   const auto ust = static_cast<std::size_t>(steps);
-  MergeHistory h{std::vector<std::int32_t>(ust, 0), std::vector<std::int32_t>(ust, 0),
-                 std::vector<std::int32_t>(ust, 0), std::vector<double>(ust, 0.0)};
-  std::vector<double> pos(2 * un - 1, 0.0);
+  // The given handler stays installed until the routine returns or throws.
+  std::optional<CalcDistanceHandlerGuard> guard;
+  // Everything the run needs, the outputs' new storage included, is obtained before any
+  // output changes: a failure leaves the outputs exactly as they were.
+  std::vector<detail::TreeEdge> tree;
+  bool useTree = false;
+  std::optional<CondensedMatrix> d;
+  std::optional<Workspace> w;
+  MergeHistory h;
+  std::vector<double> pos;
+  std::vector<int> count, start;
+  std::vector<std::int32_t> tableStorage;
+  std::vector<double> distStorage, posStorage;
+  const bool newTable = mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps;
+  const bool newDist = mergeDist.NrOfElem() != steps;
+  const bool newPos = nodePos.NrOfElem() != 2 * n - 1;
+  try {
+    guard.emplace(data, onCalcDistance);
+    // Single linkage first tries the spanning tree, which needs no distance matrix at all.
+    useTree = method == cmSingleLink && distMode != dmUserDef &&
+              detail::SingleLinkageTree(data, distMode, tree);
+    d.emplace(useTree ? 0 : un);
+    w.emplace(useTree ? 1 : std::max(n, 1));
+    if (!useTree) FillDistances(data, distMode, *d, *w);
+    h = MergeHistory{std::vector<std::int32_t>(ust, 0), std::vector<std::int32_t>(ust, 0),
+                     std::vector<std::int32_t>(ust, 0), std::vector<double>(ust, 0.0)};
+    pos.assign(2 * un - 1, 0.0);
+    count.resize(2 * un - 1);
+    start.resize(2 * un - 1);
+    if (newTable) tableStorage = detail::MakeStorage<std::int32_t>(3 * std::int64_t{steps});
+    if (newDist) distStorage = detail::MakeStorage<double>(steps);
+    if (newPos) posStorage = detail::MakeStorage<double>(2 * std::int64_t{n} - 1);
+  } catch (const std::bad_alloc&) {
+    throw EVELError("HierarchicalClustering: not enough memory for " + std::to_string(n) +
+                    " objects");
+  }
+  if (newTable) detail::StorageAccess::Adopt(mergeTable, 3, steps, tableStorage);
+  if (newDist) detail::StorageAccess::Adopt(mergeDist, distStorage);
+  if (newPos) detail::StorageAccess::Adopt(nodePos, posStorage);
+
   if (n < 2) {
     AbortComputation = false;
     pos[0] = 1.0;
   } else {
     if (useTree) {
-      TreeSingleLinkage(n, tree, h, sender, progress);
+      // count and start serve as the tree walk's scratch; LeafPositions refills them.
+      TreeSingleLinkage(n, tree, h, count, start, sender, progress);
     } else {
-      RunGenericLinkage(method, d, w, h, alpha, sender, progress);
+      RunGenericLinkage(method, *d, *w, h, alpha, sender, progress);
     }
     if (AbortComputation) {
       nodePos.Clear();
@@ -517,7 +548,6 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
       mergeDist.Clear();
       return -1;
     }
-    std::vector<int> count(2 * un - 1), start(2 * un - 1);
     LeafPositions(n, h, pos, count, start);
   }
 

@@ -42,8 +42,8 @@ using TClusterProgressProc = std::function<void(TObject* sender, double counter,
 // NaN or >= 1.7e38 never qualify; when no pair qualifies, the first two live clusters are
 // merged at the distance stored between them. With one row nothing is merged: the outputs
 // hold one zero element each, except nodePos = 1.
-// Throws EVELError for an unknown method, for more than 2^30 - 1 rows, or when the n(n-1)/2
-// distances do not fit in memory, before any output changes.
+// Throws EVELError for an unknown method, for more than 2^30 - 1 rows, or when memory for
+// the n(n-1)/2 distances or the run's other arrays cannot be had, before any output changes.
 int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
                            TClusterMethod method, double flexAlpha, TIntMatrix& mergeTable,
                            TVector& mergeDist, TVector& nodePos,

@@ -74,18 +74,31 @@ int TDataTable::NrOfColumns() const { return cols_; }
 int TDataTable::NrOfRows() const { return rows_; }
 
 void TDataTable::SetNrOfColumns(int n) {
-  if (n < 1 || n == cols_) return;
-  Reshape(n, rows_, false);
+  if (n < 1) return;
+  RequestShape(n, reshaping_ ? (pending_ ? pending_->rows : target_.rows) : rows_, false);
 }
 
 void TDataTable::SetNrOfRows(int n) {
-  if (n < 1 || n == rows_) return;
-  Reshape(cols_, n, false);
+  if (n < 1) return;
+  RequestShape(reshaping_ ? (pending_ ? pending_->columns : target_.columns) : cols_, n, false);
 }
 
 void TDataTable::Resize(int columns, int rows) {
-  if (columns < 1 || rows < 1 || (columns == cols_ && rows == rows_)) return;
-  Reshape(columns, rows, true);
+  if (columns < 1 || rows < 1) return;
+  RequestShape(columns, rows, true);
+}
+
+void TDataTable::RequestShape(int columns, int rows, bool installRelay) {
+  if (reshaping_) {
+    const bool relay = installRelay || (pending_ && pending_->installRelay);
+    pending_ = ShapeRequest{columns, rows, relay};
+    return;
+  }
+  // A matrix that a handler resized behind the table's back is brought back in step too.
+  if (columns == cols_ && rows == rows_ && matrix_->NrOfColumns() == cols_ &&
+      matrix_->NrOfRows() == rows_)
+    return;
+  Reshape(columns, rows, installRelay);
 }
 
 // The metadata of the new shape, built beside the current one. Arrays of a dimension that
@@ -147,21 +160,35 @@ void TDataTable::Reshape(int columns, int rows, bool installRelay) {
 
   TNotifyEvent saved = std::move(matrix_->OnChange);
   matrix_->OnChange = nullptr;
+  // Handlers of the matrix run inside its Resize, before the table's arrays match it: their
+  // shape changes are queued, not nested.
+  reshaping_ = true;
+  target_ = ShapeRequest{columns, rows, installRelay};
+  pending_.reset();
   try {
     matrix_->Resize(columns, rows);
   } catch (...) {
+    reshaping_ = false;
+    pending_.reset();
     // Either the matrix had no storage (it is unchanged) or its own OnResize handler threw
     // after the reshape; in the latter case the table follows so that the two stay in step.
     if (matrix_->NrOfColumns() == columns && matrix_->NrOfRows() == rows) commit();
     matrix_->OnChange = std::move(saved);
     throw;
   }
+  reshaping_ = false;
   commit();
   if (installRelay)
     InstallRelay();
   else
     matrix_->OnChange = std::move(saved);
+  std::optional<ShapeRequest> queued = std::exchange(pending_, std::nullopt);
+  // A handler that resized the matrix itself: the table takes the matrix's shape.
+  if (!queued && (matrix_->NrOfColumns() != cols_ || matrix_->NrOfRows() != rows_))
+    queued = ShapeRequest{matrix_->NrOfColumns(), matrix_->NrOfRows(), false};
   if (OnResize) OnResize(this, oldCols, oldRows, cols_, rows_);
+  if (queued)
+    RequestShape(queued->columns, queued->rows, queued->installRelay);
 }
 
 double TDataTable::Elem(int col, int row) const { return matrix_->Elem(col, row); }
@@ -278,6 +305,8 @@ void TDataTable::Assign(const TPersistent* source) {
     return;
   }
   if (src == this) return;
+  if (reshaping_)
+    throw EVELDataTableError(ComponentMessage(Name(), ": cannot be assigned while it changes shape"));
   // Copies first, commit after: a failure leaves this table as it was.
   Metadata meta;
   std::string comment;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,9 @@ class TDataTable : public TComponent {
   // and no OnChange. Sizes below 1 and unchanged sizes are ignored. When storage cannot be
   // obtained the table stays exactly as it was: EVELDataTableError for the table's own
   // arrays, EVELMatrixError for the element matrix.
+  // A shape change asked for by a DataMatrix handler while the table changes shape is made
+  // after the running one has finished (the last such request wins); if a handler resizes
+  // DataMatrix itself, the table then follows its matrix.
   void SetNrOfColumns(int n);
   void SetNrOfRows(int n);
   // Also hands DataMatrix's OnChange back to the table's change relay.
@@ -86,7 +90,8 @@ class TDataTable : public TComponent {
 
   // Copies comment, shape, values (with DataID), names, attributes, variable definitions,
   // cell states and the nine handlers of another TDataTable, raising nothing. DataMatrix
-  // keeps its own handlers, so it goes on relaying to this table.
+  // keeps its own handlers, so it goes on relaying to this table. EVELDataTableError when
+  // called by a DataMatrix handler while the table changes shape.
   void Assign(const TPersistent* source) override;
 
   TNotifyEvent OnChange;
@@ -109,12 +114,25 @@ class TDataTable : public TComponent {
     std::vector<TVarDef> varDefs;
   };
 
+  // A shape change waiting for the running one to finish.
+  struct ShapeRequest {
+    int columns = 0;
+    int rows = 0;
+    bool installRelay = false;
+  };
+
   Metadata Reshaped(int columns, int rows) const;
+  void RequestShape(int columns, int rows, bool installRelay);
   void Reshape(int columns, int rows, bool installRelay);
   void InstallRelay();
 
   int cols_ = 1;
   int rows_ = 1;
+  // Set between the element matrix's reshape and the commit of the table's arrays: the
+  // table is not consistent then, so shape changes wait in pending_.
+  bool reshaping_ = false;
+  ShapeRequest target_;
+  std::optional<ShapeRequest> pending_;
   std::unique_ptr<TMatrix> matrix_;
   std::string comment_;
   Metadata meta_;

@@ -14,6 +14,10 @@
 
 namespace dendrokit {
 
+namespace detail {
+struct StorageAccess;
+}
+
 class TMatrix : public TComponent {
  public:
   explicit TMatrix(TComponent* owner = nullptr);
@@ -103,6 +107,7 @@ class TIntMatrix : public TComponent {
   TSortExchgEvent OnSortExchange;
 
  private:
+  friend struct detail::StorageAccess;
   int cols_ = 1;
   int rows_ = 1;
   std::string dataId_;

@@ -11,6 +11,10 @@
 
 namespace dendrokit {
 
+namespace detail {
+struct StorageAccess;
+}
+
 // The body shared by TVector and TIntVector; T is the element type.
 template <typename T>
 class TBasicVector : public TComponent {
@@ -44,6 +48,7 @@ class TBasicVector : public TComponent {
   TSortExchgEvent OnSortExchange;
 
  private:
+  friend struct detail::StorageAccess;
   std::vector<T> data_;
 };
 

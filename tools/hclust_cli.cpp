@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -126,7 +128,8 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help) {
     } else if (arg != "-" && arg.size() > 1 && arg[0] == '-') {
       throw BadInput{"unknown option " + Quoted(arg) + " (see hclust --help)"};
     } else {
-      if (haveFile) throw BadInput{"more than one input file (" + o.file + ", " + arg + ")"};
+      if (haveFile)
+        throw BadInput{"more than one input file (" + Quoted(o.file) + ", " + Quoted(arg) + ")"};
       o.file = arg;
       haveFile = true;
     }
@@ -134,13 +137,34 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help) {
   return o;
 }
 
+// The whole stream. The standard library reports a failed read (a directory, a closed
+// descriptor, an I/O error) by throwing std::ios_base::failure; errno still says why.
+std::string ReadStream(std::istream& in, const std::string& what) {
+  errno = 0;
+  try {
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    if (!in.bad()) return text;
+  } catch (const std::ios_base::failure&) {
+  }
+  const int error = errno;
+  throw BadInput{"cannot read " + what + (error != 0 ? std::string(": ") + std::strerror(error) : "")};
+}
+
 std::string ReadAll(const Options& o, std::istream& in) {
-  if (o.file == "-") return std::string(std::istreambuf_iterator<char>(in), {});
+  if (o.file == "-") return ReadStream(in, "standard input");
   std::ifstream f(o.file, std::ios::binary);
   if (!f) throw BadInput{"cannot open " + Quoted(o.file)};
-  std::string text((std::istreambuf_iterator<char>(f)), {});
-  if (f.bad()) throw BadInput{"cannot read " + Quoted(o.file)};
-  return text;
+  return ReadStream(f, Quoted(o.file));
+}
+
+// A write error is reported, not lost; true when out took everything.
+bool Flushed(std::ostream& out, std::ostream& err) {
+  out.flush();
+  if (out) return true;
+  const int error = errno;
+  err << "hclust: the output could not be written"
+      << (error != 0 ? std::string(" (") + std::strerror(error) + ")" : std::string()) << "\n";
+  return false;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -219,8 +243,9 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
     bool help = false;
     const Options o = ParseArguments(args, help);
     if (help) {
+      errno = 0;
       out << kUsage;
-      return 0;
+      return Flushed(out, err) ? 0 : 1;
     }
     const auto t0 = Clock::now();
     TMatrix data;
@@ -252,15 +277,16 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
                                     dist.Elem(s));
       text.append(buf, static_cast<std::size_t>(len));
     }
+    errno = 0;
     out << text;
-    out.flush();
+    if (!Flushed(out, err)) return 1;
     if (o.time) {
       char line[160];
       std::snprintf(line, sizeof line, "read %.3f s, distances %.3f s, merging %.3f s\n",
                     Seconds(t0, t1), Seconds(distStart, mergeStart), Seconds(mergeStart, t2));
       err << line;
     }
-    return out ? 0 : 1;
+    return 0;
   } catch (const BadInput& e) {
     err << "hclust: " << e.message << "\n";
     return 2;

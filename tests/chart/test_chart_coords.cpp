@@ -289,3 +289,27 @@ TEST(ChartAssign, CopiesListsSettingsAndKeepsObjectsWired) {
 
 }  // namespace
 }  // namespace dendrokit
+
+namespace dendrokit {
+namespace {
+
+// Copying a chart copies its sharing reference: the copy joins the source's group; a copied
+// chart with users of its own hands them its new list.
+TEST(ChartAssign, SharingReferences) {
+  TPlotra a, b, c, d, e;
+  b.SetUseDataOf(&a);
+  a.AddTextAt(8, "a", 0, 0);
+  c.Assign(&b);
+  EXPECT_EQ(c.UseDataOf(), &a);
+  EXPECT_EQ(a.DataUserCount(), 2);
+  c.AddTextAt(8, "c", 0, 0);
+  EXPECT_EQ(b.DataCount(), 2);
+  e.SetUseDataOf(&d);
+  d.Assign(&c);
+  EXPECT_EQ(d.UseDataOf(), nullptr);  // it has a user, so it cannot use foreign data
+  EXPECT_EQ(e.DataCount(), 2);
+  EXPECT_EQ(e.ItemText(false, 1), "c");
+}
+
+}  // namespace
+}  // namespace dendrokit

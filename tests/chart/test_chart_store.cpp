@@ -213,6 +213,18 @@ TEST(ChartSharing, ShowItemsRepaintOrder) {
   EXPECT_EQ(order, (std::vector<std::string>{"C"}));
 }
 
+TEST(ChartStore, ClearItemsLeavesTheScreenAlone) {
+  TPlotra c;
+  c.HandleNeeded();
+  c.AddTextAt(8, "123", 0.5, 0.5);
+  c.Repaint();
+  const QImage before = c.ShownImage().copy();
+  c.ClearItems();
+  EXPECT_EQ(c.ShownImage(), before);
+  EXPECT_EQ(c.DataCount(), 0);
+  EXPECT_EQ(c.DataCapacity(), 0);
+}
+
 // Every order of destroying a group of four must leave no chart pointing at a dead one
 // (run under AddressSanitizer in the sanitizer build).
 TEST(ChartSharing, DestroyMembersInEveryOrder) {

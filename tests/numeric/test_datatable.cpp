@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -398,6 +400,73 @@ TEST(DataTableFailure, ThrowingMatrixHandlerLeavesTableInStepWithItsMatrix) {
   EXPECT_EQ(t.RowName(3), "R-3");
   t.DataMatrix().SetElem(1, 1, 1.0);
   EXPECT_EQ(rec.log, Log{"change"});
+}
+
+// Regression: a DataMatrix handler that resized the table during a resize left the table's
+// arrays out of step with its matrix (RowName then read an empty array).
+struct ReentrantCase {
+  const char* name;
+  std::function<void(TDataTable&)> inHandler;  // runs in the matrix's first OnResize
+  int columns, rows;                           // the outer Resize
+  int endColumns, endRows;
+  std::vector<ResizeCall> resizes;  // sender left out (nullptr)
+};
+
+void PrintTo(const ReentrantCase& c, std::ostream* os) { *os << c.name; }
+
+class DataTableReentrant : public ::testing::TestWithParam<ReentrantCase> {};
+
+TEST_P(DataTableReentrant, HandlerShapeChangesWaitForTheRunningOne) {
+  const ReentrantCase& c = GetParam();
+  TDataTable t;
+  Recorder rec(t);
+  int calls = 0;
+  t.DataMatrix().OnResize = [&](TObject*) {
+    if (calls++ == 0) c.inHandler(t);
+  };
+  t.Resize(c.columns, c.rows);
+  EXPECT_EQ(t.NrOfColumns(), c.endColumns);
+  EXPECT_EQ(t.NrOfRows(), c.endRows);
+  EXPECT_EQ(t.DataMatrix().NrOfColumns(), c.endColumns);
+  EXPECT_EQ(t.DataMatrix().NrOfRows(), c.endRows);
+  for (int r = 1; r <= t.NrOfRows(); ++r) EXPECT_EQ(t.RowName(r), "R-" + std::to_string(r));
+  for (int k = 1; k <= t.NrOfColumns(); ++k) {
+    EXPECT_EQ(t.ColName(k), "C-" + std::to_string(k));
+    EXPECT_EQ(t.VarDef(k).Level, 3);
+    EXPECT_EQ(t.CellState(k, t.NrOfRows()), 0);
+  }
+  std::vector<ResizeCall> seen;
+  for (auto [s, oc, orr, nc, nr] : rec.resizes) seen.emplace_back(nullptr, oc, orr, nc, nr);
+  EXPECT_EQ(seen, c.resizes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DataTableReentrant,
+    ::testing::Values(
+        ReentrantCase{"ResizeTable", [](TDataTable& t) { t.Resize(3, 1); }, 1, 5, 3, 1,
+                      {{nullptr, 1, 1, 1, 5}, {nullptr, 1, 5, 3, 1}}},
+        ReentrantCase{"BackToTheOldShape", [](TDataTable& t) { t.Resize(1, 1); }, 2, 2, 1, 1,
+                      {{nullptr, 1, 1, 2, 2}, {nullptr, 2, 2, 1, 1}}},
+        ReentrantCase{"ColumnsThenRows",
+                      [](TDataTable& t) {
+                        t.SetNrOfColumns(2);
+                        t.SetNrOfRows(7);
+                      },
+                      4, 5, 2, 7, {{nullptr, 1, 1, 4, 5}, {nullptr, 4, 5, 2, 7}}},
+        ReentrantCase{"ResizeTheMatrixItself",
+                      [](TDataTable& t) { t.DataMatrix().Resize(2, 2); }, 1, 5, 2, 2,
+                      {{nullptr, 1, 1, 1, 5}, {nullptr, 1, 5, 2, 2}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DataTableReentrantAssign, IsRefusedAndTheTableStaysInStep) {
+  TDataTable t, other;
+  other.Resize(4, 4);
+  t.DataMatrix().OnResize = [&](TObject*) { t.Assign(&other); };
+  EXPECT_THROW(t.Resize(2, 3), EVELDataTableError);
+  EXPECT_EQ(t.NrOfColumns(), 2);
+  EXPECT_EQ(t.NrOfRows(), 3);
+  EXPECT_EQ(t.DataMatrix().NrOfRows(), 3);
+  EXPECT_EQ(t.RowName(3), "R-3");
 }
 
 }  // namespace

@@ -122,6 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"BadAlpha", {"--alpha", "half"}, "1\n2\n", "--alpha: \"half\" is not a number"},
         BadCase{"FlagWithValue", {"--header=yes"}, "1\n2\n", "option --header takes no value"},
         BadCase{"TwoFiles", {"a.csv", "b.csv"}, "", "more than one input file"},
+        // Regression: the raw bytes of the second name made a two-line message.
+        BadCase{"ControlBytesInAName", {"ok.csv", "x\ny\xff"}, "", "(\"ok.csv\", \"x?y?\")"},
         BadCase{"MissingFile", {"/nonexistent/dendrokit.csv"}, "", "cannot open"}),
     [](const auto& info) { return std::string(info.param.name); });
 
