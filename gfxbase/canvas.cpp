@@ -7,16 +7,22 @@
 #include <cstdlib>
 #include <limits>
 #include <numbers>
+#include <optional>
+#include <unordered_map>
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPageSize>
 #include <QPainter>
 #include <QPalette>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QScreen>
+#include <QStaticText>
+#include <QTextLayout>
 
 namespace dendrokit {
 
@@ -25,6 +31,8 @@ namespace {
 // Largest coordinate the exact line rasteriser handles; beyond it lines go through
 // QPainter, which clips in floating point (keeps the integer arithmetic far from overflow).
 constexpr int kDirectLimit = 1 << 20;
+// appliedPen_ value while the painter's pen is the text colour of TextOut.
+constexpr std::uint64_t kTextPen = ~std::uint64_t{0};
 constexpr int kMaxPenWidth = 10000;
 constexpr int kMaxFontHeight = 32767;
 
@@ -222,6 +230,9 @@ void TFont::Assign(const TPersistent* source) {
   const auto* font = dynamic_cast<const TFont*>(source);
   if (font == nullptr) return TPersistent::Assign(source);
   if (font == this) return;
+  if (name_ != font->name_ || height_ != font->height_ ||
+      pixelsPerInch_ != font->pixelsPerInch_ || style_ != font->style_)
+    ++shapeGeneration_;
   name_ = font->name_;
   height_ = font->height_;
   pixelsPerInch_ = font->pixelsPerInch_;
@@ -234,7 +245,7 @@ void TFont::Assign(const TPersistent* source) {
 void TFont::SetName(const std::string& value) {
   if (value == name_ || value.empty()) return;
   name_ = value;
-  Changed();
+  ShapeChanged();
 }
 
 void TFont::SetHeight(int value) {
@@ -243,7 +254,7 @@ void TFont::SetHeight(int value) {
   const int h = static_cast<int>(std::min<long long>(magnitude, kMaxFontHeight));
   if (h == height_) return;
   height_ = h;
-  Changed();
+  ShapeChanged();
 }
 
 int TFont::Size() const { return RoundPixel(height_ * 72.0 / pixelsPerInch_); }
@@ -257,14 +268,14 @@ void TFont::SetSize(int value) {
 void TFont::SetPixelsPerInch(int value) {
   if (value <= 0 || value == pixelsPerInch_) return;
   pixelsPerInch_ = value;
-  Changed();
+  ShapeChanged();
 }
 
 void TFont::SetStyle(TFontStyles value) {
   value &= fsBold | fsItalic | fsUnderline | fsStrikeOut;
   if (value == style_) return;
   style_ = value;
-  Changed();
+  ShapeChanged();
 }
 
 void TFont::SetColor(TColor value) {
@@ -280,8 +291,13 @@ void TFont::SetOrientation(int tenthsOfDegree) {
   Changed();
 }
 
+void TFont::ShapeChanged() {
+  ++shapeGeneration_;
+  Changed();
+}
+
 const QFont& TFont::QtFont() const {
-  if (qfontGeneration_ != Generation()) {
+  if (qfontGeneration_ != shapeGeneration_) {
     QFont f;
     f.setFamily(QString::fromStdString(name_));
     f.setStyleHint(QFont::SansSerif);
@@ -291,7 +307,7 @@ const QFont& TFont::QtFont() const {
     f.setUnderline((style_ & fsUnderline) != 0);
     f.setStrikeOut((style_ & fsStrikeOut) != 0);
     qfont_ = f;
-    qfontGeneration_ = Generation();
+    qfontGeneration_ = shapeGeneration_;
   }
   return qfont_;
 }
@@ -337,6 +353,7 @@ QPainter& TCanvas::Painter() {
     painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
     appliedPen_ = 0;
     appliedBrush_ = 0;
+    appliedFont_ = 0;
   }
   return *painter_;
 }
@@ -422,6 +439,23 @@ void TCanvas::DirectLine(int x0, int y0, int x1, int y1) {
   int patternLength = 0;
   for (int len : pattern) patternLength += len;
 
+  if (patternLength == 0 && !xorMode && aMinor == 0) {
+    // Axis-parallel solid line (every stem and connector of a tree): one span.
+    if (minor0 < 0 || minor0 >= (xMajor ? image_->height() : image_->width())) return;
+    const std::int64_t a = major0 + sMajor * iFirst, b = major0 + sMajor * iLast;
+    const std::int64_t lo = std::min(a, b), hi = std::max(a, b);
+    const std::uint32_t px = 0xFF000000 | qrgb;
+    if (xMajor) {
+      auto* line = reinterpret_cast<std::uint32_t*>(image_->scanLine(static_cast<int>(minor0)));
+      std::fill(line + lo, line + hi + 1, px);
+    } else {
+      uchar* bits = image_->bits();
+      const std::int64_t stride = image_->bytesPerLine();
+      for (std::int64_t y = lo; y <= hi; ++y)
+        reinterpret_cast<std::uint32_t*>(bits + y * stride)[minor0] = px;
+    }
+    return;
+  }
   for (std::int64_t i = iFirst; i <= iLast; ++i) {
     if (patternLength > 0) {
       int phase = static_cast<int>(i % patternLength);
@@ -654,18 +688,119 @@ void TCanvas::SetPixel(int x, int y, TColor color) {
 }
 
 const QFontMetrics& TCanvas::Metrics() const {
-  if (!metrics_ || metricsGeneration_ != font_.Generation()) {
+  if (!metrics_ || metricsGeneration_ != font_.ShapeGeneration()) {
     if (device_ != nullptr)
       metrics_ = std::make_unique<QFontMetrics>(font_.QtFont(), device_);
     else
       metrics_ = std::make_unique<QFontMetrics>(font_.QtFont());
-    metricsGeneration_ = font_.Generation();
+    metricsGeneration_ = font_.ShapeGeneration();
   }
   return *metrics_;
 }
 
+// Laid-out text of the current font shape. Labels repeat (tick values, object numbers), so
+// each distinct string is laid out once (QStaticText) and measured once. Strings of decimal
+// digits, the bulk of every label set, skip the layout altogether: they are drawn as a glyph
+// run from the ten digit glyphs at their accumulated advances, which is exactly how the
+// layout places them when the font does not kern digits (checked once per font).
+struct TCanvas::TextCache {
+  static constexpr std::size_t kMaxEntries = 16384;
+  static constexpr int kMaxDigits = 32;
+  struct Entry {
+    int width = 0;
+    std::optional<QStaticText> layout;
+  };
+  std::uint64_t shape = 0;
+  std::unordered_map<std::string, Entry> entries;
+  bool digitRuns = false;
+  QRawFont raw;
+  std::array<quint32, 10> digitGlyph{};
+  std::array<double, 10> digitAdvance{};
+  std::array<QPointF, kMaxDigits> positions{};
+  std::array<quint32, kMaxDigits> glyphs{};
+
+  void Reset(const QFont& font, const QFontMetrics& fm) {
+    entries.clear();
+    digitRuns = false;
+    if (font.underline() || font.strikeOut()) return;
+    raw = QRawFont::fromFont(font);
+    if (!raw.isValid()) return;
+    const QString digits = QStringLiteral("0123456789");
+    int count = 10;
+    if (!raw.glyphIndexesForChars(digits.constData(), 10, digitGlyph.data(), &count) ||
+        count != 10)
+      return;
+    std::array<QPointF, 10> adv;
+    if (!raw.advancesForGlyphIndexes(digitGlyph.data(), adv.data(), 10)) return;
+    for (std::size_t i = 0; i < 10; ++i) {
+      if (digitGlyph[i] == 0) return;
+      digitAdvance[i] = adv[i].x();
+    }
+    // Every ordered pair of digits once: the layout must put each glyph where the summed
+    // advances do (no kerning, no substitution) and measure the string as they do.
+    std::string pairs;
+    for (char i = '0'; i <= '9'; ++i)
+      for (char j = '0'; j <= '9'; ++j) pairs += {i, j};
+    QTextLayout layout(QString::fromStdString(pairs), font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid()) return;
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    if (runs.size() != 1 || runs[0].glyphIndexes().size() != qsizetype(pairs.size())) return;
+    const QList<QPointF> at = runs[0].positions();
+    const double x0 = at[0].x();
+    double x = 0.0;
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+      const auto d = static_cast<std::size_t>(pairs[k] - '0');
+      if (runs[0].glyphIndexes()[qsizetype(k)] != digitGlyph[d] || at[qsizetype(k)].x() - x0 != x)
+        return;
+      x += digitAdvance[d];
+    }
+    if (fm.horizontalAdvance(QString::fromStdString(pairs)) != DigitWidthOf(pairs)) return;
+    digitRuns = true;
+  }
+
+  // The layout rounds its summed advances half up.
+  int DigitWidthOf(const std::string& text) const {
+    double w = 0.0;
+    for (const char ch : text) w += digitAdvance[static_cast<std::size_t>(ch - '0')];
+    return static_cast<int>(std::floor(w + 0.5));
+  }
+
+  bool IsDigitRun(const std::string& text) const {
+    if (!digitRuns || text.empty() || text.size() > kMaxDigits) return false;
+    for (const char ch : text)
+      if (ch < '0' || ch > '9') return false;
+    return true;
+  }
+
+  int DigitWidth(const std::string& text) const { return DigitWidthOf(text); }
+
+  Entry& Lookup(const std::string& text, const QFontMetrics& fm) {
+    auto it = entries.find(text);
+    if (it != entries.end()) return it->second;
+    if (entries.size() >= kMaxEntries) entries.clear();
+    Entry e;
+    e.width = fm.horizontalAdvance(QString::fromStdString(text));
+    return entries.emplace(text, std::move(e)).first->second;
+  }
+};
+
+TCanvas::TextCache& TCanvas::Text() const {
+  if (!text_) text_ = std::make_unique<TextCache>();
+  const QFontMetrics& fm = Metrics();
+  if (text_->shape != font_.ShapeGeneration()) {
+    text_->Reset(font_.QtFont(), fm);
+    text_->shape = font_.ShapeGeneration();
+  }
+  return *text_;
+}
+
 int TCanvas::TextWidth(const std::string& text) const {
-  return Metrics().horizontalAdvance(QString::fromStdString(text));
+  TextCache& cache = Text();
+  if (cache.IsDigitRun(text)) return cache.DigitWidth(text);
+  return cache.Lookup(text, Metrics()).width;
 }
 
 int TCanvas::TextHeight(const std::string& text) const {
@@ -673,24 +808,62 @@ int TCanvas::TextHeight(const std::string& text) const {
   return Metrics().height();
 }
 
+// The text box's top-left corner is (x, y); a direction other than 0 turns the text about
+// that corner. The painter keeps the font and the text colour between calls.
 void TCanvas::TextOut(int x, int y, const std::string& text) {
   if (!Ready()) return;
-  const QString s = QString::fromStdString(text);
+  TextCache& cache = Text();
   const QFontMetrics& fm = Metrics();
-  const int w = fm.horizontalAdvance(s);
+  const bool digits = cache.IsDigitRun(text);
+  TextCache::Entry* entry = digits ? nullptr : &cache.Lookup(text, fm);
+  const int w = digits ? cache.DigitWidth(text) : entry->width;
   const int h = fm.height();
   QPainter& p = Painter();
-  p.save();
-  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  p.translate(x, y);
-  if (font_.Orientation() != 0) p.rotate(-font_.Orientation() / 10.0);
-  if (brush_.Style() != bsClear) p.fillRect(QRect(0, 0, w, h), ColorToQColor(brush_.Color()));
-  p.setFont(font_.QtFont());
-  p.setPen(ColorToQColor(font_.Color()));
-  p.drawText(QPoint(0, fm.ascent()), s);
-  p.restore();
-  appliedPen_ = 0;
-  appliedBrush_ = 0;
+  if (p.compositionMode() != QPainter::CompositionMode_SourceOver)
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  const bool turned = font_.Orientation() != 0;
+  int ox = x, oy = y;
+  if (turned) {
+    QTransform t;
+    t.translate(x, y);
+    t.rotate(-font_.Orientation() / 10.0);
+    p.setWorldTransform(t);
+    ox = oy = 0;
+  }
+  if (brush_.Style() != bsClear)
+    p.fillRect(QRect(ox, oy, w, h), ColorToQColor(brush_.Color()));
+  if (appliedFont_ != font_.ShapeGeneration()) {
+    p.setFont(font_.QtFont());
+    appliedFont_ = font_.ShapeGeneration();
+  }
+  if (appliedPen_ != kTextPen || textPenColor_ != font_.Color()) {
+    p.setPen(ColorToQColor(font_.Color()));
+    appliedPen_ = kTextPen;
+    textPenColor_ = font_.Color();
+  }
+  if (digits) {
+    const int n = static_cast<int>(text.size());
+    double pos = 0.0;
+    for (int i = 0; i < n; ++i) {
+      const auto d = static_cast<std::size_t>(text[static_cast<std::size_t>(i)] - '0');
+      cache.glyphs[static_cast<std::size_t>(i)] = cache.digitGlyph[d];
+      cache.positions[static_cast<std::size_t>(i)] = QPointF(pos, 0.0);
+      pos += cache.digitAdvance[d];
+    }
+    QGlyphRun run;
+    run.setRawFont(cache.raw);
+    run.setRawData(cache.glyphs.data(), cache.positions.data(), n);
+    p.drawGlyphRun(QPointF(ox, oy + fm.ascent()), run);
+  } else {
+    if (!entry->layout) {
+      QStaticText layout(QString::fromStdString(text));
+      layout.setTextFormat(Qt::PlainText);
+      layout.prepare(QTransform(), font_.QtFont());
+      entry->layout = std::move(layout);
+    }
+    p.drawStaticText(QPoint(ox, oy), *entry->layout);
+  }
+  if (turned) p.resetTransform();
   Notify();
 }
 
@@ -746,9 +919,12 @@ int TCanvas::Height() const {
   return device_ != nullptr ? device_->height() : 0;
 }
 
+// The caller may change the painter's pen, brush or font: the canvas applies its own again.
 QPainter* TCanvas::QtPainter() {
   if (!Ready()) return nullptr;
-  return &Painter();
+  QPainter& p = Painter();
+  appliedPen_ = appliedBrush_ = appliedFont_ = 0;
+  return &p;
 }
 
 // ---- Bitmap ----------------------------------------------------------------------------

@@ -167,8 +167,14 @@ class TFont : public TGraphicsObject {
 
   // The font as Qt draws it (pixel size = Height).
   const QFont& QtFont() const;
+  // Increases only when the glyphs change (name, height, resolution, style), not with the
+  // colour or the direction, so canvases keep their measurements and laid-out text.
+  std::uint64_t ShapeGeneration() const { return shapeGeneration_; }
 
  private:
+  void ShapeChanged();
+
+  std::uint64_t shapeGeneration_ = 1;
   std::string name_;
   int height_ = 13;
   int pixelsPerInch_ = 96;
@@ -275,6 +281,8 @@ class TCanvas : public TPersistent {
   void DirectFill(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2,
                   TColor color, bool xorMode);
   const QFontMetrics& Metrics() const;
+  struct TextCache;
+  TextCache& Text() const;
   void Notify();
 
   QImage* image_ = nullptr;
@@ -289,6 +297,9 @@ class TCanvas : public TPersistent {
   std::uint64_t appliedBrush_ = 0;
   mutable std::unique_ptr<QFontMetrics> metrics_;
   mutable std::uint64_t metricsGeneration_ = 0;
+  mutable std::unique_ptr<TextCache> text_;
+  std::uint64_t appliedFont_ = 0;   // shape generation of the painter's font
+  TColor textPenColor_ = 0;         // valid while appliedPen_ == kTextPen
 };
 
 // ---- Bitmap ----------------------------------------------------------------------------

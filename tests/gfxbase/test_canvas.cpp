@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QLocale>
+#include <QPainter>
 #include <QPalette>
 #include <QTemporaryDir>
 #include <climits>
@@ -305,6 +306,55 @@ TEST(CanvasText, RotatedTextRunsUpwardFromItsStart) {
   EXPECT_GE(ink.Top, 140 - w);
   EXPECT_LE(ink.Bottom, 141);
   EXPECT_LT(ink.Top, 140 - w / 2);  // runs upward over most of its width
+}
+
+// TextOut keeps the laid-out text and the painter state between calls; what it draws must
+// stay pixel for pixel what a plain QPainter draws: translate to the corner, turn, fill the
+// box, drawText on the ascent line. Digit strings take the glyph-run path.
+TEST(CanvasText, CachedTextIsPixelIdenticalToPlainDrawText) {
+  struct Case {
+    const char* font;
+    int orientation;
+    bool solid;
+  };
+  const std::vector<std::string> texts{"7", "1234567890", "60", "Axis", "0.25", "7", "W-1"};
+  for (const Case c : {Case{"DejaVu Sans", 0, false}, Case{"DejaVu Sans", 900, false},
+                       Case{"DejaVu Serif", 0, true}, Case{"DejaVu Sans Mono", 900, true}}) {
+    SCOPED_TRACE(std::string(c.font) + " " + std::to_string(c.orientation));
+    TBitmap got(240, 240);
+    TCanvas& canvas = got.Canvas();
+    canvas.Font().SetName(c.font);
+    canvas.Font().SetHeight(13);
+    canvas.Font().SetOrientation(c.orientation);
+    canvas.Brush().SetStyle(c.solid ? bsSolid : bsClear);
+    canvas.Brush().SetColor(0x00FFFF);
+    QImage want(240, 240, QImage::Format_RGB32);
+    want.fill(Qt::white);
+    QPainter p(&want);
+    const QFontMetrics fm(canvas.Font().QtFont(), &want);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      const int x = 20 + int(i) * 29, y = 40 + int(i) * 23;
+      const TColor color = i % 2 ? 0x0000FF : 0x000000;
+      canvas.Font().SetColor(color);
+      canvas.MoveTo(0, y + 3);  // lines between texts must not disturb the text state
+      canvas.LineTo(5, y + 3);
+      canvas.TextOut(x, y, texts[i]);
+      EXPECT_EQ(canvas.TextWidth(texts[i]), fm.horizontalAdvance(QString::fromStdString(texts[i])));
+      p.save();
+      p.translate(x, y);
+      p.rotate(-c.orientation / 10.0);
+      const QString s = QString::fromStdString(texts[i]);
+      if (c.solid) p.fillRect(QRect(0, 0, fm.horizontalAdvance(s), fm.height()), QColor(255, 255, 0));
+      p.setFont(canvas.Font().QtFont());
+      p.setPen(ColorToQColor(color));
+      p.drawText(QPoint(0, fm.ascent()), s);
+      p.restore();
+      p.setPen(Qt::black);
+      p.drawLine(0, y + 3, 4, y + 3);
+    }
+    p.end();
+    EXPECT_EQ(got.Image(), want);
+  }
 }
 
 TEST(CanvasBitmap, DrawAndStretchDraw) {

@@ -1,0 +1,156 @@
+// Times a full repaint of a 1200 x 800 TDendrogram for growing trees in every orientation,
+// with the whole tree in view and with a tenth of the leaves in view, beside a plain baseline
+// in the same run: the same lines with QPainter::drawLine and the same labels with
+// QString::number + drawText into a QImage.
+//
+//   dendrogram_paint [--sizes 1000,10000,100000] [--repeats 7]
+//
+// Trees up to 20,000 objects are Ward trees; larger ones single linkage (the only rule whose
+// memory does not grow with n^2). Data: two uniform columns from a fixed seed.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "dendrogram/dendrogram.h"
+
+using namespace dendrokit;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kW = 1200, kH = 800;
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+template <typename F>
+double TimeMs(int repeats, F&& f) {
+  std::vector<double> t;
+  for (int i = 0; i < repeats; ++i) {
+    const auto a = Clock::now();
+    f();
+    t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - a).count());
+  }
+  return Median(t);
+}
+
+// What a straightforward QPainter program draws for the same tree and view: every stem and
+// connector with drawLine, every label with QString::number + drawText (rotated through the
+// painter's transform where the control rotates them).
+void PaintBaseline(QImage& img, const TDendrogram& d) {
+  const TDendroGeometry g = d.Geometry();
+  const int n = d.MergeTable().NrOfRows() + 1;
+  const TIntMatrix& mt = d.MergeTable();
+  const TVector& md = d.MergeDist();
+  const TVector& pos = d.NodePos();
+  QPainter p(&img);
+  p.fillRect(0, 0, kW, kH, Qt::white);
+  p.setPen(Qt::black);
+  QFont font("DejaVu Sans");
+  font.setPixelSize(d.Font().Height());
+  p.setFont(font);
+  const QFontMetrics fm(font);
+  const int th = fm.height();
+  const TLabelMode mode = LabelModeFor(g.Dir, true, false);
+  const int rows = LabelRows(g.M, th);
+  auto line = [&](const TLine& l) { p.drawLine(l.A.X, l.A.Y, l.B.X, l.B.Y); };
+  auto label = [&](int obj) {
+    const QString s = QString::number(obj);
+    const int w = fm.horizontalAdvance(s);
+    const TPoint at = LabelPos(g, mode, d.ObjToPixel(pos.Elem(obj)), w, th,
+                               LabelRow(pos.Elem(obj), rows));
+    if (mode == TLabelMode::Rotated) {
+      p.save();
+      p.translate(at.X, at.Y);
+      p.rotate(-90);
+      p.drawText(0, fm.ascent(), s);
+      p.restore();
+    } else {
+      p.drawText(at.X, at.Y + fm.ascent(), s);
+    }
+  };
+  for (int s = 1; s < n; ++s) {
+    const int a = mt.Elem(1, s), b = mt.Elem(2, s);
+    const int dP = d.DistToPixel(md.Elem(mt.Elem(3, s) - n));
+    for (const int c : {a, b}) {
+      if (c <= n) label(c);
+      const double h = c <= n ? 0.0 : md.Elem(c - n);
+      line(StemLine(g, d.ObjToPixel(pos.Elem(c)), d.DistToPixel(h), dP));
+    }
+    line(ConnectorLine(g, dP, d.ObjToPixel(pos.Elem(a)), d.ObjToPixel(pos.Elem(b))));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  std::vector<int> sizes{1000, 10000, 100000};
+  int repeats = 7;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string a = argv[i];
+    if (a == "--sizes") {
+      sizes.clear();
+      std::stringstream ss(argv[i + 1]);
+      for (std::string part; std::getline(ss, part, ',');) sizes.push_back(std::stoi(part));
+    } else if (a == "--repeats") {
+      repeats = std::max(1, std::atoi(argv[i + 1]));
+    }
+  }
+
+  std::printf("| n | orientation | view | control ms | baseline ms | ratio |\n");
+  std::printf("|---:|---|---|---:|---:|---:|\n");
+  for (const int n : sizes) {
+    TDendrogram d;
+    d.SetBounds(0, 0, kW, kH);
+    d.Font().SetName("DejaVu Sans");
+    d.Font().SetSize(8);
+    d.SetMargin(60);
+    d.CrossHair().SetMode(chOff);
+    d.SetClusterMethod(n <= 20000 ? cmWard : cmSingleLink);
+    std::mt19937_64 rng(20261207);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    d.SetSuppressRecalc(true);
+    d.Data().Resize(2, n);
+    for (int c = 1; c <= 2; ++c)
+      for (double& v : d.Data().DataMatrix().Column(c)) v = u(rng);
+    const auto t0 = Clock::now();
+    d.SetSuppressRecalc(false);
+    const double clusterS = std::chrono::duration<double>(Clock::now() - t0).count();
+    std::fprintf(stderr, "n = %d: clustered in %.2f s\n", n, clusterS);
+
+    QImage base(kW, kH, QImage::Format_RGB32);
+    for (const TDirection dir : {dirUpward, dirDownward, dirLeftward, dirRightward}) {
+      d.SetSuppressPaint(true);
+      d.SetOrientation(dir);
+      d.ResetZoom();
+      for (const bool tenth : {false, true}) {
+        if (tenth) {
+          const double c = 0.5 * (d.ObjLow() + d.ObjHigh());
+          d.SetRange(c - n / 20.0, c + n / 20.0, d.DistLow(), d.DistHigh());
+        }
+        d.SetSuppressPaint(false);
+        const double ctl = TimeMs(repeats, [&] { d.Repaint(); });
+        const double bl = TimeMs(repeats, [&] { PaintBaseline(base, d); });
+        d.SetSuppressPaint(true);
+        std::printf("| %d | %s | %s | %.2f | %.2f | %.2f |\n", n,
+                    std::string(EnumToName(dir)).c_str(), tenth ? "tenth" : "all", ctl, bl,
+                    ctl / bl);
+        std::fflush(stdout);
+      }
+    }
+  }
+  return 0;
+}

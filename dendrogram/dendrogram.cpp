@@ -1,0 +1,754 @@
+#include "dendrogram/dendrogram.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include <QKeyEvent>
+#include <QWheelEvent>
+#include <QtGlobal>
+
+#include "gfxbase/draw.h"
+#include "gfxbase/errors.h"
+#include "gfxbase/globals.h"
+#include "gfxbase/stdcolors.h"
+#include "scale/scale.h"
+
+namespace dendrokit {
+
+namespace {
+
+// One step of the mouse wheel or of the +/- keys.
+constexpr double kZoomStep = 1.25;
+
+template <typename T>
+bool Change(T& field, T value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
+// Runs work that Qt called; an exception is reported and stops there.
+template <typename F>
+void Guarded(const char* what, F&& work) {
+  try {
+    work();
+  } catch (const std::exception& e) {
+    qWarning("TDendrogram %s: %s", what, e.what());
+  } catch (...) {
+    qWarning("TDendrogram %s: unknown exception", what);
+  }
+}
+
+// Copies the values of a freshly computed container into an owned one while keeping the
+// owned one's handlers (Assign would take the fresh one's empty handlers), then reports the
+// change once.
+template <typename C>
+void Adopt(C& owned, const C& fresh) {
+  const auto onChange = owned.OnChange;
+  const auto onResize = owned.OnResize;
+  const auto onSort = owned.OnSortExchange;
+  owned.Assign(&fresh);
+  owned.OnChange = onChange;
+  owned.OnResize = onResize;
+  owned.OnSortExchange = onSort;
+  if (owned.OnChange) owned.OnChange(&owned);
+}
+
+// Matrices have no Assign: take the shape, then the columns.
+void Adopt(TIntMatrix& owned, const TIntMatrix& fresh) {
+  owned.Resize(fresh.NrOfColumns(), fresh.NrOfRows());
+  for (int col = 1; col <= fresh.NrOfColumns(); ++col) {
+    const auto from = fresh.Column(col);
+    std::copy(from.begin(), from.end(), owned.Column(col).begin());
+  }
+  if (owned.OnChange) owned.OnChange(&owned);
+}
+
+}  // namespace
+
+TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
+  suppressPaint_ = true;
+  suppressRecalc_ = true;
+  setMinimumSize(kMinSize, kMinSize);
+  setFocusPolicy(Qt::StrongFocus);
+  TCustomControl::SetBounds(Left(), Top(), 250, 300);
+  for (std::size_t i = 0; i < classColors_.size(); ++i) classColors_[i] = StdColors[i % 16].value;
+
+  data_ = std::make_unique<TDataTable>();
+  data_->OnChange = [this](TObject*) { CalcDendrogram(); };
+  mergeDist_ = std::make_unique<TVector>();
+  mergeTable_ = std::make_unique<TIntMatrix>();
+  nodePos_ = std::make_unique<TVector>();
+  nodeClass_ = std::make_unique<TIntVector>();
+
+  bitmap_ = std::make_unique<TBitmap>();
+  crossHair_ = std::make_unique<TCrossHair>();
+  crossHair_->SetColor(0x0000FF);
+  crossHair_->SetMode(chBoth);
+  crossHair_->SetLineType(psDot);
+  crossHair_->SetLineWid(1);
+  crossHair_->OnChange = [this](TObject*) { SafeRepaint(); };
+
+  // The scale only renders into the bitmap; its own painting stays suppressed and Paint
+  // draws it once per picture, so its settings changes cost no drawing.
+  scale_ = std::make_unique<TScale>();
+  scale_->SetExternalCanvas(&bitmap_->Canvas(), 0, 0);
+  scale_->SetEmbedded(true);
+  scale_->SetColorScale(0x000000);
+  scale_->SetColorBackGnd(0xFFFFFF);
+  scale_->SetDecPlaces(-2);
+  scale_->Font().Assign(&Font());
+  checkedFontName_ = Font().Name();
+  SetOrientation(dirLeftward);
+  suppressRecalc_ = false;
+}
+
+TDendrogram::~TDendrogram() {
+  crossHair_->OnChange = nullptr;
+  data_->OnChange = nullptr;
+}
+
+// ---- Owned data -------------------------------------------------------------------------
+
+void TDendrogram::SetMarkedObject(int value) {
+  if (Change(markedObject_, value)) Repaint();
+}
+
+void TDendrogram::SetMarkStyle(std::uint8_t value) {
+  if (Change(markStyle_, value)) Repaint();
+}
+
+// ---- Clustering ---------------------------------------------------------------------------
+
+void TDendrogram::SetClusterMethod(TClusterMethod value) {
+  if (value == clusterMethod_) return;
+  const TClusterMethod old = clusterMethod_;
+  clusterMethod_ = value;
+  try {
+    CalcDendrogram();
+  } catch (...) {
+    clusterMethod_ = old;  // the shown tree is still the old method's
+    throw;
+  }
+  Repaint();
+}
+
+void TDendrogram::SetDistMeasure(TDistMode value) {
+  if (value == distMeasure_ || !IsEnumValue(value)) return;
+  const TDistMode old = distMeasure_;
+  distMeasure_ = value;
+  try {
+    CalcDendrogram();
+  } catch (...) {
+    distMeasure_ = old;
+    throw;
+  }
+  Repaint();
+}
+
+void TDendrogram::SetFlexAlpha(double value) {
+  if (std::isnan(value)) return;
+  value = std::clamp(value, 0.5, 1.0);
+  if (value == flexAlpha_) return;
+  const double old = flexAlpha_;
+  flexAlpha_ = value;
+  if (clusterMethod_ == cmFlexLink) {
+    try {
+      CalcDendrogram();
+    } catch (...) {
+      flexAlpha_ = old;
+      throw;
+    }
+  }
+  Repaint();
+}
+
+void TDendrogram::CalcDendrogram() {
+  if (suppressRecalc_) return;
+  if (OnDendroBegin) OnDendroBegin(this);
+  const int n = data_->NrOfRows();
+  // The run fills fresh containers; the owned ones change only after it succeeded, so a
+  // failed run leaves the previous tree, window and picture intact.
+  TIntMatrix mergeTable;
+  TVector mergeDist;
+  TVector nodePos;
+  mergeTable.Resize(3, n);
+  mergeDist.Resize(n);
+  nodePos.Resize(n);
+  ProgressCounter = 0.0;
+  auto progress = [this](TObject*, double, double percent) {
+    if (!AbortComputation && OnProgress) OnProgress(this, RoundPixel(percent));
+  };
+  HierarchicalClustering(this, data_->DataMatrix(), distMeasure_, clusterMethod_, flexAlpha_,
+                         mergeTable, mergeDist, nodePos, progress, OnCalcDistance);
+  nodeClass_->Resize(2 * n - 1);
+  Adopt(*mergeTable_, mergeTable);
+  Adopt(*mergeDist_, mergeDist);
+  Adopt(*nodePos_, nodePos);
+  treeN_ = n;
+  if (OnDendroDone) OnDendroDone(this);
+}
+
+// ---- View window --------------------------------------------------------------------------
+
+void TDendrogram::SetDistLow(double value) {
+  if (!std::isfinite(value) || !(value < window_.DistHigh)) return;
+  window_.DistLow = value;
+  ApplyScaleRange();
+  CalcTransform();
+  Repaint();
+}
+
+void TDendrogram::SetDistHigh(double value) {
+  if (!std::isfinite(value) || !(value > window_.DistLow)) return;
+  window_.DistHigh = value;
+  ApplyScaleRange();
+  CalcTransform();
+  Repaint();
+}
+
+void TDendrogram::SetObjLow(double value) {
+  if (!std::isfinite(value) || !(value < window_.ObjHigh)) return;
+  window_.ObjLow = value;
+  CalcTransform();
+  Repaint();
+}
+
+void TDendrogram::SetObjHigh(double value) {
+  if (!std::isfinite(value) || !(value > window_.ObjLow)) return;
+  window_.ObjHigh = value;
+  CalcTransform();
+  Repaint();
+}
+
+void TDendrogram::SetRange(double objA, double objB, double distA, double distB) {
+  if (objA == objB || distA == distB) return;
+  if (!std::isfinite(objA) || !std::isfinite(objB) || !std::isfinite(distA) ||
+      !std::isfinite(distB))
+    return;
+  window_ = {std::min(objA, objB), std::max(objA, objB), std::min(distA, distB),
+             std::max(distA, distB)};
+  ApplyScaleRange();
+  CalcTransform();
+  Repaint();
+}
+
+// A window whose ends would coincide or overflow (deep zooms, long pans) is refused, so the
+// mapping always stays invertible.
+bool TDendrogram::SetWindow(const TViewWindow& w) {
+  const bool ok = std::isfinite(w.ObjLow) && std::isfinite(w.ObjHigh) &&
+                  std::isfinite(w.DistLow) && std::isfinite(w.DistHigh) &&
+                  w.ObjLow < w.ObjHigh && w.DistLow < w.DistHigh &&
+                  std::isfinite(w.ObjHigh - w.ObjLow) && std::isfinite(w.DistHigh - w.DistLow);
+  if (!ok) return false;
+  SetRange(w.ObjLow, w.ObjHigh, w.DistLow, w.DistHigh);
+  return true;
+}
+
+void TDendrogram::ResetZoom() {
+  double m = 0.0;
+  for (const double d : mergeDist_->Values())
+    if (d > m) m = d;
+  CalcTransform();
+  const double n = treeN_;
+  // Without a merge distance (one object, or all distances 0) the objects are still
+  // brought into view; the distance window stays.
+  if (m > 0.0 && std::isfinite(m))
+    SetRange(1.0 - 0.05 * n, 1.05 * n, 0.0, 1.05 * m);
+  else
+    SetRange(1.0 - 0.05 * n, 1.05 * n, window_.DistLow, window_.DistHigh);
+}
+
+void TDendrogram::SetSuppressPaint(bool value) {
+  if (!Change(suppressPaint_, value)) return;
+  if (!value) Repaint();
+}
+
+void TDendrogram::SetSuppressRecalc(bool value) {
+  if (!Change(suppressRecalc_, value)) return;
+  if (!value) CalcDendrogram();
+}
+
+int TDendrogram::ObjToPixel(double x) const {
+  return MapToPixel(transform_.kObj, transform_.dObj, x);
+}
+
+double TDendrogram::PixelToObj(int p) const {
+  return PixelToValue(transform_.kObj, transform_.dObj, p, window_.ObjLow);
+}
+
+int TDendrogram::DistToPixel(double d) const {
+  return MapToPixel(transform_.kDist, transform_.dDist, d);
+}
+
+double TDendrogram::PixelToDist(int p) const {
+  return PixelToValue(transform_.kDist, transform_.dDist, p, window_.DistLow);
+}
+
+bool TDendrogram::InTreeArea(int x, int y) const { return InTreeRect(Geometry(), x, y); }
+
+TDendroGeometry TDendrogram::Geometry() const {
+  return {orientation_, Width(), Height(), margin_, scaleWidth_, scaleHeight_};
+}
+
+// ---- Layout ---------------------------------------------------------------------------------
+
+void TDendrogram::SetMargin(int value) {
+  if (!Change(margin_, std::clamp(value, 0, 200))) return;
+  SetOrientation(orientation_);
+}
+
+void TDendrogram::SetMarginIsMoveable(bool value) {
+  if (Change(marginIsMoveable_, value)) Repaint();
+}
+
+void TDendrogram::SetScaleWidth(int value) {
+  if (!Change(scaleWidth_, std::clamp(value, 0, 120))) return;
+  SetOrientation(orientation_);
+}
+
+void TDendrogram::SetScaleHeight(int value) {
+  if (!Change(scaleHeight_, std::clamp(value, 0, 120))) return;
+  SetOrientation(orientation_);
+}
+
+void TDendrogram::SetOrientation(TDirection value) {
+  if (!IsEnumValue(value)) return;
+  orientation_ = value;
+  ApplyLayout();
+  Repaint();
+}
+
+void TDendrogram::ApplyLayout() {
+  if (!scale_) return;
+  const TScalePlace place = DendroScalePlace(Geometry());
+  TScale& s = *scale_;
+  s.SetFrameStyle(fsNone);
+  s.SetMarginLeft(0);
+  s.SetMarginTop(0);
+  s.SetMarginRight(0);
+  s.SetMarginBottom(0);
+  s.SetExternalOffsetX(place.X);
+  s.SetExternalOffsetY(place.Y);
+  s.SetBounds(s.Left(), s.Top(), place.Width, place.Height);
+  s.SetScaleType(place.Type);
+  ApplyScaleRange();
+  CalcTransform();
+}
+
+void TDendrogram::ApplyScaleRange() {
+  if (!scale_) return;
+  if (DendroScalePlace(Geometry()).Reversed)
+    scale_->SetRange(window_.DistHigh, window_.DistLow);
+  else
+    scale_->SetRange(window_.DistLow, window_.DistHigh);
+}
+
+void TDendrogram::CalcTransform() { transform_ = CalcDendroTransform(Geometry(), window_); }
+
+// ---- Colours and looks -----------------------------------------------------------------
+
+void TDendrogram::SetColorScheme(TColorScheme value) {
+  if (Change(colorScheme_, value)) Repaint();
+}
+
+void TDendrogram::SetColorDendrogram(TColor value) {
+  if (Change(colorDendrogram_, value)) Repaint();
+}
+
+void TDendrogram::SetColorDendrogramBackGnd(TColor value) {
+  if (Change(colorDendrogramBackGnd_, value)) Repaint();
+}
+
+void TDendrogram::SetColorLabelsBG(TColor value) {
+  if (Change(colorLabelsBG_, value)) Repaint();
+}
+
+void TDendrogram::SetColorEmptyArea(TColor value) {
+  if (Change(colorEmptyArea_, value)) Repaint();
+}
+
+TColor TDendrogram::ColorScale() const { return scale_->ColorScale(); }
+
+void TDendrogram::SetColorScale(TColor value) {
+  scale_->SetColorScale(value);
+  scale_->Font().SetColor(value);
+  Repaint();
+}
+
+TColor TDendrogram::ColorScaleBackGnd() const { return scale_->ColorBackGnd(); }
+
+void TDendrogram::SetColorScaleBackGnd(TColor value) {
+  scale_->SetColorBackGnd(value);
+  Repaint();
+}
+
+int TDendrogram::DecPlaces() const { return scale_->DecPlaces(); }
+
+void TDendrogram::SetDecPlaces(int value) {
+  scale_->SetDecPlaces(value);
+  Repaint();
+}
+
+void TDendrogram::SetCrossHair(const TCrossHair& value) {
+  if (&value == crossHair_.get()) return;
+  crossHair_->Assign(&value);
+  crossHair_->OnChange = [this](TObject*) { SafeRepaint(); };
+  Repaint();
+}
+
+void TDendrogram::SetForceStaggeredLabels(bool value) {
+  if (Change(forceStaggeredLabels_, value)) Repaint();
+}
+
+void TDendrogram::SetShowClassColors(bool value) {
+  if (Change(showClassColors_, value)) Repaint();
+}
+
+void TDendrogram::SetFrameStyle(TFrameStyle value) {
+  if (IsEnumValue(value) && Change(frameStyle_, value)) Repaint();
+}
+
+// ---- Toolkit hooks -------------------------------------------------------------------------
+
+void TDendrogram::SetBounds(int left, int top, int width, int height) {
+  TCustomControl::SetBounds(left, top, std::max(width, kMinSize), std::max(height, kMinSize));
+}
+
+// Painting starts with the first show. The picture is drawn here at once: size changes made
+// by the window's layout before the show were suppressed, and the screen only shows what
+// Paint drew.
+void TDendrogram::CreateWnd() {
+  TCustomControl::CreateWnd();
+  suppressPaint_ = false;
+  SafeRepaint();
+}
+
+void TDendrogram::Resize() {
+  TCustomControl::Resize();
+  ApplyLayout();
+}
+
+// The scale draws its labels in the control's font, in the scale colour.
+// The family is checked when its name changes; size, style or colour changes of a family
+// that is not installed (the default face falls back through font matching) do not raise.
+void TDendrogram::FontChanged() {
+  if (Font().Name() != checkedFontName_) {
+    fontIsTrueType_ = IsTrueTypeFont(Font().Name());
+    checkedFontName_ = Font().Name();
+  }
+  const TColor scaleColor = scale_->Font().Color();
+  scale_->Font().Assign(&Font());
+  scale_->Font().SetColor(scaleColor);
+  TCustomControl::FontChanged();
+}
+
+void TDendrogram::SafeRepaint() {
+  Guarded("repaint", [this] { Repaint(); });
+}
+
+// ---- Mouse, wheel and keys -----------------------------------------------------------------
+
+namespace {
+
+// Which part of the control a pointer lies in, for the pan's zone override:
+// 0 the corner, 1 the tree area, 2 the scale strip, 3 the label band.
+int PanZone(const TDendroGeometry& g, int x, int y) {
+  const TRect c = DendroFrame(g).Corner;
+  if (x >= c.Left && x < c.Right && y >= c.Top && y < c.Bottom) return 0;
+  switch (g.Dir) {
+    case dirUpward:
+      if (x < g.SH) return 2;
+      return y < g.M ? 3 : 1;
+    case dirDownward:
+      if (x < g.SH) return 2;
+      return y > g.H - g.M ? 3 : 1;
+    case dirLeftward:
+      if (y < g.SW) return 2;
+      return x < g.M ? 3 : 1;
+    case dirRightward:
+      if (y < g.SW) return 2;
+      return x > g.W - g.M ? 3 : 1;
+  }
+  return 1;
+}
+
+}  // namespace
+
+void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TCustomControl::MouseDown(button, shift, x, y);
+  if (mouseAction_ == maZoomWind && !banding_ && button == mbLeft && InTreeArea(x, y)) {
+    banding_ = true;
+    bandStart_ = bandCorner_ = {x, y};
+  }
+}
+
+void TDendrogram::MouseMove(TShiftState shift, int x, int y) {
+  Guarded("mouse move", [&] { HandleMouseMove(shift, x, y); });
+  TCustomControl::MouseMove(shift, x, y);
+}
+
+void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
+  const TDendroGeometry g = Geometry();
+  const bool left = (shift & ssLeft) != 0;
+  const int W = g.W, H = g.H, M = g.M;
+
+  // 1. The label band's edge.
+  if (marginIsMoveable_) {
+    // The band's edge across the distance axis; the corner test uses ScaleHeight in every
+    // orientation.
+    const bool objIsX = ObjectAxisIsX(orientation_);
+    const int along = objIsX ? y : x, across = objIsX ? x : y;
+    const bool lowEdge = orientation_ == dirUpward || orientation_ == dirLeftward;
+    const int edge = lowEdge ? M : (objIsX ? H : W) - M;
+    const int e = lowEdge ? along : (objIsX ? H : W) - along;  // the margin at the pointer
+    if (std::abs(along - edge) < 8 && across < g.SH) {
+      SetCursor(objIsX ? crVSplit : crHSplit);
+      if (left && e > 50 && e < 200) {
+        margin_ = e;
+        SetOrientation(orientation_);
+      }
+      RecordPointer(x, y);
+      return;
+    }
+  }
+  SetCursor(crDefault);
+
+  switch (mouseAction_) {
+    case maPan:
+    case maPanHoriz:
+    case maPanVert: {
+      if (!left) {
+        dragging_ = false;
+        break;
+      }
+      if (!dragging_) {
+        StartDrag(x, y);
+        break;
+      }
+      int mode = mouseAction_ == maPan ? 1 : mouseAction_ == maPanHoriz ? 2 : 3;
+      const int zone = PanZone(g, x, y);
+      if (zone != 1) mode = zone;
+      Pan(dragWindow_, dragDObj_, dragDDist_, x - dragStart_.X, y - dragStart_.Y, mode);
+      break;
+    }
+    case maZoomDrag: {
+      if (!left) {
+        dragging_ = false;
+        break;
+      }
+      if (!dragging_) {
+        StartDrag(x, y);
+        break;
+      }
+      if (!InTreeArea(x, y)) break;
+      const double fx = 1.0 - double(x - dragStart_.X) / W;
+      const double fy = 1.0 + double(y - dragStart_.Y) / H;
+      const bool objIsX = ObjectAxisIsX(orientation_);
+      const double f = objIsX ? fx : fy, gd = objIsX ? fy : fx;
+      const TViewWindow& s = dragWindow_;
+      const double cO = (s.ObjLow + s.ObjHigh) / 2, cD = (s.DistLow + s.DistHigh) / 2;
+      const double hO = (s.ObjHigh - s.ObjLow) * f / 2, hD = (s.DistHigh - s.DistLow) * gd / 2;
+      if (SetWindow({cO - hO, cO + hO, cD - hD, cD + hD}) && OnZoomPan) OnZoomPan(this);
+      break;
+    }
+    case maDragCrossH: {
+      if (!left) {
+        dragging_ = false;
+        break;
+      }
+      if (!InTreeArea(x, y)) break;
+      if (!dragging_) {
+        StartDrag(x, y);
+        break;
+      }
+      const bool objIsX = ObjectAxisIsX(orientation_);
+      const double o = PixelToObj(objIsX ? x : y);
+      const double d = PixelToDist(objIsX ? y : x);
+      // One picture per move instead of one per coordinate written.
+      const bool saved = suppressPaint_;
+      suppressPaint_ = true;
+      crossHair_->SetPosX(o);
+      crossHair_->SetPosY(d);
+      suppressPaint_ = saved;
+      Repaint();
+      if (OnCrossHairMove) OnCrossHairMove(this);
+      break;
+    }
+    case maZoomWind: {
+      if (!banding_) break;
+      // Keep the pointer out of the scale strip and the label band.
+      switch (orientation_) {
+        case dirUpward:
+          x = std::max(x, g.SH);
+          y = std::max(y, M);
+          break;
+        case dirDownward:
+          x = std::max(x, g.SH);
+          y = std::min(y, H - M);
+          break;
+        case dirLeftward:
+          y = std::max(y, g.SW);
+          x = std::max(x, M);
+          break;
+        case dirRightward:
+          y = std::max(y, g.SW);
+          x = std::min(x, W - M);
+          break;
+      }
+      x = std::clamp(x, 0, W);
+      y = std::clamp(y, 0, H);
+      DrawBand(bandCorner_);
+      DrawBand({x, y});
+      bandCorner_ = {x, y};
+      break;
+    }
+    default: break;
+  }
+  RecordPointer(x, y);
+}
+
+void TDendrogram::RecordPointer(int x, int y) {
+  if (!InTreeArea(x, y)) return;
+  const bool objIsX = ObjectAxisIsX(orientation_);
+  mouseObj_ = PixelToObj(objIsX ? x : y);
+  mouseDist_ = PixelToDist(objIsX ? y : x);
+}
+
+void TDendrogram::StartDrag(int x, int y) {
+  dragStart_ = {x, y};
+  dragWindow_ = window_;
+  dragDObj_ = transform_.dObj;
+  dragDDist_ = transform_.dDist;
+  dragging_ = true;
+}
+
+// Mode 1 moves both axes, 2 only the distance axis, 3 only the object axis, 0 nothing. The
+// slopes stay, so the picture follows the pointer pixel for pixel.
+void TDendrogram::Pan(const TViewWindow& s, double startDObj, double startDDist, int dx, int dy,
+                      int mode) {
+  if (mode == 0) return;
+  const TDendroGeometry g = Geometry();
+  const bool objIsX = ObjectAxisIsX(orientation_);
+  const int objPx = objIsX ? dx : dy;
+  const int distPx = objIsX ? dy : dx;
+  const double objLen = objIsX ? g.W - g.SH : g.H - g.SW;
+  const double distLen = objIsX ? g.H - g.M : g.W - g.M;
+  const double distSign = orientation_ == dirDownward || orientation_ == dirRightward ? -1 : 1;
+  TViewWindow w = window_;
+  TTransform t = transform_;
+  if ((mode == 1 || mode == 3) && objLen > 0) {
+    const double dO = (s.ObjHigh - s.ObjLow) * objPx / objLen;
+    w.ObjLow = s.ObjLow - dO;
+    w.ObjHigh = s.ObjHigh - dO;
+    t.dObj = startDObj + objPx;
+  }
+  if ((mode == 1 || mode == 2) && distLen > 0) {
+    const double dD = distSign * (s.DistHigh - s.DistLow) * distPx / distLen;
+    w.DistLow = s.DistLow - dD;
+    w.DistHigh = s.DistHigh - dD;
+    t.dDist = startDDist + distPx;
+  }
+  if (!(w.ObjLow < w.ObjHigh) || !(w.DistLow < w.DistHigh) || !std::isfinite(w.ObjLow) ||
+      !std::isfinite(w.ObjHigh) || !std::isfinite(w.DistLow) || !std::isfinite(w.DistHigh))
+    return;  // a window collapsed by rounding far out is not taken
+  window_ = w;
+  transform_ = t;
+  ApplyScaleRange();
+  Repaint();
+  if (OnZoomPan) OnZoomPan(this);
+}
+
+void TDendrogram::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  TCustomControl::MouseUp(button, shift, x, y);
+  if (mouseAction_ != maZoomWind || !banding_) return;
+  if (button == mbRight) {
+    banding_ = false;
+    DrawBand(bandCorner_);
+    return;
+  }
+  if (button != mbLeft) return;
+  banding_ = false;
+  Guarded("zoom", [&] {
+    DrawBand(bandCorner_);  // the repaint after the zoom would remove it too
+    if (bandCorner_.X == bandStart_.X || bandCorner_.Y == bandStart_.Y) return;
+    const bool objIsX = ObjectAxisIsX(orientation_);
+    const double o1 = PixelToObj(objIsX ? bandStart_.X : bandStart_.Y);
+    const double o2 = PixelToObj(objIsX ? bandCorner_.X : bandCorner_.Y);
+    const double d1 = PixelToDist(objIsX ? bandStart_.Y : bandStart_.X);
+    const double d2 = PixelToDist(objIsX ? bandCorner_.Y : bandCorner_.X);
+    if (SetWindow({std::min(o1, o2), std::max(o1, o2), std::min(d1, d2), std::max(d1, d2)}) &&
+        OnZoomPan)
+      OnZoomPan(this);
+  });
+}
+
+// The band is drawn in XOR on the shown picture, so drawing it again erases it. Bands
+// without width or height are not drawn at all, which keeps drawing and erasing paired.
+void TDendrogram::DrawBand(TPoint corner) {
+  if (corner.X == bandStart_.X || corner.Y == bandStart_.Y) return;
+  TCanvas& c = Canvas();
+  c.Pen().SetMode(pmXor);
+  c.Pen().SetColor(0xFFFFFF);
+  c.Pen().SetWidth(1);
+  c.Pen().SetStyle(psSolid);
+  c.Brush().SetStyle(bsClear);
+  c.Rectangle(std::min(bandStart_.X, corner.X), std::min(bandStart_.Y, corner.Y),
+              std::max(bandStart_.X, corner.X), std::max(bandStart_.Y, corner.Y));
+  c.Pen().SetMode(pmCopy);
+  c.Brush().SetStyle(bsSolid);
+}
+
+void TDendrogram::WheelZoom(int x, int y, double steps) {
+  if (!std::isfinite(steps) || steps == 0) return;
+  const bool objIsX = ObjectAxisIsX(orientation_);
+  const double f = std::pow(kZoomStep, steps);
+  const TViewWindow z = ZoomWindow(window_, PixelToObj(objIsX ? x : y),
+                                   PixelToDist(objIsX ? y : x), f, f);
+  if (SetWindow(z) && OnZoomPan) OnZoomPan(this);
+}
+
+void TDendrogram::wheelEvent(QWheelEvent* event) {
+  const double steps = event->angleDelta().y() / 120.0;
+  const int x = RoundPixel(event->position().x()), y = RoundPixel(event->position().y());
+  Guarded("wheel", [&] { WheelZoom(x, y, steps); });
+  event->accept();
+}
+
+// Arrows move the picture by a tenth of the tree area, +/- zoom about its centre and Home
+// shows the whole tree.
+void TDendrogram::keyPressEvent(QKeyEvent* event) {
+  const TDendroGeometry g = Geometry();
+  const TRect area = DendroFrame(g).TreeArea;
+  const int stepX = std::max(1, (area.Right - area.Left) / 10);
+  const int stepY = std::max(1, (area.Bottom - area.Top) / 10);
+  const int cx = (area.Left + area.Right) / 2, cy = (area.Top + area.Bottom) / 2;
+  bool handled = true;
+  Guarded("key", [&] {
+    switch (event->key()) {
+      case Qt::Key_Left: MoveView(stepX, 0); break;
+      case Qt::Key_Right: MoveView(-stepX, 0); break;
+      case Qt::Key_Up: MoveView(0, stepY); break;
+      case Qt::Key_Down: MoveView(0, -stepY); break;
+      case Qt::Key_Plus: WheelZoom(cx, cy, 1); break;
+      case Qt::Key_Minus: WheelZoom(cx, cy, -1); break;
+      case Qt::Key_Home:
+        ResetZoom();
+        if (OnZoomPan) OnZoomPan(this);
+        break;
+      default: handled = false;
+    }
+  });
+  if (handled)
+    event->accept();
+  else
+    TCustomControl::keyPressEvent(event);
+}
+
+// Moves the picture by (dx, dy) pixels, as a pan by mouse would.
+void TDendrogram::MoveView(int dx, int dy) {
+  Pan(window_, transform_.dObj, transform_.dDist, dx, dy, 1);
+}
+
+}  // namespace dendrokit

@@ -1,0 +1,273 @@
+// TDendrogram: a control that clusters the rows of its own data table and shows the tree as
+// a dendrogram with a distance scale, in one of four orientations. It zooms and pans with
+// the mouse, wheel and keyboard, and draws a crosshair and a highlighted object.
+//
+// Filling Data reclusters after every change, so fill it between SetSuppressRecalc(true) and
+// SetSuppressRecalc(false), which clusters once; then call ResetZoom to show the new tree.
+// Every setter that changes the picture repaints at once; SetSuppressPaint brackets a
+// series of changes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "cluster/hclust.h"
+#include "dendrogram/layout.h"
+#include "gfxbase/control.h"
+#include "gfxbase/enums.h"
+#include "gfxbase/settings.h"
+#include "gfxbase/types.h"
+#include "numeric/datatable.h"
+#include "numeric/matrix.h"
+#include "numeric/vector.h"
+
+namespace dendrokit {
+
+class TScale;
+
+// Raised before each leaf label is drawn; the handler may change the text and its colour
+// (color starts as ColorDendrogram).
+using TDendroShowObjLblEvent =
+    std::function<void(TObject* sender, int obj, std::string& text, TColor& color)>;
+// Raised after a zoom or pan made with the mouse, the wheel or the keyboard.
+using TZoomPanEvent = std::function<void(TObject* sender)>;
+
+class TDendrogram : public TCustomControl {
+  Q_OBJECT
+
+ public:
+  // Smallest width and height SetBounds accepts.
+  static constexpr int kMinSize = 120;
+
+  explicit TDendrogram(QWidget* parent = nullptr);
+  ~TDendrogram() override;
+  std::string_view ClassName() const override { return "TDendrogram"; }
+
+  // ---- Owned data ----
+  // The objects to cluster: rows are objects, columns variables. A change reclusters
+  // unless SuppressRecalc is set.
+  TDataTable& Data() { return *data_; }
+  const TDataTable& Data() const { return *data_; }
+  // Results of the last CalcDendrogram: 3 x (n-1) merges (child, child, new node),
+  // n-1 merge distances, 2n-1 node positions along the object axis.
+  const TIntMatrix& MergeTable() const { return *mergeTable_; }
+  const TVector& MergeDist() const { return *mergeDist_; }
+  const TVector& NodePos() const { return *nodePos_; }
+  // One class per node (2n-1 entries, written by the application): -1 none, 0..255 index
+  // ClassColors. Other values are drawn in ColorDendrogram. Shown when ShowClassColors.
+  TIntVector& NodeClass() { return *nodeClass_; }
+  const TIntVector& NodeClass() const { return *nodeClass_; }
+  // Colour of class i (0..255); the 16 basic colours repeat. Changes show at the next paint.
+  std::array<TColor, 256>& ClassColors() { return classColors_; }
+  const std::array<TColor, 256>& ClassColors() const { return classColors_; }
+  // Object whose leaf is highlighted (<= 0: none); 1 by default. Repaints on change.
+  int MarkedObject() const { return markedObject_; }
+  void SetMarkedObject(int value);
+  // 0 none, 1 bar, 2 chevrons. Repaints on change.
+  std::uint8_t MarkStyle() const { return markStyle_; }
+  void SetMarkStyle(std::uint8_t value);
+
+  // ---- Clustering ----
+  TClusterMethod ClusterMethod() const { return clusterMethod_; }
+  void SetClusterMethod(TClusterMethod value);  // reclusters
+  TDistMode DistMeasure() const { return distMeasure_; }
+  void SetDistMeasure(TDistMode value);  // reclusters
+  // Clamped to [0.5, 1.0]; reclusters only under cmFlexLink.
+  double FlexAlpha() const { return flexAlpha_; }
+  void SetFlexAlpha(double value);
+
+  // ---- View window (data units) ----
+  // Each end is ignored unless it keeps low < high (and is finite).
+  double DistLow() const { return window_.DistLow; }
+  void SetDistLow(double value);
+  double DistHigh() const { return window_.DistHigh; }
+  void SetDistHigh(double value);
+  double ObjLow() const { return window_.ObjLow; }
+  void SetObjLow(double value);
+  double ObjHigh() const { return window_.ObjHigh; }
+  void SetObjHigh(double value);
+
+  // ---- Layout ----
+  // Width (or height) of the label band, clamped to [0, 200].
+  int Margin() const { return margin_; }
+  void SetMargin(int value);
+  // Whether the label band's edge can be dragged with the mouse.
+  bool MarginIsMoveable() const { return marginIsMoveable_; }
+  void SetMarginIsMoveable(bool value);
+  // Height of a horizontal scale strip / width of a vertical one, each clamped to [0, 120].
+  int ScaleWidth() const { return scaleWidth_; }
+  void SetScaleWidth(int value);
+  int ScaleHeight() const { return scaleHeight_; }
+  void SetScaleHeight(int value);
+  // Where the tree grows from its leaves; always re-lays out and repaints.
+  TDirection Orientation() const { return orientation_; }
+  void SetOrientation(TDirection value);
+
+  // ---- Colours and looks ----
+  TColorScheme ColorScheme() const { return colorScheme_; }
+  void SetColorScheme(TColorScheme value);
+  TColor ColorDendrogram() const { return colorDendrogram_; }
+  void SetColorDendrogram(TColor value);
+  TColor ColorDendrogramBackGnd() const { return colorDendrogramBackGnd_; }
+  void SetColorDendrogramBackGnd(TColor value);
+  TColor ColorLabelsBG() const { return colorLabelsBG_; }
+  void SetColorLabelsBG(TColor value);
+  TColor ColorEmptyArea() const { return colorEmptyArea_; }
+  void SetColorEmptyArea(TColor value);
+  // Kept in the scale (its line and font colour, its background, its decimals).
+  TColor ColorScale() const;
+  void SetColorScale(TColor value);
+  TColor ColorScaleBackGnd() const;
+  void SetColorScaleBackGnd(TColor value);
+  int DecPlaces() const;
+  void SetDecPlaces(int value);
+  // The owned crosshair; its changes repaint. SetCrossHair copies the settings in.
+  TCrossHair& CrossHair() { return *crossHair_; }
+  const TCrossHair& CrossHair() const { return *crossHair_; }
+  void SetCrossHair(const TCrossHair& value);
+  bool ForceStaggeredLabels() const { return forceStaggeredLabels_; }
+  void SetForceStaggeredLabels(bool value);
+  bool ShowClassColors() const { return showClassColors_; }
+  void SetShowClassColors(bool value);
+  TFrameStyle FrameStyle() const { return frameStyle_; }
+  void SetFrameStyle(TFrameStyle value);
+  // What a left-button drag does: maPan, maPanHoriz, maPanVert, maZoomWind, maZoomDrag,
+  // maDragCrossH; other values do nothing here.
+  TMouseActMode MouseAction() const { return mouseAction_; }
+  void SetMouseAction(TMouseActMode value) { mouseAction_ = value; }
+  // Whether the control's font is scalable (recorded at every font change); up and down
+  // labels are drawn rotated only then.
+  bool FontIsTrueType() const { return fontIsTrueType_; }
+
+  // ---- Operations ----
+  // Reclusters Data (unless SuppressRecalc). Keeps the window and does not repaint.
+  // Exceptions of the clustering propagate; the previous tree then stays.
+  void CalcDendrogram();
+  // Window over all objects and 105 % of the largest merge distance; repaints.
+  void ResetZoom();
+  // Sets both windows (ends in any order); ignored when either interval is empty or an
+  // end is not finite. Repaints.
+  void SetRange(double objA, double objB, double distA, double distB);
+  bool SuppressPaint() const { return suppressPaint_; }
+  void SetSuppressPaint(bool value);  // false repaints
+  bool SuppressRecalc() const { return suppressRecalc_; }
+  void SetSuppressRecalc(bool value);  // false reclusters
+  // Pixel mappings of the current window. Pixels are limited to -30000..30000; a collapsed
+  // axis maps every pixel back to the window's low end.
+  int ObjToPixel(double x) const;
+  double PixelToObj(int p) const;
+  int DistToPixel(double d) const;
+  double PixelToDist(int p) const;
+  // Whether client pixel (x, y) lies in the tree's rectangle.
+  bool InTreeArea(int x, int y) const;
+  // Data coordinates of the last pointer position inside the tree area.
+  double MouseObj() const { return mouseObj_; }
+  double MouseDist() const { return mouseDist_; }
+
+  // The fixed places of the current size and settings, in pixels (what Paint draws).
+  TDendroGeometry Geometry() const;
+  TViewWindow Window() const { return window_; }
+  // The embedded distance scale (drawn into this control's picture, never shown itself).
+  const TScale& Scale() const { return *scale_; }
+
+  // Enforces the minimum size of 120 x 120, then re-lays out.
+  void SetBounds(int left, int top, int width, int height) override;
+  QSize sizeHint() const override { return {250, 300}; }
+  QSize minimumSizeHint() const override { return {kMinSize, kMinSize}; }
+
+  // Mouse handling (client pixels, shift state with the buttons held).
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  // Zooms both axes about client pixel (x, y); steps > 0 zoom in by 1.25 per step.
+  void WheelZoom(int x, int y, double steps);
+
+  // ---- Events ----
+  TNotifyEvent OnDendroBegin;
+  TNotifyEvent OnDendroDone;
+  TOnPercentDoneEvent OnProgress;
+  TOnCalcDistanceEvent OnCalcDistance;
+  TDendroShowObjLblEvent OnBeforeShowObjLabel;
+  TZoomPanEvent OnZoomPan;
+  TNotifyEvent OnCrossHairMove;
+
+ protected:
+  void Paint() override;
+  void CreateWnd() override;
+  void Resize() override;
+  void FontChanged() override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // Stores the scale's place, size and range for the orientation, recomputes the mapping.
+  void ApplyLayout();
+  void ApplyScaleRange();
+  void CalcTransform();
+  // Repaint that never lets an exception out (for paths Qt calls).
+  void SafeRepaint();
+  // Takes a window unless an end is not finite or an interval is empty; repaints.
+  bool SetWindow(const TViewWindow& w);
+  void HandleMouseMove(TShiftState shift, int& x, int& y);
+  void RecordPointer(int x, int y);
+  void StartDrag(int x, int y);
+  void Pan(const TViewWindow& start, double startDObj, double startDDist, int dx, int dy,
+           int mode);
+  void MoveView(int dx, int dy);
+  void DrawBand(TPoint corner);
+  void PaintContent(TCanvas& c);
+
+  std::unique_ptr<TDataTable> data_;
+  std::unique_ptr<TIntMatrix> mergeTable_;
+  std::unique_ptr<TVector> mergeDist_;
+  std::unique_ptr<TVector> nodePos_;
+  std::unique_ptr<TIntVector> nodeClass_;
+  std::unique_ptr<TCrossHair> crossHair_;
+  std::unique_ptr<TScale> scale_;
+  std::unique_ptr<TBitmap> bitmap_;
+
+  std::array<TColor, 256> classColors_{};
+  int markedObject_ = 1;
+  std::uint8_t markStyle_ = 1;
+  TClusterMethod clusterMethod_ = cmWard;
+  TDistMode distMeasure_ = dmEuclid;
+  double flexAlpha_ = 0.5;
+  TViewWindow window_;
+  TTransform transform_;
+  int margin_ = 120;
+  bool marginIsMoveable_ = false;
+  int scaleWidth_ = 30;
+  int scaleHeight_ = 60;
+  TDirection orientation_ = dirLeftward;
+  TColorScheme colorScheme_ = csBWG;
+  TColor colorDendrogram_ = 0x000000;
+  TColor colorDendrogramBackGnd_ = 0xC0DCC0;
+  TColor colorLabelsBG_ = 0xCCFFFF;
+  TColor colorEmptyArea_ = 0xFFFFFF;
+  bool forceStaggeredLabels_ = false;
+  bool showClassColors_ = false;
+  TFrameStyle frameStyle_ = fsLowered;
+  TMouseActMode mouseAction_ = maNone;
+  bool suppressPaint_ = true;
+  bool suppressRecalc_ = true;
+  bool fontIsTrueType_ = false;
+  int treeN_ = 1;  // objects of the tree last computed
+  std::string checkedFontName_;  // family whose FontIsTrueType is recorded
+
+  // Mouse state.
+  bool dragging_ = false;
+  bool banding_ = false;
+  TPoint bandStart_;
+  TPoint bandCorner_;
+  TPoint dragStart_;
+  TViewWindow dragWindow_;
+  double dragDObj_ = 0.0;
+  double dragDDist_ = 0.0;
+  double mouseObj_ = 0.0;
+  double mouseDist_ = 0.0;
+};
+
+}  // namespace dendrokit
