@@ -472,8 +472,8 @@ void TCustomPlotra::PaintState::DrawFramedBox(const TplChartItem& it, const TRec
     Line({l + i, t + i}, {rr - i + 1, t + i});
     penColor = c2;
     Line({rr - i, t + i + 1}, {rr - i, b - i});
-    Line({rr - i, b - i}, {l + i - 1 + 1, b - i});
-    Pixel({l + i, b - i});
+    Line({rr - i, b - i}, {l + i, b - i});
+    Pixel({l + i, b - i});  // the bottom line runs through the bottom-left corner
   };
   const TColor e1 = it.EdgeColor1, e2 = it.EdgeColor2;
   switch (it.FrameStyle) {
@@ -590,8 +590,6 @@ void TCustomPlotra::DrawChartBackground(TCanvas& canvas, int w, int h) {
   }
   canvas.Rectangle(0, 0, w, h);
   if (bg.AreaMode() == bamNone) return;
-  PaintState& ps = Painting();
-  ps.chart = this;
   const TPoint a = WorldToPixel(ActiveLayer(), bg.AreaLeft(), bg.AreaTop());
   const TPoint b = WorldToPixel(ActiveLayer(), bg.AreaRight(), bg.AreaBottom());
   const int l = ClampPlotraCoord(std::int64_t{a.X} - MarginLeft());
@@ -624,10 +622,7 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
     pen.SetColor(pc);
     brush.SetColor(bc);
   }
-  if (GridStyle() != gsNone) {
-    ps.chart = this;
-    ps.DrawGrid(*this, canvas);
-  }
+  if (GridStyle() != gsNone) ps.DrawGrid(*this, canvas);
 
   // Rendering starts from a known canvas state; the image's pixels are taken after the
   // handler above, which may have copied or replaced the picture.
