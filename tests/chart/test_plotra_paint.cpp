@@ -176,6 +176,28 @@ TEST(PlotraPaint, FramedBoxEdgesAndErrorBarTicks) {
     EXPECT_EQ(c.PixelAt(e.X, e.Y + dy) == kRed, dy >= -3 && dy <= 3) << dy;
 }
 
+// The render event draws a changed copy and leaves the stored item; ShowItems with
+// AutoRedraw on redraws the chart area only, with it off the whole control.
+TEST(PlotraPaint, ChangedCopiesAndPartialRepaint) {
+  for (bool autoRedraw : {true, false}) {
+    TestChart c(270, 160);
+    c.SetAutoRedraw(autoRedraw);
+    c.Repaint();
+    c.OnBeforeRenderChartItem = [](TObject*, TplChartItem& item, int, bool) {
+      item.Kind = ckMark;
+      item.Alignment = 9;  // a 7 x 7 filled square
+      item.Color = kRed;
+    };
+    c.Canvas().SetPixel(5, 5, kRed);  // outside the chart area
+    c.AddTextAt(8, "x", 50, 50);
+    c.ShowItems();
+    const TPoint p = c.At(50, 50);
+    EXPECT_EQ(c.Count(kRed, {p.X - 3, p.Y - 3, p.X + 4, p.Y + 4}), 49) << autoRedraw;
+    EXPECT_EQ(c.PixelAt(5, 5) == kRed, autoRedraw);
+    EXPECT_EQ(c.DataItems()[0].Kind, ckText);
+  }
+}
+
 // A PNG whose header declares 100,000 x 100,000 pixels.
 QByteArray BombPng() {
   auto crc = [](const QByteArray& d) {
