@@ -93,6 +93,8 @@ class Suspend {
       set_(was_);
     } catch (const std::exception& e) {
       qWarning("TPlotra: repaint: %s", e.what());
+    } catch (...) {
+      qWarning("TPlotra: repaint: unknown error");
     }
   }
   Suspend(const Suspend&) = delete;
@@ -122,8 +124,9 @@ void TCustomPlotra::MouseDown(TMouseButton button, TShiftState shift, int x, int
 }
 
 void TCustomPlotra::MouseMove(TShiftState shift, int x, int y) {
-  TCustomControl::MouseMove(shift, x, y);
   MouseState& m = Mouse();
+  if (m.inMoveEvent) return;  // a move arriving while OnMouseMoveInChart runs is dropped
+  TCustomControl::MouseMove(shift, x, y);
   m.pointer = {x, y};
   const PlotraFrame f{Width(), Height(), MarginLeft(), MarginRight(), MarginTop(),
                       MarginBottom(), ShadowWidth()};
@@ -317,6 +320,8 @@ void TCustomPlotra::MouseMove(TShiftState shift, int x, int y) {
       SetCursor(crDefault);
   } catch (const std::exception& e) {
     qWarning("TPlotra: mouse move: %s", e.what());
+  } catch (...) {
+    qWarning("TPlotra: mouse move: unknown error");
   }
 
   // 4. The position report; moves during its handling are not reported again.
@@ -325,9 +330,10 @@ void TCustomPlotra::MouseMove(TShiftState shift, int x, int y) {
     const TWorldPoint wp = PixelToWorld(ActiveLayer(), x, y);
     try {
       OnMouseMoveInChart(this, inChart, shift, wp.X, wp.Y);
+    } catch (const std::exception& e) {
+      qWarning("TPlotra: OnMouseMoveInChart: %s", e.what());
     } catch (...) {
-      m.inMoveEvent = false;
-      throw;
+      qWarning("TPlotra: OnMouseMoveInChart: unknown error");
     }
     m.inMoveEvent = false;
   }
@@ -374,6 +380,8 @@ void TCustomPlotra::MouseUp(TMouseButton button, TShiftState shift, int x, int y
         if (changed && OnZoomPan) OnZoomPan(this);
       } catch (const std::exception& e) {
         qWarning("TPlotra: mouse up: %s", e.what());
+      } catch (...) {
+        qWarning("TPlotra: mouse up: unknown error");
       }
     }
   }
@@ -385,7 +393,11 @@ void TCustomPlotra::DblClick() {
   m.swallowDown = true;
   const PlotraFrame f{Width(), Height(), MarginLeft(), MarginRight(), MarginTop(),
                       MarginBottom(), ShadowWidth()};
-  MouseState::SwitchScaleAt(*this, f, m.pointer.X, m.pointer.Y);
+  try {
+    MouseState::SwitchScaleAt(*this, f, m.pointer.X, m.pointer.Y);  // repaints
+  } catch (const std::exception& e) {
+    qWarning("TPlotra: double click: %s", e.what());
+  }
   TCustomControl::DblClick();
 }
 
