@@ -198,13 +198,14 @@ void TCustomPlotra::MouseMove(TShiftState shift, int x, int y) {
       const TScalePropsVert& py = ScalePropsY(1);
       Range rx = {px.RangeLow(), px.RangeHigh()}, ry = {py.RangeLow(), py.RangeHigh()};
       const bool grid = action == maPanGrid;
-      if (action != maPanVert && !(grid && px.Logarithmic())) {
+      // The pan grid snaps linear axes only; a logarithmic one pans by its factor.
+      if (action != maPanVert) {
         rx = PanAxis(m.startX_[0], m.startX, x, w, px.Logarithmic(), false);
-        if (grid) rx = SnapToPanGrid(rx, PanGridDx(), PanGridOffsX());
+        if (grid && !px.Logarithmic()) rx = SnapToPanGrid(rx, PanGridDx(), PanGridOffsX());
       }
-      if (action != maPanHoriz && !(grid && py.Logarithmic())) {
+      if (action != maPanHoriz) {
         ry = PanAxis(m.startY_[0], m.startY, y, h, py.Logarithmic(), true);
-        if (grid) ry = SnapToPanGrid(ry, PanGridDy(), PanGridOffsY());
+        if (grid && !py.Logarithmic()) ry = SnapToPanGrid(ry, PanGridDy(), PanGridOffsY());
       }
       {
         Suspend s(PaintSuspended(), setSuspended);
