@@ -71,9 +71,9 @@ class GlyphCache {
 
 class MarkStamps {
  public:
-  // Draws mark type at (x, y) with the pen colour/width/style and brush colour of canvas
-  // state given, as DrawMark would. False when the mark cannot be stamped (character
-  // marks, wide pens, anti-aliased pixels); the caller then uses DrawMark.
+  // Draws mark type at (x, y) with the given pen colour, width and style and brush colour
+  // and style, as DrawMark would. False when the mark cannot be stamped (character marks,
+  // wide pens, anti-aliased pixels); the caller then uses DrawMark.
   bool Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor, int penWidth,
             TPenStyle penStyle, TColor brushColor, bool brushSolid);
   void Clear() {
@@ -84,19 +84,17 @@ class MarkStamps {
  private:
   struct Pixel {
     std::int8_t dx, dy;
-    std::uint32_t argb;
+    bool brush;  // set in the brush colour, else in the pen colour
   };
   struct Stamp {
     bool ok = false;
     std::vector<Pixel> pixels;
   };
-  const Stamp& Get(std::uint8_t type, TColor penColor, int penWidth, TPenStyle penStyle,
-                   TColor brushColor, bool brushSolid);
-  std::unordered_map<std::uint64_t, Stamp> stamps_;
-  // The last request as given, so that runs of equal marks skip the key and the lookup.
+  const Stamp& Get(std::uint8_t type, int penWidth, TPenStyle penStyle, bool brushSolid);
+  std::unordered_map<std::uint32_t, Stamp> stamps_;
+  // The last request, so that runs of equal marks skip the key and the lookup.
   struct Request {
     std::uint8_t type;
-    TColor pen, brush;
     int width;
     TPenStyle style;
     bool solid;
@@ -104,6 +102,9 @@ class MarkStamps {
   };
   Request lastRequest_{};
   const Stamp* last_ = nullptr;
+  TColor lastPen_ = 0, lastBrush_ = 0;
+  bool colorsReady_ = false;
+  std::uint32_t colors_[2] = {};
 };
 
 // The canvas's 1-pixel solid line from (x0, y0) towards (x1, y1), end point excluded.
