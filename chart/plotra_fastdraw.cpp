@@ -138,9 +138,12 @@ void GlyphCache::SetFont(const QFont& font) {
   auto it = faces_.find(key);
   if (it == faces_.end()) {
     // A face holds a few hundred kilobytes at most; items of many different sizes must not
-    // pile them up, so past a handful the cache starts again.
+    // pile them up, so faces beyond a handful are left to the canvas.
     constexpr std::size_t kMaxFaces = 16;
-    if (faces_.size() >= kMaxFaces) faces_.clear();
+    if (faces_.size() >= kMaxFaces) {
+      face_ = nullptr;
+      return;
+    }
     it = faces_.emplace(key, std::make_unique<Face>(font)).first;
   }
   face_ = it->second.get();

@@ -49,6 +49,8 @@ class GlyphCache {
 
   // Selects the face for the following calls (cheap when it is the current one).
   void SetFont(const QFont& font);
+  // Whether the face is cached; without it Width and Draw decline every text.
+  bool Ready() const { return face_ != nullptr; }
   // Text height of the face (the canvas's TextHeight).
   int Height() const;
   // Width as the canvas measures it, or -1 when the text needs the canvas.

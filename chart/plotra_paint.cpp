@@ -417,7 +417,7 @@ void TCustomPlotra::PaintState::DrawText(const TplChartItem& it, int index, bool
   }
   if (font.Color() != it.Color) font.SetColor(it.Color);
   const bool solid = it.BkStyle == tbSolid;
-  const bool fast = surf && font.Orientation() == 0;
+  const bool fast = surf && font.Orientation() == 0 && glyphs.Ready();
 
   const int textHeight = fast ? glyphs.Height() : canvas->TextHeight("Ag");
   if (view.find('\n') == std::string_view::npos) {
