@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <memory>
 
 #include <QAction>
@@ -217,7 +218,8 @@ TEST_F(MainWindow, UserDefinedDistance) {
 }
 
 // The alpha bar cannot drive flexible linkage below 0.5; under cmFlexLink it reclusters. A
-// click in the trough moves a bar by one although its page size is 0.
+// click in the trough moves a bar by one and a wheel turn by the usual lines, although its
+// page size is 0.
 TEST_F(MainWindow, AlphaBar) {
   F().SBarAlpha->setValue(30);
   EXPECT_EQ(F().SBarAlpha->value(), 50);
@@ -235,6 +237,15 @@ TEST_F(MainWindow, AlphaBar) {
   EXPECT_EQ(F().SBarHigh->value(), 100);
   EXPECT_FALSE(D().SuppressPaint());
   EXPECT_EQ(F().ProgressBar1->value(), 0);
+
+  QScrollBar* margin = F().SBarMargin;
+  const QPointF centre = margin->rect().center();
+  QWheelEvent turn(centre, margin->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                   Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(margin, &turn);
+  EXPECT_EQ(margin->value(), 20 + QApplication::wheelScrollLines());
+  EXPECT_EQ(D().Margin(), margin->value());
+  EXPECT_EQ(margin->pageStep(), 0);
 }
 
 TEST_F(MainWindow, ColoursPopupAndExit) {
