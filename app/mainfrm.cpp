@@ -216,7 +216,9 @@ void TForm1::CreateControls() {
   Plotra1 = new TPlotra(this);
   Plotra1->SetName("Plotra1");
   Plotra1->SetBounds(544, 8, 393, 425);
-  Plotra1->setFocusPolicy(Qt::ClickFocus);  // like the dendrogram: not a tab stop
+  // The chart keeps Tab while it has the focus, and this window gives it no keyboard work: a
+  // click on it must not leave the keyboard stuck there.
+  Plotra1->setFocusPolicy(Qt::NoFocus);
   InitChart();
 
   Label7 = MakeLabel(this, "Use context menu of dendrogram to change mouse behavior", 8, 8, 359, 16);

@@ -95,6 +95,17 @@ TEST_F(MainWindow, TabOrder) {
     QApplication::sendEvent(focus, &tab);
   }
   EXPECT_EQ(seen, expected);
+
+  // A click on either picture leaves Tab working: the dendrogram passes it on, the chart has
+  // no keyboard work in this window.
+  for (QWidget* picture :
+       {static_cast<QWidget*>(F().MyDendro), static_cast<QWidget*>(F().Plotra1)}) {
+    if (picture->focusPolicy() & Qt::ClickFocus) picture->setFocus(Qt::MouseFocusReason);
+    QWidget* clicked = QApplication::focusWidget();
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(clicked, &tab);
+    EXPECT_NE(QApplication::focusWidget(), clicked) << picture->metaObject()->className();
+  }
 }
 
 TEST_F(MainWindow, StartUp) {
