@@ -34,8 +34,11 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+// Median of repeated runs after one untimed run (caches of glyphs and laid-out text warm up
+// on both sides).
 template <typename F>
 double TimeMs(int repeats, F&& f) {
+  f();
   std::vector<double> t;
   for (int i = 0; i < repeats; ++i) {
     const auto a = Clock::now();

@@ -20,10 +20,6 @@
 
 namespace dendrokit {
 
-// Background style of text items.
-enum TTextBkg : std::uint8_t { tbClear, tbSolid };
-DENDROKIT_ENUM_NAMES(TTextBkg, "tbClear", "tbSolid");
-
 // Item kind codes (TplChartItem::Kind). Codes 0, 10 and 11 draw nothing.
 inline constexpr std::uint8_t ckNone = 0;
 inline constexpr std::uint8_t ckMark = 1;           // mark glyph of type Alignment at (X, Y)

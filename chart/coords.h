@@ -45,26 +45,6 @@ int WorldToPixelAxis(const TAxisTransform& t, bool logarithmic, double low, doub
 // infinite) where K = 0.
 double PixelToWorldAxis(const TAxisTransform& t, bool logarithmic, int pixel);
 
-// Standard layouts of margins, caption and the scales of layers 1..4.
-enum TplLayout : std::uint8_t {
-  pll_X1Bottom_Y1Left, pll_X1Bottom_Y2Left, pll_X1Bottom_Y3Left, pll_X1Bottom_Y4Left,
-  pll_X1Bottom_Y2Both, pll_X2Bottom_Y2Left, pll_X2Both_Y2Both
-};
-DENDROKIT_ENUM_NAMES(TplLayout, "pll_X1Bottom_Y1Left", "pll_X1Bottom_Y2Left",
-                     "pll_X1Bottom_Y3Left", "pll_X1Bottom_Y4Left", "pll_X1Bottom_Y2Both",
-                     "pll_X2Bottom_Y2Left", "pll_X2Both_Y2Both");
-
-enum TCaptionAnchorHoriz : std::uint8_t {
-  cahControlLeft, cahChartLeft, cahChartCenter, cahChartRight, cahControlRight
-};
-enum TCaptionAnchorVert : std::uint8_t {
-  cavControlTop, cavChartTop, cavChartCenter, cavChartBottom, cavControlBottom
-};
-DENDROKIT_ENUM_NAMES(TCaptionAnchorHoriz, "cahControlLeft", "cahChartLeft", "cahChartCenter",
-                     "cahChartRight", "cahControlRight");
-DENDROKIT_ENUM_NAMES(TCaptionAnchorVert, "cavControlTop", "cavChartTop", "cavChartCenter",
-                     "cavChartBottom", "cavControlBottom");
-
 // One scale's settings in a standard layout. Anchor is a TScaleUnitAnchor ordinal;
 // Location 0 = top/left, 1 = bottom/right (the ordinals of the location enums).
 struct TLayoutScale {

@@ -103,6 +103,58 @@ TCustomPlotra::TCustomPlotra(QWidget* parent)
   standardLayout_ = pll_X1Bottom_Y1Left;
   SetStandardLayout(pll_X1Bottom_Y1Left);
   ResizeChartImage();
+  BindSignals();
+}
+
+void TCustomPlotra::BindSignals() {
+  using P = TCustomPlotra;
+  BindEvent(OnBeforeRenderData, &P::beforeRenderData,
+            [this](TObject*, TCanvas& c, int top, int left) { emit beforeRenderData(&c, top, left); });
+  BindEvent(OnDataRendered, &P::dataRendered,
+            [this](TObject*, TCanvas& c, int top, int left) { emit dataRendered(&c, top, left); });
+  BindEvent(OnScalesRendered, &P::scalesRendered,
+            [this](TObject*, TCanvas& c, int top, int left) { emit scalesRendered(&c, top, left); });
+  BindEvent(OnBeforeRenderChartItem, &P::beforeRenderChartItem,
+            [this](TObject*, TplChartItem& item, int index, bool annotation) {
+              emit beforeRenderChartItem(item, index, annotation);
+            });
+  BindEvent(OnBeforeRenderText, &P::beforeRenderText,
+            [this](TObject*, std::string& text, int index, bool annotation) {
+              QString t = QString::fromStdString(text);
+              emit beforeRenderText(t, index, annotation);
+              text = t.toStdString();
+            });
+  BindEvent(OnScaleTickDrawn, &P::scaleTickDrawn,
+            [this](TObject*, TCanvas& c, TScaleType t, double v, int x, int y) {
+              emit scaleTickDrawn(&c, t, v, x, y);
+            });
+  BindEvent(OnBeforeTickLabel, &P::beforeTickLabel,
+            [this](TObject*, TScaleType t, double v, std::string& label) {
+              QString text = QString::fromStdString(label);
+              emit beforeTickLabel(t, v, text);
+              label = text.toStdString();
+            });
+  BindEvent(OnMouseMoveInChart, &P::mouseMovedInChart,
+            [this](TObject*, bool inChart, TShiftState shift, double x, double y) {
+              emit mouseMovedInChart(inChart, shift, x, y);
+            });
+  BindEvent(OnZoomPan, &P::zoomPanned, [this](TObject*) { emit zoomPanned(); });
+  BindEvent(OnRubberBand, &P::rubberBand,
+            [this](TObject*, int layer, double loX, double loY, double hiX, double hiY) {
+              emit rubberBand(layer, loX, loY, hiX, hiY);
+            });
+  BindEvent(OnSelectRect, &P::selectRect,
+            [this](TObject*, int layer, double loX, double loY, double hiX, double hiY) {
+              emit selectRect(layer, loX, loY, hiX, hiY);
+            });
+  BindEvent(OnBeforeCrossHairMove, &P::beforeCrossHairMove,
+            [this](TObject*, int which, int dx, int dy, bool& allow) {
+              emit beforeCrossHairMove(which, dx, dy, allow);
+            });
+  BindEvent(OnCrossHairMove, &P::crossHairMoved,
+            [this](TObject*, int which) { emit crossHairMoved(which); });
+  BindEvent(OnTextLabelMove, &P::textLabelMoved,
+            [this](TObject*, int which) { emit textLabelMoved(which); });
 }
 
 TCustomPlotra::~TCustomPlotra() {

@@ -24,13 +24,6 @@
 
 namespace dendrokit {
 
-enum GridStyleType : std::uint8_t {
-  gsNone, gsPoints, gsVertLines, gsHorizLines, gsLines, gsVertDotLines, gsHorizDotLines,
-  gsDotLines
-};
-DENDROKIT_ENUM_NAMES(GridStyleType, "gsNone", "gsPoints", "gsVertLines", "gsHorizLines",
-                     "gsLines", "gsVertDotLines", "gsHorizDotLines", "gsDotLines");
-
 // Canvas = the image drawn on; Top/Left = where its (0, 0) lies in the control.
 using TRenderEvent = std::function<void(TObject* sender, TCanvas& canvas, int top, int left)>;
 // The handler may change the copy of the item that is drawn; the stored item stays.
@@ -67,6 +60,86 @@ struct TWorldPoint {
 
 class TCustomPlotra : public TCustomControl {
   Q_OBJECT
+  // Qt properties: the published settings of plain type through their own getters and
+  // setters (settings objects such as Scale1X or CrossHair1 stay C++ only).
+  Q_PROPERTY(QColor dataColor READ DataColorQ WRITE SetDataColorQ)
+  Q_PROPERTY(QColor fillColor READ FillColorQ WRITE SetFillColorQ)
+  Q_PROPERTY(QColor textBkColor READ TextBkColorQ WRITE SetTextBkColorQ)
+  Q_PROPERTY(dendrokit::TPenStyle penStyle READ PenStyle WRITE SetPenStyle)
+  Q_PROPERTY(int classDefault READ ClassDefault WRITE SetClassDefault)
+  Q_PROPERTY(dendrokit::TTextBkg textBkStyle READ TextBkStyle WRITE SetTextBkStyle)
+  Q_PROPERTY(dendrokit::TAlignment textAlignment READ TextAlignment WRITE SetTextAlignment)
+  Q_PROPERTY(int textFontStyle READ TextFontStyle WRITE SetTextFontStyle)
+  Q_PROPERTY(int lineWidth READ LineWidth WRITE SetLineWidth)
+  Q_PROPERTY(int allocSize READ AllocSize WRITE SetAllocSize)
+  Q_PROPERTY(bool autoRedraw READ AutoRedraw WRITE SetAutoRedraw)
+  Q_PROPERTY(int marginLeft READ MarginLeft WRITE SetMarginLeft)
+  Q_PROPERTY(int marginRight READ MarginRight WRITE SetMarginRight)
+  Q_PROPERTY(int marginTop READ MarginTop WRITE SetMarginTop)
+  Q_PROPERTY(int marginBottom READ MarginBottom WRITE SetMarginBottom)
+  Q_PROPERTY(int shadowWidth READ ShadowWidth WRITE SetShadowWidth)
+  Q_PROPERTY(bool isometric READ Isometric WRITE SetIsometric)
+  Q_PROPERTY(dendrokit::TplLayout standardLayout READ StandardLayout WRITE SetStandardLayout)
+  Q_PROPERTY(QColor windColor READ WindColorQ WRITE SetWindColorQ)
+  Q_PROPERTY(QColor chartColor READ ChartColorQ WRITE SetChartColorQ)
+  Q_PROPERTY(QColor chartFrameColor READ ChartFrameColorQ WRITE SetChartFrameColorQ)
+  Q_PROPERTY(QColor gridColor READ GridColorQ WRITE SetGridColorQ)
+  Q_PROPERTY(dendrokit::GridStyleType gridStyle READ GridStyle WRITE SetGridStyle)
+  Q_PROPERTY(double gridDx READ GridDx WRITE SetGridDx)
+  Q_PROPERTY(double gridDy READ GridDy WRITE SetGridDy)
+  Q_PROPERTY(dendrokit::TShadowStyle shadowStyle READ ShadowStyle WRITE SetShadowStyle)
+  Q_PROPERTY(QColor shadowColor READ ShadowColorQ WRITE SetShadowColorQ)
+  Q_PROPERTY(QColor shadowBakColor READ ShadowBakColorQ WRITE SetShadowBakColorQ)
+  Q_PROPERTY(QString caption READ CaptionQ WRITE SetCaptionQ)
+  Q_PROPERTY(int captionPosX READ CaptionPosX WRITE SetCaptionPosX)
+  Q_PROPERTY(int captionPosY READ CaptionPosY WRITE SetCaptionPosY)
+  Q_PROPERTY(dendrokit::TAlignment captionAlignment READ CaptionAlignment WRITE SetCaptionAlignment)
+  Q_PROPERTY(dendrokit::TCaptionAnchorHoriz captionAnchorHoriz READ CaptionAnchorHoriz WRITE SetCaptionAnchorHoriz)
+  Q_PROPERTY(dendrokit::TCaptionAnchorVert captionAnchorVert READ CaptionAnchorVert WRITE SetCaptionAnchorVert)
+  Q_PROPERTY(int captionTrim READ CaptionTrim WRITE SetCaptionTrim)
+  Q_PROPERTY(bool avoidDuplicateMarks READ AvoidDuplicateMarks WRITE SetAvoidDuplicateMarks)
+  Q_PROPERTY(int minDupMarkDist READ MinDupMarkDist WRITE SetMinDupMarkDist)
+  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE SetMouseAction)
+  Q_PROPERTY(bool mouseCursorFixed READ MouseCursorFixed WRITE SetMouseCursorFixed)
+  Q_PROPERTY(double panGridDx READ PanGridDx WRITE SetPanGridDx)
+  Q_PROPERTY(double panGridDy READ PanGridDy WRITE SetPanGridDy)
+  Q_PROPERTY(double panGridOffsX READ PanGridOffsX WRITE SetPanGridOffsX)
+  Q_PROPERTY(double panGridOffsY READ PanGridOffsY WRITE SetPanGridOffsY)
+  Q_PROPERTY(QColor mouseTraceColor READ MouseTraceColorQ WRITE SetMouseTraceColorQ)
+  Q_PROPERTY(bool mouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert)
+
+ public:
+  DENDROKIT_QCOLOR_ACCESSORS(DataColor)
+  DENDROKIT_QCOLOR_ACCESSORS(FillColor)
+  DENDROKIT_QCOLOR_ACCESSORS(TextBkColor)
+  DENDROKIT_QCOLOR_ACCESSORS(WindColor)
+  DENDROKIT_QCOLOR_ACCESSORS(ChartColor)
+  DENDROKIT_QCOLOR_ACCESSORS(ChartFrameColor)
+  DENDROKIT_QCOLOR_ACCESSORS(GridColor)
+  DENDROKIT_QCOLOR_ACCESSORS(ShadowColor)
+  DENDROKIT_QCOLOR_ACCESSORS(ShadowBakColor)
+  DENDROKIT_QSTRING_ACCESSORS(Caption)
+  DENDROKIT_QCOLOR_ACCESSORS(MouseTraceColor)
+
+ signals:
+  // Raised after the matching std::function event's handler, with the same arguments
+  // (var parameters as references, so a direct connection may change them too).
+  void beforeRenderData(dendrokit::TCanvas* canvas, int top, int left);
+  void dataRendered(dendrokit::TCanvas* canvas, int top, int left);
+  void scalesRendered(dendrokit::TCanvas* canvas, int top, int left);
+  void beforeRenderChartItem(dendrokit::TplChartItem& chartItem, int index, bool isAnnotation);
+  void beforeRenderText(QString& text, int index, bool isAnnotation);
+  void scaleTickDrawn(dendrokit::TCanvas* canvas, dendrokit::TScaleType scaleType,
+                      double currentTickPos, int chartX, int chartY);
+  void beforeTickLabel(dendrokit::TScaleType scaleType, double currentTickPos,
+                       QString& tickLabel);
+  void mouseMovedInChart(bool inChart, int shift, double rMousePosX, double rMousePosY);
+  void zoomPanned();
+  void rubberBand(int layer, double loX, double loY, double hiX, double hiY);
+  void selectRect(int layer, double loX, double loY, double hiX, double hiY);
+  void beforeCrossHairMove(int whichCrossHair, int dx, int dy, bool& allowMove);
+  void crossHairMoved(int whichCrossHair);
+  void textLabelMoved(int whichTextLabel);
 
  public:
   static constexpr int kLayers = 16;
@@ -316,20 +389,20 @@ class TCustomPlotra : public TCustomControl {
   void Assign(const TPersistent* source) override;
 
   // ---- Events ----
-  TRenderEvent OnBeforeRenderData;
-  TRenderEvent OnDataRendered;
-  TRenderEvent OnScalesRendered;
-  TBeforeRenderCItemEvent OnBeforeRenderChartItem;
-  TBeforeRenderTextEvent OnBeforeRenderText;
-  TScaleTickDrawnEvent OnScaleTickDrawn;
-  TBeforeTickLabelEvent OnBeforeTickLabel;
-  TMouseMoveInChartEvent OnMouseMoveInChart;
-  TZoomPanEvent OnZoomPan;
-  TSelectRectEvent OnRubberBand;
-  TSelectRectEvent OnSelectRect;
-  TBeforeCrossHMoveEvent OnBeforeCrossHairMove;
-  TCrossHairMoveEvent OnCrossHairMove;
-  TTextLabelMoveEvent OnTextLabelMove;
+  TEvent<TRenderEvent> OnBeforeRenderData;
+  TEvent<TRenderEvent> OnDataRendered;
+  TEvent<TRenderEvent> OnScalesRendered;
+  TEvent<TBeforeRenderCItemEvent> OnBeforeRenderChartItem;
+  TEvent<TBeforeRenderTextEvent> OnBeforeRenderText;
+  TEvent<TScaleTickDrawnEvent> OnScaleTickDrawn;
+  TEvent<TBeforeTickLabelEvent> OnBeforeTickLabel;
+  TEvent<TMouseMoveInChartEvent> OnMouseMoveInChart;
+  TEvent<TZoomPanEvent> OnZoomPan;
+  TEvent<TSelectRectEvent> OnRubberBand;
+  TEvent<TSelectRectEvent> OnSelectRect;
+  TEvent<TBeforeCrossHMoveEvent> OnBeforeCrossHairMove;
+  TEvent<TCrossHairMoveEvent> OnCrossHairMove;
+  TEvent<TTextLabelMoveEvent> OnTextLabelMove;
 
   // ---- Mouse (plotra_mouse.cpp) ----
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -408,6 +481,7 @@ class TCustomPlotra : public TCustomControl {
  private:
   void InitLayers();
   void HookOwnedObjects();
+  void BindSignals();
   void Publish();
   void LeaveSource();
   void RepaintGroupMember();

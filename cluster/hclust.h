@@ -12,14 +12,6 @@
 
 namespace dendrokit {
 
-// Linkage rules, ordinals 0 to 5. cmAvgLink weights both merged clusters equally (WPGMA),
-// cmUpgma by their sizes; cmWard applies its update to the distances as the measure gives them.
-enum TClusterMethod : std::uint8_t {
-  cmSingleLink, cmCompleteLink, cmWard, cmAvgLink, cmFlexLink, cmUpgma
-};
-DENDROKIT_ENUM_NAMES(TClusterMethod, "cmSingleLink", "cmCompleteLink", "cmWard", "cmAvgLink",
-                     "cmFlexLink", "cmUpgma");
-
 // Called once before the distances are computed (percent 0) and once at the start of every
 // merge step with the current ProgressCounter and a percentage in [0, 100).
 using TClusterProgressProc = std::function<void(TObject* sender, double counter, double percent)>;

@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QPen>
@@ -119,6 +120,25 @@ TColSel::TColSel(QWidget* parent) : QComboBox(parent) {
   setItemDelegate(new TColSelDelegate(this));
   connect(this, &QComboBox::activated, this, &TColSel::UserSelected);
   Rebuild();
+  BindSignals();
+}
+
+void TColSel::BindSignals() {
+  const auto bind = [this](auto& event, auto signal, auto raise) {
+    event.BindSignal(std::move(raise), [this, signal] {
+      return isSignalConnected(QMetaMethod::fromSignal(signal));
+    });
+  };
+  bind(OnColorNameChange, &TColSel::colorNameChanging, [this](TObject*, std::string& name) {
+    QString text = QString::fromStdString(name);
+    emit colorNameChanging(text);
+    name = text.toStdString();
+  });
+  bind(OnChange, &TColSel::colorChanged, [this](TObject*) { emit colorChanged(SelColorQ()); });
+  bind(OnClick, &TColSel::clicked, [this](TObject*) { emit clicked(); });
+  bind(OnDropDown, &TColSel::droppedDown, [this](TObject*) { emit droppedDown(); });
+  bind(OnEnter, &TColSel::entered, [this](TObject*) { emit entered(); });
+  bind(OnExit, &TColSel::exited, [this](TObject*) { emit exited(); });
 }
 
 TColSel::~TColSel() = default;
@@ -151,12 +171,6 @@ void TColSel::SetColorBarWidth(int width) {
   Repaint();
 }
 
-void TColSel::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  setEnabled(enabled);
-  Repaint();
-}
-
 void TColSel::SetColor(TColor color) {
   if (color == color_) return;
   color_ = color;
@@ -182,7 +196,7 @@ int TColSel::ItemHeight() const {
 }
 
 TColSelItemLook TColSel::LookOf(int slot) const {
-  return {slots_.Color(slot), color_, colorBarWidth_, enabled_};
+  return {slots_.Color(slot), color_, colorBarWidth_, isEnabled()};
 }
 
 void TColSel::DrawItem(QPainter& painter, int index, const QRect& rect) const {
@@ -253,6 +267,11 @@ void TColSel::UserSelected(int index) {
   if (index >= 0) slots_.SelectSlot(index + 1);
   if (OnClick) OnClick(this);
   if (OnChange) OnChange(this);
+}
+
+void TColSel::changeEvent(QEvent* event) {
+  QComboBox::changeEvent(event);
+  if (event->type() == QEvent::EnabledChange) Repaint();
 }
 
 void TColSel::Repaint() {

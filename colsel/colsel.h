@@ -10,6 +10,8 @@
 
 #include "colsel/colorslots.h"
 #include "gfxbase/component.h"
+#include "gfxbase/event.h"
+#include "gfxbase/qtbridge.h"
 #include "gfxbase/graphics_types.h"
 #include "gfxbase/types.h"
 
@@ -40,6 +42,26 @@ void DrawColSelItem(TCanvas& canvas, const TRect& rect, const std::string& name,
 
 class TColSel : public QComboBox, public TPersistent {
   Q_OBJECT
+  // Qt properties: the published properties through their own getters and setters.
+  Q_PROPERTY(int numColors READ NumColors WRITE SetNumColors)
+  Q_PROPERTY(QColor selColor READ SelColorQ WRITE SetSelColorQ NOTIFY colorChanged)
+  Q_PROPERTY(int colorBarWidth READ ColorBarWidth WRITE SetColorBarWidth)
+  Q_PROPERTY(QColor color READ ColorQ WRITE SetColorQ)
+  Q_PROPERTY(int dropDownCount READ DropDownCount WRITE SetDropDownCount)
+
+ public:
+  DENDROKIT_QCOLOR_ACCESSORS(SelColor)
+  DENDROKIT_QCOLOR_ACCESSORS(Color)
+
+ signals:
+  // Raised after the matching std::function event's handler, with the same arguments
+  // (the colour name as a reference, so a direct connection may change it too).
+  void colorNameChanging(QString& colorName);
+  void colorChanged(const QColor& color);
+  void clicked();
+  void droppedDown();
+  void entered();
+  void exited();
 
  public:
   static constexpr TColor DefaultColor = 0xFF000005;  // the window colour
@@ -68,9 +90,10 @@ class TColSel : public QComboBox, public TPersistent {
   int ColorBarWidth() const { return colorBarWidth_; }
   void SetColorBarWidth(int width);
 
-  // Drawn look and the widget's enabled state together.
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled);
+  // The widget's enabled state (Qt's): setEnabled and SetEnabled are the same, and either
+  // repaints with the matching look.
+  bool Enabled() const { return isEnabled(); }
+  void SetEnabled(bool enabled) { setEnabled(enabled); }
 
   // Background of the text part; symbolic colours allowed.
   TColor Color() const { return color_; }
@@ -96,20 +119,22 @@ class TColSel : public QComboBox, public TPersistent {
   QSize minimumSizeHint() const override;
   void showPopup() override;
 
-  TOnColorNameChangeEvent OnColorNameChange;
+  TEvent<TOnColorNameChangeEvent> OnColorNameChange;
   // OnClick then OnChange after a choice by the user, SelColor already updated.
-  TNotifyEvent OnChange;
-  TNotifyEvent OnClick;
-  TNotifyEvent OnDropDown;
-  TNotifyEvent OnEnter;
-  TNotifyEvent OnExit;
+  TEvent<TNotifyEvent> OnChange;
+  TEvent<TNotifyEvent> OnClick;
+  TEvent<TNotifyEvent> OnDropDown;
+  TEvent<TNotifyEvent> OnEnter;
+  TEvent<TNotifyEvent> OnExit;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  void BindSignals();
   void Rebuild();
   void UserSelected(int index);
   void Repaint();
@@ -118,7 +143,6 @@ class TColSel : public QComboBox, public TPersistent {
 
   TColorSlots slots_;
   int colorBarWidth_ = DefaultColorBarWidth;
-  bool enabled_ = true;
   TColor color_ = DefaultColor;
 };
 

@@ -82,7 +82,6 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   nodePos_ = std::make_unique<TVector>();
   nodeClass_ = std::make_unique<TIntVector>();
 
-  bitmap_ = std::make_unique<TBitmap>();
   crossHair_ = std::make_unique<TCrossHair>();
   crossHair_->SetColor(0x0000FF);
   crossHair_->SetMode(chBoth);
@@ -90,10 +89,10 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   crossHair_->SetLineWid(1);
   crossHair_->OnChange = [this](TObject*) { SafeRepaint(); };
 
-  // The scale only renders into the bitmap; its own painting stays suppressed and Paint
-  // draws it once per picture, so its settings changes cost no drawing.
+  // The scale only renders into this control's picture; its own painting stays suppressed
+  // and Paint draws it once per picture, so its settings changes cost no drawing.
   scale_ = std::make_unique<TScale>();
-  scale_->SetExternalCanvas(&bitmap_->Canvas(), 0, 0);
+  scale_->SetExternalCanvas(&Canvas(), 0, 0);
   scale_->SetEmbedded(true);
   scale_->SetColorScale(0x000000);
   scale_->SetColorBackGnd(0xFFFFFF);
@@ -102,6 +101,28 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   checkedFontName_ = Font().Name();
   SetOrientation(dirLeftward);
   suppressRecalc_ = false;
+  BindSignals();
+}
+
+void TDendrogram::BindSignals() {
+  using D = TDendrogram;
+  BindEvent(OnDendroBegin, &D::dendroBegin, [this](TObject*) { emit dendroBegin(); });
+  BindEvent(OnDendroDone, &D::dendroDone, [this](TObject*) { emit dendroDone(); });
+  BindEvent(OnProgress, &D::progress, [this](TObject*, int percent) { emit progress(percent); });
+  BindEvent(OnCalcDistance, &D::calcDistance,
+            [this](TObject*, int row1, int row2, double& distance) {
+              emit calcDistance(row1, row2, distance);
+            });
+  BindEvent(OnBeforeShowObjLabel, &D::beforeShowObjLabel,
+            [this](TObject*, int obj, std::string& text, TColor& color) {
+              QString t = QString::fromStdString(text);
+              QColor c = ColorToQColor(color);
+              emit beforeShowObjLabel(obj, t, c);
+              text = t.toStdString();
+              if (c.isValid()) color = QColorToColor(c);
+            });
+  BindEvent(OnZoomPan, &D::zoomPanned, [this](TObject*) { emit zoomPanned(); });
+  BindEvent(OnCrossHairMove, &D::crossHairMoved, [this](TObject*) { emit crossHairMoved(); });
 }
 
 TDendrogram::~TDendrogram() {
@@ -180,8 +201,14 @@ void TDendrogram::CalcDendrogram() {
   auto progress = [this](TObject*, double, double percent) {
     if (!AbortComputation && OnProgress) OnProgress(this, RoundPixel(percent));
   };
+  // Through the event itself, so that its Qt signal is raised too.
+  TOnCalcDistanceEvent calcDistance;
+  if (OnCalcDistance)
+    calcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
+      OnCalcDistance(sender, row1, row2, distance);
+    };
   HierarchicalClustering(this, data_->DataMatrix(), distMeasure_, clusterMethod_, flexAlpha_,
-                         mergeTable, mergeDist, nodePos, progress, OnCalcDistance);
+                         mergeTable, mergeDist, nodePos, progress, calcDistance);
   nodeClass_->Resize(2 * n - 1);
   Adopt(*mergeTable_, mergeTable);
   Adopt(*mergeDist_, mergeDist);
@@ -476,8 +503,10 @@ int PanZone(const TDendroGeometry& g, int x, int y) {
 
 }  // namespace
 
+// Qt calls the three mouse handlers: nothing thrown in them, the application's OnMouse*
+// handlers included, may leave them.
 void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseDown(button, shift, x, y);
+  Guarded("mouse down", [&] { TCustomControl::MouseDown(button, shift, x, y); });
   if (mouseAction_ == maZoomWind && !banding_ && button == mbLeft && InTreeArea(x, y)) {
     banding_ = true;
     bandStart_ = bandCorner_ = {x, y};
@@ -485,8 +514,10 @@ void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y
 }
 
 void TDendrogram::MouseMove(TShiftState shift, int x, int y) {
-  Guarded("mouse move", [&] { HandleMouseMove(shift, x, y); });
-  TCustomControl::MouseMove(shift, x, y);
+  Guarded("mouse move", [&] {
+    HandleMouseMove(shift, x, y);
+    TCustomControl::MouseMove(shift, x, y);
+  });
 }
 
 void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
@@ -661,7 +692,7 @@ void TDendrogram::Pan(const TViewWindow& s, double startDObj, double startDDist,
 }
 
 void TDendrogram::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseUp(button, shift, x, y);
+  Guarded("mouse up", [&] { TCustomControl::MouseUp(button, shift, x, y); });
   if (mouseAction_ != maZoomWind || !banding_) return;
   if (button == mbRight) {
     banding_ = false;

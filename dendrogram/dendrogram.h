@@ -37,6 +37,54 @@ using TZoomPanEvent = std::function<void(TObject* sender)>;
 
 class TDendrogram : public TCustomControl {
   Q_OBJECT
+  // Qt properties: the published properties through their own getters and setters.
+  Q_PROPERTY(int markedObject READ MarkedObject WRITE SetMarkedObject)
+  Q_PROPERTY(int markStyle READ MarkStyle WRITE SetMarkStyle)
+  Q_PROPERTY(dendrokit::TClusterMethod clusterMethod READ ClusterMethod WRITE SetClusterMethod)
+  Q_PROPERTY(dendrokit::TDistMode distMeasure READ DistMeasure WRITE SetDistMeasure)
+  Q_PROPERTY(double flexAlpha READ FlexAlpha WRITE SetFlexAlpha)
+  Q_PROPERTY(double distLow READ DistLow WRITE SetDistLow NOTIFY zoomPanned)
+  Q_PROPERTY(double distHigh READ DistHigh WRITE SetDistHigh NOTIFY zoomPanned)
+  Q_PROPERTY(double objLow READ ObjLow WRITE SetObjLow NOTIFY zoomPanned)
+  Q_PROPERTY(double objHigh READ ObjHigh WRITE SetObjHigh NOTIFY zoomPanned)
+  Q_PROPERTY(int margin READ Margin WRITE SetMargin)
+  Q_PROPERTY(bool marginIsMoveable READ MarginIsMoveable WRITE SetMarginIsMoveable)
+  Q_PROPERTY(int scaleWidth READ ScaleWidth WRITE SetScaleWidth)
+  Q_PROPERTY(int scaleHeight READ ScaleHeight WRITE SetScaleHeight)
+  Q_PROPERTY(dendrokit::TDirection orientation READ Orientation WRITE SetOrientation)
+  Q_PROPERTY(dendrokit::TColorScheme colorScheme READ ColorScheme WRITE SetColorScheme)
+  Q_PROPERTY(QColor colorDendrogram READ ColorDendrogramQ WRITE SetColorDendrogramQ)
+  Q_PROPERTY(QColor colorDendrogramBackGnd READ ColorDendrogramBackGndQ
+                 WRITE SetColorDendrogramBackGndQ)
+  Q_PROPERTY(QColor colorLabelsBG READ ColorLabelsBGQ WRITE SetColorLabelsBGQ)
+  Q_PROPERTY(QColor colorEmptyArea READ ColorEmptyAreaQ WRITE SetColorEmptyAreaQ)
+  Q_PROPERTY(QColor colorScale READ ColorScaleQ WRITE SetColorScaleQ)
+  Q_PROPERTY(QColor colorScaleBackGnd READ ColorScaleBackGndQ WRITE SetColorScaleBackGndQ)
+  Q_PROPERTY(int decPlaces READ DecPlaces WRITE SetDecPlaces)
+  Q_PROPERTY(bool forceStaggeredLabels READ ForceStaggeredLabels WRITE SetForceStaggeredLabels)
+  Q_PROPERTY(bool showClassColors READ ShowClassColors WRITE SetShowClassColors)
+  Q_PROPERTY(dendrokit::TFrameStyle frameStyle READ FrameStyle WRITE SetFrameStyle)
+  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE SetMouseAction)
+  Q_PROPERTY(bool fontIsTrueType READ FontIsTrueType)
+
+ public:
+  DENDROKIT_QCOLOR_ACCESSORS(ColorDendrogram)
+  DENDROKIT_QCOLOR_ACCESSORS(ColorDendrogramBackGnd)
+  DENDROKIT_QCOLOR_ACCESSORS(ColorLabelsBG)
+  DENDROKIT_QCOLOR_ACCESSORS(ColorEmptyArea)
+  DENDROKIT_QCOLOR_ACCESSORS(ColorScale)
+  DENDROKIT_QCOLOR_ACCESSORS(ColorScaleBackGnd)
+
+ signals:
+  // Raised after the matching std::function event's handler, with the same arguments
+  // (var parameters as references, so a direct connection may change them too).
+  void dendroBegin();
+  void dendroDone();
+  void progress(int percentDone);
+  void calcDistance(int row1, int row2, double& distance);
+  void beforeShowObjLabel(int obj, QString& text, QColor& color);
+  void zoomPanned();
+  void crossHairMoved();
 
  public:
   // Smallest width and height SetBounds accepts.
@@ -186,13 +234,13 @@ class TDendrogram : public TCustomControl {
   void WheelZoom(int x, int y, double steps);
 
   // ---- Events ----
-  TNotifyEvent OnDendroBegin;
-  TNotifyEvent OnDendroDone;
-  TOnPercentDoneEvent OnProgress;
-  TOnCalcDistanceEvent OnCalcDistance;
-  TDendroShowObjLblEvent OnBeforeShowObjLabel;
-  TZoomPanEvent OnZoomPan;
-  TNotifyEvent OnCrossHairMove;
+  TEvent<TNotifyEvent> OnDendroBegin;
+  TEvent<TNotifyEvent> OnDendroDone;
+  TEvent<TOnPercentDoneEvent> OnProgress;
+  TEvent<TOnCalcDistanceEvent> OnCalcDistance;
+  TEvent<TDendroShowObjLblEvent> OnBeforeShowObjLabel;
+  TEvent<TZoomPanEvent> OnZoomPan;
+  TEvent<TNotifyEvent> OnCrossHairMove;
 
  protected:
   void Paint() override;
@@ -203,6 +251,7 @@ class TDendrogram : public TCustomControl {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void BindSignals();
   // Stores the scale's place, size and range for the orientation, recomputes the mapping.
   void ApplyLayout();
   void ApplyScaleRange();
@@ -227,7 +276,6 @@ class TDendrogram : public TCustomControl {
   std::unique_ptr<TIntVector> nodeClass_;
   std::unique_ptr<TCrossHair> crossHair_;
   std::unique_ptr<TScale> scale_;
-  std::unique_ptr<TBitmap> bitmap_;
 
   std::array<TColor, 256> classColors_{};
   int markedObject_ = 1;

@@ -1,5 +1,7 @@
-// Painting of TDendrogram: everything goes into the off-screen bitmap, which is then copied
-// to the shown picture in one step. The places come from dendrogram/layout.h.
+// Painting of TDendrogram. The control's retained picture is its off-screen bitmap: Paint
+// draws the whole picture into it synchronously and the screen shows it only afterwards, so
+// no half-drawn state is ever visible and no second full-size copy is needed. The places come
+// from dendrogram/layout.h.
 #include <algorithm>
 #include <string>
 
@@ -32,8 +34,7 @@ void TDendrogram::Paint() {
   const int W = Width(), H = Height();
   if (W <= 0 || H <= 0) return;
   try {
-    bitmap_->SetSize(W, H);
-    TCanvas& c = bitmap_->Canvas();
+    TCanvas& c = Canvas();
     c.Font().Assign(&Font());
     c.Pen().SetMode(pmCopy);
     c.Pen().SetStyle(psSolid);
@@ -43,7 +44,6 @@ void TDendrogram::Paint() {
     c.Pen().SetWidth(1);
     DrawFrame(c, frameStyle_, 0, 0, W - 1, H - 1, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000,
               0x000000);
-    Canvas().Draw(0, 0, *bitmap_);
   } catch (const std::exception& e) {
     qWarning("TDendrogram paint: %s", e.what());
   } catch (...) {

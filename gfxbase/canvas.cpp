@@ -718,6 +718,7 @@ struct TCanvas::TextCache {
   std::array<double, 10> digitAdvance{};
   std::array<QPointF, kMaxDigits> positions{};
   std::array<quint32, kMaxDigits> glyphs{};
+  QGlyphRun run;  // reused: refers to glyphs and positions, drawn in the cached raw font
 
   void Reset(const QFont& font, const QFontMetrics& fm) {
     entries.clear();
@@ -758,6 +759,8 @@ struct TCanvas::TextCache {
       x += digitAdvance[d];
     }
     if (fm.horizontalAdvance(QString::fromStdString(pairs)) != DigitWidthOf(pairs)) return;
+    run = QGlyphRun();
+    run.setRawFont(raw);
     digitRuns = true;
   }
 
@@ -821,7 +824,10 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
   QPainter& p = Painter();
   if (p.compositionMode() != QPainter::CompositionMode_SourceOver)
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  const bool turned = font_.Orientation() != 0;
+  // Turned text, and text so far out that box arithmetic could overflow, is drawn through
+  // the painter's transform about the corner.
+  const bool turned = font_.Orientation() != 0 || !InRange(x, -kDirectLimit, kDirectLimit) ||
+                      !InRange(y, -kDirectLimit, kDirectLimit);
   int ox = x, oy = y;
   if (turned) {
     QTransform t;
@@ -850,10 +856,8 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
       cache.positions[static_cast<std::size_t>(i)] = QPointF(pos, 0.0);
       pos += cache.digitAdvance[d];
     }
-    QGlyphRun run;
-    run.setRawFont(cache.raw);
-    run.setRawData(cache.glyphs.data(), cache.positions.data(), n);
-    p.drawGlyphRun(QPointF(ox, oy + fm.ascent()), run);
+    cache.run.setRawData(cache.glyphs.data(), cache.positions.data(), n);
+    p.drawGlyphRun(QPointF(ox, oy + fm.ascent()), cache.run);
   } else {
     if (!entry->layout) {
       QStaticText layout(QString::fromStdString(text));

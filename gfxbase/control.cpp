@@ -4,6 +4,7 @@
 #include <optional>
 
 #include <QContextMenuEvent>
+#include <QFontInfo>
 #include <QEnterEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -40,8 +41,30 @@ TCustomControl::TCustomControl(QWidget* parent)
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   canvas_->OnChange = [this](TObject*) { update(); };
-  font_.OnChange = [this](TObject*) { FontChanged(); };
+  font_.OnChange = [this](TObject*) {
+    if (syncingFont_) return;
+    PushFontToQt();
+    FontChanged();
+  };
+  PushFontToQt();
   size_ = size();
+  using C = TCustomControl;
+  BindEvent(OnMouseDown, &C::mousePressed,
+            [this](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+              emit mousePressed(b, s, x, y);
+            });
+  BindEvent(OnMouseMove, &C::mouseMoved,
+            [this](TObject*, TShiftState s, int x, int y) { emit mouseMoved(s, x, y); });
+  BindEvent(OnMouseUp, &C::mouseReleased,
+            [this](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+              emit mouseReleased(b, s, x, y);
+            });
+  BindEvent(OnClick, &C::clicked, [this](TObject*) { emit clicked(); });
+  BindEvent(OnDblClick, &C::doubleClicked, [this](TObject*) { emit doubleClicked(); });
+  BindEvent(OnMouseEnter, &C::mouseEntered, [this](TObject*) { emit mouseEntered(); });
+  BindEvent(OnMouseLeave, &C::mouseLeft, [this](TObject*) { emit mouseLeft(); });
+  BindEvent(OnResize, &C::resized, [this](TObject*) { emit resized(); });
+  BindEvent(OnPaint, &C::painted, [this](TObject*) { emit painted(); });
 }
 
 TCustomControl::~TCustomControl() {
@@ -87,12 +110,6 @@ void TCustomControl::SyncImageSize() {
   }
   shown_ = std::move(next);
   canvas_->SetImage(&shown_);
-}
-
-void TCustomControl::SetVisible(bool value) {
-  if (value == visible_) return;
-  visible_ = value;
-  setVisible(value);
 }
 
 void TCustomControl::BeginLoading() { loading_ = true; }
@@ -142,10 +159,77 @@ void TCustomControl::Repaint() {
 void TCustomControl::SetCursor(TCursor value) {
   if (value == cursor_) return;
   cursor_ = value;
+  settingCursor_ = true;
   if (value == crDefault)
     unsetCursor();
   else
     setCursor(CursorFromId(value));
+  settingCursor_ = false;
+}
+
+void TCustomControl::PushFontToQt() {
+  syncingFont_ = true;
+  setFont(font_.QtFont());
+  syncingFont_ = false;
+}
+
+// Copies the widget's font into Font() as one change (one repaint).
+void TCustomControl::TakeFontFromQt() {
+  const QFont& f = font();
+  TFontStyles style = 0;
+  if (f.bold()) style |= fsBold;
+  if (f.italic()) style |= fsItalic;
+  if (f.underline()) style |= fsUnderline;
+  if (f.strikeOut()) style |= fsStrikeOut;
+  const std::uint64_t before = font_.ShapeGeneration();
+  syncingFont_ = true;
+  font_.SetName(f.family().toStdString());
+  font_.SetHeight(QFontInfo(f).pixelSize());
+  font_.SetStyle(style);
+  syncingFont_ = false;
+  if (font_.ShapeGeneration() != before) FontChanged();
+}
+
+void TCustomControl::RepaintFromQt() {
+  if (loading_ || !everPainted_) return;
+  try {
+    Repaint();
+  } catch (const std::exception& e) {
+    qWarning("%s %s: %s", std::string(ClassName()).c_str(), Name().c_str(), e.what());
+  }
+}
+
+void TCustomControl::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  try {
+    switch (event->type()) {
+      case QEvent::FontChange:
+        if (!syncingFont_) TakeFontFromQt();
+        break;
+      case QEvent::EnabledChange:
+      case QEvent::PaletteChange:
+      case QEvent::StyleChange:
+        RepaintFromQt();
+        break;
+      default: break;
+    }
+  } catch (const std::exception& e) {
+    qWarning("%s %s: %s", std::string(ClassName()).c_str(), Name().c_str(), e.what());
+  }
+}
+
+bool TCustomControl::event(QEvent* event) {
+  if (event->type() == QEvent::CursorChange && !settingCursor_) {
+    cursor_ = crDefault;
+    const Qt::CursorShape shape = cursor().shape();
+    if (testAttribute(Qt::WA_SetCursor) && shape != Qt::BitmapCursor)
+      for (TCursor id = crNone; id >= crSizeAll; --id)
+        if (CursorFromId(id).shape() == shape) {
+          cursor_ = id;
+          break;
+        }
+  }
+  return QWidget::event(event);
 }
 
 void TCustomControl::Paint() {
@@ -161,6 +245,7 @@ void TCustomControl::Resize() {
 }
 
 void TCustomControl::FontChanged() {
+  updateGeometry();  // size hints follow the text size
   if (!loading_) Repaint();
 }
 
@@ -199,15 +284,27 @@ void TCustomControl::paintEvent(QPaintEvent* event) {
   p.drawImage(r, shown_, r);
 }
 
+// A layout (or any resize made by Qt) goes through SetBounds too, so a control's minimum
+// size holds however it is resized.
 void TCustomControl::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  SizeChanged();
+  try {
+    // geometry(), not x()/y(): for a window those are the frame's, not the client area's.
+    SetBounds(geometry().x(), geometry().y(), width(), height());
+    SizeChanged();
+  } catch (const std::exception& e) {
+    qWarning("%s %s: %s", std::string(ClassName()).c_str(), Name().c_str(), e.what());
+  }
 }
 
 void TCustomControl::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  HandleNeeded();
-  if (!everPainted_ && !loading_) Repaint();
+  try {
+    HandleNeeded();
+    if (!everPainted_ && !loading_) Repaint();
+  } catch (const std::exception& e) {
+    qWarning("%s %s: %s", std::string(ClassName()).c_str(), Name().c_str(), e.what());
+  }
 }
 
 void TCustomControl::mousePressEvent(QMouseEvent* event) {

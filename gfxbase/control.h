@@ -12,11 +12,15 @@
 
 #include <QImage>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QPointer>
 #include <QWidget>
 
 #include "gfxbase/canvas.h"
 #include "gfxbase/cursors.h"
+#include "gfxbase/event.h"
+#include "gfxbase/qenums.h"
+#include "gfxbase/qtbridge.h"
 
 namespace dendrokit {
 
@@ -26,8 +30,24 @@ using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, i
 
 class TCustomControl : public QWidget, public TPersistent {
   Q_OBJECT
+  Q_PROPERTY(QColor color READ ColorQ WRITE SetColorQ)
+
+ signals:
+  // Each event below also raises a Qt signal: first the std::function handler, then the
+  // signal (see TEvent), so handler and receivers see the same arguments.
+  void mousePressed(dendrokit::TMouseButton button, int shift, int x, int y);
+  void mouseMoved(int shift, int x, int y);
+  void mouseReleased(dendrokit::TMouseButton button, int shift, int x, int y);
+  void clicked();
+  void doubleClicked();
+  void mouseEntered();
+  void mouseLeft();
+  void resized();
+  void painted();
 
  public:
+  DENDROKIT_QCOLOR_ACCESSORS(Color)
+
   explicit TCustomControl(QWidget* parent = nullptr);
   ~TCustomControl() override;
   std::string_view ClassName() const override { return "TCustomControl"; }
@@ -50,9 +70,15 @@ class TCustomControl : public QWidget, public TPersistent {
   // while loading).
   virtual void SetBounds(int left, int top, int width, int height);
 
-  // True unless hidden through SetVisible(false).
-  bool Visible() const { return visible_; }
-  void SetVisible(bool value);
+  // Qt keeps these states; the accessors below only read and write Qt's, so setVisible(false)
+  // and SetVisible(false) (setEnabled / SetEnabled, ...) can never disagree. Visible is
+  // true unless the control itself was hidden with setVisible(false) / hide() (a
+  // hidden parent or a window not yet shown does not count).
+  bool Visible() const { return !(testAttribute(Qt::WA_WState_ExplicitShowHide) && isHidden()); }
+  void SetVisible(bool value) { setVisible(value); }
+  // A change (either way) repaints, since controls may draw a disabled look.
+  bool Enabled() const { return isEnabled(); }
+  void SetEnabled(bool value) { setEnabled(value); }
   // Always false: there is no design environment.
   bool DesignTime() const { return false; }
 
@@ -70,7 +96,9 @@ class TCustomControl : public QWidget, public TPersistent {
   // Background colour used by the default Paint (button face by default).
   TColor Color() const { return color_; }
   void SetColor(TColor value);
-  // The control's font; a change repaints.
+  // The control's font; a change repaints. It mirrors the widget's QFont both ways: a
+  // change here is passed to setFont, a setFont by the application (or an inherited font)
+  // is copied here, so font() and Font() always describe the same font.
   TFont& Font() { return font_; }
   const TFont& Font() const { return font_; }
 
@@ -88,6 +116,8 @@ class TCustomControl : public QWidget, public TPersistent {
   // Same as Repaint: repainting is synchronous throughout the library.
   void Invalidate() { Repaint(); }
 
+  // Follows Qt's cursor: after setCursor/unsetCursor made through Qt it names the built-in
+  // cursor of the same shape, or crDefault (no own cursor, or a picture cursor).
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor value);
   // Menu shown on a context-menu request (right button); not owned.
@@ -104,18 +134,27 @@ class TCustomControl : public QWidget, public TPersistent {
   virtual void MouseEnter();
   virtual void MouseLeave();
 
-  TMouseEvent OnMouseDown;
-  TMouseMoveEvent OnMouseMove;
-  TMouseEvent OnMouseUp;
-  TNotifyEvent OnClick;
-  TNotifyEvent OnDblClick;
-  TNotifyEvent OnMouseEnter;
-  TNotifyEvent OnMouseLeave;
-  TNotifyEvent OnResize;
+  TEvent<TMouseEvent> OnMouseDown;
+  TEvent<TMouseMoveEvent> OnMouseMove;
+  TEvent<TMouseEvent> OnMouseUp;
+  TEvent<TNotifyEvent> OnClick;
+  TEvent<TNotifyEvent> OnDblClick;
+  TEvent<TNotifyEvent> OnMouseEnter;
+  TEvent<TNotifyEvent> OnMouseLeave;
+  TEvent<TNotifyEvent> OnResize;
   // Raised by the default Paint after filling the background.
-  TNotifyEvent OnPaint;
+  TEvent<TNotifyEvent> OnPaint;
 
  protected:
+  // Makes event raise signal after its handler; emit turns the event's arguments into the
+  // signal's. The signal is only raised (and its arguments only converted) while connected.
+  template <typename Handler, typename Signal, typename Raise>
+  void BindEvent(TEvent<Handler>& event, Signal signal, Raise raise) {
+    event.BindSignal(Handler(std::move(raise)), [this, signal] {
+      return isSignalConnected(QMetaMethod::fromSignal(signal));
+    });
+  }
+
   // Draws the whole control. The default fills the background with Color and raises OnPaint.
   virtual void Paint();
   // Called by EndLoading.
@@ -137,8 +176,18 @@ class TCustomControl : public QWidget, public TPersistent {
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  // Enabled, font, palette and style changes made through Qt repaint the control.
+  void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
+
+  // Repaints unless loading or never shown; for paths Qt calls, never throws (reports
+  // through qWarning).
+  void RepaintFromQt();
 
  private:
+  void PushFontToQt();
+  void TakeFontFromQt();
+
   // Matches an allocated (or requested) shown image to the widget size.
   void SyncImageSize();
   void SizeChanged();
@@ -150,11 +199,12 @@ class TCustomControl : public QWidget, public TPersistent {
   TColor color_ = clBtnFace;
   TCursor cursor_ = crDefault;
   QPointer<QMenu> popupMenu_;
-  bool visible_ = true;
   bool loading_ = false;
   bool handleAllocated_ = false;
   bool painting_ = false;
   bool everPainted_ = false;
+  bool syncingFont_ = false;
+  bool settingCursor_ = false;
 };
 
 }  // namespace dendrokit

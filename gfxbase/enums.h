@@ -62,6 +62,51 @@ DENDROKIT_ENUM_NAMES(TMouseActMode, "maNone", "maPan", "maPanHoriz", "maPanVert"
                      "maDragCrossH", "maDragLabel", "maRotate", "maRotAndZoom", "maRotXOnly",
                      "maRotZOnly", "maSelectRect", "maDrawMTrace", "maZoomPanColors");
 
+// Enumerations of the controls' settings, kept here beside the others so that the Qt
+// meta-object layer (gfxbase/qenums.h) can register every one of them under its name.
+// Linkage rules, ordinals 0 to 5. cmAvgLink weights both merged clusters equally (WPGMA),
+// cmUpgma by their sizes; cmWard applies its update to the distances as the measure gives them.
+enum TClusterMethod : std::uint8_t {
+  cmSingleLink, cmCompleteLink, cmWard, cmAvgLink, cmFlexLink, cmUpgma
+};
+DENDROKIT_ENUM_NAMES(TClusterMethod, "cmSingleLink", "cmCompleteLink", "cmWard", "cmAvgLink",
+                     "cmFlexLink", "cmUpgma");
+
+// Standard layouts of margins, caption and the scales of layers 1..4.
+enum TplLayout : std::uint8_t {
+  pll_X1Bottom_Y1Left, pll_X1Bottom_Y2Left, pll_X1Bottom_Y3Left, pll_X1Bottom_Y4Left,
+  pll_X1Bottom_Y2Both, pll_X2Bottom_Y2Left, pll_X2Both_Y2Both
+};
+DENDROKIT_ENUM_NAMES(TplLayout, "pll_X1Bottom_Y1Left", "pll_X1Bottom_Y2Left",
+                     "pll_X1Bottom_Y3Left", "pll_X1Bottom_Y4Left", "pll_X1Bottom_Y2Both",
+                     "pll_X2Bottom_Y2Left", "pll_X2Both_Y2Both");
+
+enum TCaptionAnchorHoriz : std::uint8_t {
+  cahControlLeft, cahChartLeft, cahChartCenter, cahChartRight, cahControlRight
+};
+enum TCaptionAnchorVert : std::uint8_t {
+  cavControlTop, cavChartTop, cavChartCenter, cavChartBottom, cavControlBottom
+};
+DENDROKIT_ENUM_NAMES(TCaptionAnchorHoriz, "cahControlLeft", "cahChartLeft", "cahChartCenter",
+                     "cahChartRight", "cahControlRight");
+DENDROKIT_ENUM_NAMES(TCaptionAnchorVert, "cavControlTop", "cavChartTop", "cavChartCenter",
+                     "cavChartBottom", "cavControlBottom");
+
+// Background style of text items.
+enum TTextBkg : std::uint8_t { tbClear, tbSolid };
+DENDROKIT_ENUM_NAMES(TTextBkg, "tbClear", "tbSolid");
+
+enum GridStyleType : std::uint8_t {
+  gsNone, gsPoints, gsVertLines, gsHorizLines, gsLines, gsVertDotLines, gsHorizDotLines,
+  gsDotLines
+};
+DENDROKIT_ENUM_NAMES(GridStyleType, "gsNone", "gsPoints", "gsVertLines", "gsHorizLines",
+                     "gsLines", "gsVertDotLines", "gsHorizDotLines", "gsDotLines");
+
+// Where the caption is anchored along the axis.
+enum TScaleUnitAnchor : std::uint8_t { uaSclTopLft, uaSclCenter, uaSclBotRgt };
+DENDROKIT_ENUM_NAMES(TScaleUnitAnchor, "uaSclTopLft", "uaSclCenter", "uaSclBotRgt");
+
 // Number of values of an enumeration that has a name table.
 template <typename E> constexpr std::size_t EnumCount() { return EnumTraits<E>::names.size(); }
 

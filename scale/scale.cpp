@@ -33,6 +33,21 @@ TScale::TScale(QWidget* parent) : TCustomControl(parent), dateFormat_(std::make_
   suppressPaint_ = true;
   SetBounds(Left(), Top(), 400, 400);
   InitDefaults();
+  BindEvent(OnZoomPan, &TScale::zoomPanned, [this](TObject*) { emit zoomPanned(); });
+  BindEvent(OnScaleTickDrawn, &TScale::scaleTickDrawn,
+            [this](TObject*, TCanvas& c, TScaleType t, double v, int x, int y) {
+              emit scaleTickDrawn(&c, t, v, x, y);
+            });
+  BindEvent(OnBeforeTickLabel, &TScale::beforeTickLabel,
+            [this](TObject*, TScaleType t, double v, std::string& label) {
+              QString text = QString::fromStdString(label);
+              emit beforeTickLabel(t, v, text);
+              label = text.toStdString();
+            });
+  BindEvent(OnBeforeScaleRendered, &TScale::beforeScaleRendered,
+            [this](TObject*, TCanvas& c) { emit beforeScaleRendered(&c); });
+  BindEvent(OnAfterScaleRendered, &TScale::afterScaleRendered,
+            [this](TObject*, TCanvas& c) { emit afterScaleRendered(&c); });
 }
 
 TScale::~TScale() { dateFormat_->OnChange = nullptr; }
@@ -149,7 +164,27 @@ void TScale::AssignTo(TPersistent& dest) const {
 
 // ---- Properties ------------------------------------------------------------------------
 
-void TScale::Changed() { Redraw(); }
+void TScale::Changed() {
+  updateGeometry();
+  Redraw();
+}
+
+QSize TScale::minimumSizeHint() const {
+  TBitmap probe(1, 1);
+  TCanvas& c = probe.Canvas();
+  c.Font().Assign(&Font());
+  const int lines = labelType_ == ftDateTime ? 2 : 1;
+  const TScaleMinSize m =
+      ScaleMinimumSize(scaleType_, marginLeft_, marginRight_, marginTop_, marginBottom_,
+                       c.TextWidth("-0.000"), c.TextHeight("0"), lines);
+  return {m.Width, m.Height};
+}
+
+QSize TScale::sizeHint() const {
+  const QSize m = minimumSizeHint();
+  return IsHorizontal(scaleType_) ? QSize(std::max(m.width(), 200), m.height())
+                                  : QSize(m.width(), std::max(m.height(), 200));
+}
 
 void TScale::SetCaption(const std::string& v) {
   caption_ = v;

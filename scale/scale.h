@@ -20,10 +20,6 @@
 
 namespace dendrokit {
 
-// Where the caption is anchored along the axis.
-enum TScaleUnitAnchor : std::uint8_t { uaSclTopLft, uaSclCenter, uaSclBotRgt };
-DENDROKIT_ENUM_NAMES(TScaleUnitAnchor, "uaSclTopLft", "uaSclCenter", "uaSclBotRgt");
-
 // ChartX/ChartY: the tick's pixel on the base line, in the target canvas's coordinates.
 using TScaleTickDrawnEvent =
     std::function<void(TObject* sender, TCanvas& canvas, TScaleType scaleType,
@@ -34,6 +30,53 @@ using TBeforeTickLabelEvent = std::function<void(TObject* sender, TScaleType sca
 using TScaleRenderedEvent = std::function<void(TObject* sender, TCanvas& canvas)>;
 
 class TScale : public TCustomControl {
+  Q_OBJECT
+  // Qt properties: the published properties through their own getters and setters.
+  Q_PROPERTY(QString caption READ CaptionQ WRITE SetCaptionQ)
+  Q_PROPERTY(int captionPosX READ CaptionPosX WRITE SetCaptionPosX)
+  Q_PROPERTY(int captionPosY READ CaptionPosY WRITE SetCaptionPosY)
+  Q_PROPERTY(dendrokit::TAlignment captionAlignment READ CaptionAlignment WRITE SetCaptionAlignment)
+  Q_PROPERTY(dendrokit::TScaleUnitAnchor captionAnchor READ CaptionAnchor WRITE SetCaptionAnchor)
+  Q_PROPERTY(QColor colorBackGnd READ ColorBackGndQ WRITE SetColorBackGndQ)
+  Q_PROPERTY(QColor colorScale READ ColorScaleQ WRITE SetColorScaleQ)
+  Q_PROPERTY(dendrokit::TColorScheme colorScheme READ ColorScheme WRITE SetColorScheme)
+  Q_PROPERTY(int decPlaces READ DecPlaces WRITE SetDecPlaces)
+  Q_PROPERTY(dendrokit::TFrameStyle frameStyle READ FrameStyle WRITE SetFrameStyle)
+  Q_PROPERTY(dendrokit::TFigType labelType READ LabelType WRITE SetLabelType)
+  Q_PROPERTY(bool logarithmic READ Logarithmic WRITE SetLogarithmic)
+  Q_PROPERTY(int marginLeft READ MarginLeft WRITE SetMarginLeft)
+  Q_PROPERTY(int marginRight READ MarginRight WRITE SetMarginRight)
+  Q_PROPERTY(int marginTop READ MarginTop WRITE SetMarginTop)
+  Q_PROPERTY(int marginBottom READ MarginBottom WRITE SetMarginBottom)
+  Q_PROPERTY(int minTicks READ MinTicks WRITE SetMinTicks)
+  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE SetMouseAction)
+  Q_PROPERTY(double rangeLow READ RangeLow WRITE SetRangeLow NOTIFY zoomPanned)
+  Q_PROPERTY(double rangeHigh READ RangeHigh WRITE SetRangeHigh NOTIFY zoomPanned)
+  Q_PROPERTY(bool shortTicks READ ShortTicks WRITE SetShortTicks)
+  Q_PROPERTY(bool showBaseLine READ ShowBaseLine WRITE SetShowBaseLine)
+  Q_PROPERTY(QString scaleInscript READ ScaleInscriptQ WRITE SetScaleInscriptQ)
+  Q_PROPERTY(dendrokit::TScaleType scaleType READ ScaleType WRITE SetScaleType)
+  Q_PROPERTY(bool transparent READ Transparent WRITE SetTransparent)
+  Q_PROPERTY(QString userTickText READ UserTickTextQ WRITE SetUserTickTextQ)
+
+ public:
+  DENDROKIT_QSTRING_ACCESSORS(Caption)
+  DENDROKIT_QSTRING_ACCESSORS(ScaleInscript)
+  DENDROKIT_QSTRING_ACCESSORS(UserTickText)
+  DENDROKIT_QCOLOR_ACCESSORS(ColorBackGnd)
+  DENDROKIT_QCOLOR_ACCESSORS(ColorScale)
+
+ signals:
+  // Raised after the matching std::function event's handler, with the same arguments
+  // (var parameters as references, so a direct connection may change them too).
+  void zoomPanned();
+  void scaleTickDrawn(dendrokit::TCanvas* canvas, dendrokit::TScaleType scaleType,
+                      double currentTickPos, int chartX, int chartY);
+  void beforeTickLabel(dendrokit::TScaleType scaleType, double currentTickPos,
+                       QString& tickLabel);
+  void beforeScaleRendered(dendrokit::TCanvas* canvas);
+  void afterScaleRendered(dendrokit::TCanvas* canvas);
+
  public:
   // Number of tick values one drawing records.
   static constexpr int kTickListSize = 250;
@@ -159,12 +202,17 @@ class TScale : public TCustomControl {
   TColor FrameShadowColor() const { return frameShadowColor_; }
   TColor FrameHighlightColor() const { return frameHighlightColor_; }
 
+  // Layout hints from ScaleMinimumSize with the control's font (labels like "-0.000";
+  // date labels take two lines); the preferred length along the axis is 200 pixels.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
   // ---- Events ----
-  TNotifyEvent OnZoomPan;
-  TScaleTickDrawnEvent OnScaleTickDrawn;
-  TBeforeTickLabelEvent OnBeforeTickLabel;
-  TScaleRenderedEvent OnBeforeScaleRendered;
-  TScaleRenderedEvent OnAfterScaleRendered;
+  TEvent<TNotifyEvent> OnZoomPan;
+  TEvent<TScaleTickDrawnEvent> OnScaleTickDrawn;
+  TEvent<TBeforeTickLabelEvent> OnBeforeTickLabel;
+  TEvent<TScaleRenderedEvent> OnBeforeScaleRendered;
+  TEvent<TScaleRenderedEvent> OnAfterScaleRendered;
 
   // A left-button move inside the band along the axis pans or zooms by MouseAction
   // (through CalcZoomPan, raising OnZoomPan); releasing a button ends the drag.

@@ -1,5 +1,6 @@
 #include "scale/scale_mapping.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dendrokit {
@@ -156,6 +157,26 @@ TZoomPanResult CalcZoomPan(int x, int y, int startX, int startY, int width, int 
   }
   if (!AllFinite({lo, hi})) return {};
   return {true, lo, hi};
+}
+
+TScaleMinSize ScaleMinimumSize(TScaleType scaleType, int marginLeft, int marginRight,
+                               int marginTop, int marginBottom, int labelWidth,
+                               int labelHeight, int labelLines) {
+  const auto z = [](int v) { return std::max(v, 0); };
+  const int along = 20;
+  switch (scaleType) {
+    case sctXB:
+      return {z(marginLeft) + z(marginRight) + along,
+              z(marginBottom) + 1 + 7 + z(labelLines) * z(labelHeight)};
+    case sctXT:
+      return {z(marginLeft) + z(marginRight) + along,
+              z(marginTop) + 1 + 7 + z(labelLines) * z(labelHeight)};
+    case sctYL:
+      return {z(marginLeft) + 1 + 8 + z(labelWidth), z(marginTop) + z(marginBottom) + along};
+    case sctYR:
+      return {z(marginRight) + 1 + 8 + z(labelWidth), z(marginTop) + z(marginBottom) + along};
+  }
+  return {};
 }
 
 }  // namespace dendrokit

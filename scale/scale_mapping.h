@@ -43,6 +43,20 @@ std::optional<TScaleMapping> CalcScaleMapping(const TScaleGeometry& g);
 // gives 0.
 int MapValueToPixel(const TScaleMapping& m, const TScaleGeometry& g, double v);
 
+struct TScaleMinSize {
+  int Width = 0;
+  int Height = 0;
+};
+
+// Smallest size at which a scale shows its labels whole. Across the axis: the margin on the
+// base line's side, the base line, the 7-pixel gap (8 for vertical scales) and labelLines
+// lines of labelHeight (horizontal scales; two lines for date labels) or labelWidth
+// (vertical scales). Along the axis: both margins plus 20 pixels of axis. Negative inputs
+// count as 0.
+TScaleMinSize ScaleMinimumSize(TScaleType scaleType, int marginLeft, int marginRight,
+                               int marginTop, int marginBottom, int labelWidth,
+                               int labelHeight, int labelLines);
+
 struct TZoomPanResult {
   bool Changed = false;
   double NewLow = 0.0;

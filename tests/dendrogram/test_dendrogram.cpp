@@ -109,6 +109,10 @@ TEST(Dendrogram, ExceptionsOfHandlersStayInsidePaintAndMouse) {
     throw std::runtime_error("label");
   };
   d->OnZoomPan = [](TObject*) { throw std::runtime_error("zoom"); };
+  d->OnMouseUp = [](TObject*, TMouseButton, TShiftState, int, int) {
+    throw std::runtime_error("up");
+  };
+  EXPECT_NO_THROW(d->MouseUp(mbLeft, 0, 200, 200));
   d->SetMouseAction(maPan);
   EXPECT_NO_THROW(d->Repaint());
   EXPECT_NO_THROW(d->MouseMove(ssLeft, 200, 200));

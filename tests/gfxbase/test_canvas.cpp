@@ -317,18 +317,19 @@ TEST(CanvasText, CachedTextIsPixelIdenticalToPlainDrawText) {
     int orientation;
     bool solid;
   };
-  const std::vector<std::string> texts{"7", "1234567890", "60", "Axis", "0.25", "7", "W-1"};
+  const std::vector<std::string> texts{"7", "1234567890", "60", "Axis", "0.25", "7", "W-1",
+                                       "a\nb", "T\tx", "Gr\xc3\xb6\xc3\x9f" "e \xc2\xb5"};
   for (const Case c : {Case{"DejaVu Sans", 0, false}, Case{"DejaVu Sans", 900, false},
                        Case{"DejaVu Serif", 0, true}, Case{"DejaVu Sans Mono", 900, true}}) {
     SCOPED_TRACE(std::string(c.font) + " " + std::to_string(c.orientation));
-    TBitmap got(240, 240);
+    TBitmap got(320, 300);
     TCanvas& canvas = got.Canvas();
     canvas.Font().SetName(c.font);
     canvas.Font().SetHeight(13);
     canvas.Font().SetOrientation(c.orientation);
     canvas.Brush().SetStyle(c.solid ? bsSolid : bsClear);
     canvas.Brush().SetColor(0x00FFFF);
-    QImage want(240, 240, QImage::Format_RGB32);
+    QImage want(320, 300, QImage::Format_RGB32);
     want.fill(Qt::white);
     QPainter p(&want);
     const QFontMetrics fm(canvas.Font().QtFont(), &want);

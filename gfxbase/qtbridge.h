@@ -1,0 +1,19 @@
+// Helpers that give the controls' C++ properties their Qt face.
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include "gfxbase/canvas.h"
+
+// Qt-side accessors of a TColor or std::string property for its Q_PROPERTY: Name##Q()
+// reads through Name(), SetName##Q() writes through SetName() (QColor in, TColor stored;
+// an invalid QColor is ignored).
+#define DENDROKIT_QCOLOR_ACCESSORS(Name)                                                \
+  QColor Name##Q() const { return ::dendrokit::ColorToQColor(Name()); }                  \
+  void Set##Name##Q(const QColor& value) {                                               \
+    if (value.isValid()) Set##Name(::dendrokit::QColorToColor(value));                   \
+  }
+#define DENDROKIT_QSTRING_ACCESSORS(Name)                                               \
+  QString Name##Q() const { return QString::fromStdString(Name()); }                     \
+  void Set##Name##Q(const QString& value) { Set##Name(value.toStdString()); }
