@@ -115,6 +115,14 @@ TEST(ChartScaleProps, SetterRules) {
   EXPECT_EQ(p.RangeLow(), 1);
 }
 
+// Copying axis settings in, and what the renderer then gets.
+TEST(ChartScaleProps, CopyRules) {
+  TPlotra c;
+  // An x axis takes no y axis' settings (its scale would turn vertical).
+  EXPECT_THROW(c.Scale1X().Assign(&c.Scale1Y()), EConvertError);
+  EXPECT_EQ(c.Scale1X().ScaleType(), sctXT);
+}
+
 TEST(ChartLayers, DefaultsByLayer) {
   TPlotra c;
   EXPECT_EQ(c.ScalePropsX(9).ColorScale(), 12632256u);
