@@ -492,6 +492,9 @@ void TCustomPlotra::SetScaleProps(int layer, const TScaleProps& v) {
                          ? static_cast<TScaleProps&>(ScalePropsX(layer))
                          : static_cast<TScaleProps&>(ScalePropsY(layer));
   own.Assign(&v);
+  // A free-standing object never finishes loading; its flag must not let this chart's
+  // axis take Logarithmic past the range check.
+  own.SetLoadingFlag(false);
   // Copying raises no notification; re-applying the ranges keeps joined layers and the
   // coefficients right without a repaint.
   PaintSuspension suspend(paintSuspended_);

@@ -121,6 +121,13 @@ TEST(ChartScaleProps, CopyRules) {
   // An x axis takes no y axis' settings (its scale would turn vertical).
   EXPECT_THROW(c.Scale1X().Assign(&c.Scale1Y()), EConvertError);
   EXPECT_EQ(c.Scale1X().ScaleType(), sctXT);
+  // A free-standing object is never done loading; copied in, it must not let Logarithmic
+  // skip the range check.
+  TScalePropsHoriz loose;
+  c.SetScale1X(loose);
+  c.Scale1X().SetRangeLow(-1);
+  c.Scale1X().SetLogarithmic(true);
+  EXPECT_FALSE(c.Scale1X().Logarithmic());
 }
 
 TEST(ChartLayers, DefaultsByLayer) {
