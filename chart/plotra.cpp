@@ -513,8 +513,10 @@ void CopyToScale(const TScaleProps& p, TScale& s) {
   s.SetCaptionAlignment(p.CaptionAlignment());
   s.SetCaptionAnchor(p.CaptionAnchor());
   s.SetColorScale(p.ColorScale());
-  s.SetDecPlaces(p.DecPlaces());
+  // The label type first: the scale's own rules for it (ftTime sets 4 decimal places,
+  // ftDateTime switches the logarithm off) must not overwrite the values copied after it.
   s.SetLabelType(p.LabelType());
+  s.SetDecPlaces(p.DecPlaces());
   s.SetLogarithmic(p.Logarithmic());
   s.SetShortTicks(p.ShortTicks());
   s.SetMinTicks(p.MinTicks());

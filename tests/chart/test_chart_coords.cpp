@@ -128,6 +128,10 @@ TEST(ChartScaleProps, CopyRules) {
   c.Scale1X().SetRangeLow(-1);
   c.Scale1X().SetLogarithmic(true);
   EXPECT_FALSE(c.Scale1X().Logarithmic());
+  // Decimal places set after a time label type reach the renderer.
+  c.Scale1X().SetLabelType(ftTime);
+  c.Scale1X().SetDecPlaces(2);
+  EXPECT_EQ(c.ScaleX(1).DecPlaces(), 2);
 }
 
 TEST(ChartLayers, DefaultsByLayer) {
