@@ -702,6 +702,12 @@ void TCustomPlotra::SetStandardLayout(TplLayout v) {
 void TCustomPlotra::SetJointLayers(const TJointLayers& v) {
   if (&v == jointLayers_.get()) return;
   jointLayers_->Assign(&v);
+  // Layers joined by the copy take their controllers' ranges now, not at the controller's
+  // next change.
+  {
+    PaintSuspension suspend(paintSuspended_);
+    ScalePropsChanged();
+  }
   RepaintIfAuto();
 }
 

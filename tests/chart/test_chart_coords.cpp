@@ -262,6 +262,12 @@ TEST(ChartJointLayers, RulesAndMessages) {
   EXPECT_EQ(c.ScalePropsX(2).RangeLow(), -8);
   c.ChangeRange(1, 0, 1e-12, 0, 1);  // narrower than MinRange: refused
   EXPECT_EQ(c.ScalePropsX(1).RangeLow(), -8);
+  // Joins copied in from a free-standing object take effect at once.
+  TJointLayers loose;
+  loose.SetL04yControlledBy(3);
+  c.ScalePropsY(3).SetRangeHigh(9);
+  c.SetJointLayers(loose);
+  EXPECT_EQ(c.ScalePropsY(4).RangeHigh(), 9);
 }
 
 TEST(ChartSettings, BackgroundNameRule) {
