@@ -225,6 +225,24 @@ TEST(ChartStore, ClearItemsLeavesTheScreenAlone) {
   EXPECT_EQ(c.DataCapacity(), 0);
 }
 
+// A render handler that appends must not invalidate the walk over the list (every append
+// below adds a block); what it appends is drawn from the next paint on.
+TEST(ChartStore, HandlerAppendsWhileRendering) {
+  TPlotra c;
+  c.HandleNeeded();
+  c.SetAllocSize(1);
+  for (int i = 0; i < 3; ++i) c.AddTextAt(8, "t", 0.5, 0.5);
+  int rendered = 0;
+  c.OnBeforeRenderChartItem = [&](TObject*, TplChartItem&, int, bool annotation) {
+    if (annotation) return;
+    ++rendered;
+    if (c.DataCount() < 100) c.AddTextAt(8, "u", 0.5, 0.5);
+  };
+  c.Repaint();
+  EXPECT_EQ(rendered, 3);
+  EXPECT_EQ(c.DataCount(), 6);
+}
+
 // Every order of destroying a group of four must leave no chart pointing at a dead one
 // (run under AddressSanitizer in the sanitizer build).
 TEST(ChartSharing, DestroyMembersInEveryOrder) {
