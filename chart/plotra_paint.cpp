@@ -628,6 +628,9 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
   // handler above, which may have copied or replaced the picture.
   canvas.Release();
   ps.Begin(*this, canvas);
+  // A render handler may clear the lists (or copy a chart over this one) while they are
+  // walked: the walked lists stay alive until this rendering ends.
+  const std::shared_ptr<const TPlItemContainer> keepData = data_, keepAnnotation = annotation_;
   pen.SetWidth(LineWidth());
   pen.SetColor(ChartColor());
   pen.SetStyle(psSolid);
