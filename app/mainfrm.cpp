@@ -1,6 +1,7 @@
 #include "app/mainfrm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -10,6 +11,7 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -111,11 +113,26 @@ QLabel* MakeLabel(QWidget* parent, const char* text, int left, int top, int widt
   return label;
 }
 
+// Qt never lets a wheel turn scroll a bar further than one page, so with a page step of 0 the
+// wheel would not move it at all: the bar lends itself a page of one turn's lines meanwhile.
+class WheelScrollBar : public QScrollBar {
+ public:
+  using QScrollBar::QScrollBar;
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override {
+    const int page = pageStep();
+    setPageStep(QApplication::wheelScrollLines() * singleStep());
+    QScrollBar::wheelEvent(event);
+    setPageStep(page);
+  }
+};
+
 // A scroll bar with a page size of 0 (the smallest thumb). Qt's trough click moves by the
 // page size, so it would not move at all; it moves by one instead.
 QScrollBar* MakeScrollBar(QWidget* parent, int min, int max, int position, int left, int top,
                           int width, int height) {
-  auto* bar = new QScrollBar(Qt::Horizontal, parent);
+  auto* bar = new WheelScrollBar(Qt::Horizontal, parent);
   bar->setRange(min, max);
   bar->setSingleStep(1);
   bar->setPageStep(0);
@@ -199,7 +216,9 @@ void TForm1::CreateControls() {
   Plotra1 = new TPlotra(this);
   Plotra1->SetName("Plotra1");
   Plotra1->SetBounds(544, 8, 393, 425);
-  Plotra1->setFocusPolicy(Qt::ClickFocus);  // like the dendrogram: not a tab stop
+  // The chart keeps Tab while it has the focus, and this window gives it no keyboard work: a
+  // click on it must not leave the keyboard stuck there.
+  Plotra1->setFocusPolicy(Qt::NoFocus);
   InitChart();
 
   Label7 = MakeLabel(this, "Use context menu of dendrogram to change mouse behavior", 8, 8, 359, 16);

@@ -7,7 +7,10 @@ times each. Prints medians, the ratio hclust / peer and the peak resident set si
 process (from wait4), next to the memory bound 1.05 * 8*n(n-1)/2 bytes + 32 MiB.
 
     bench/hclust_vs_peer.py [--sizes 5000,10000,20000] [--repeats 3] [--rules all]
-                            [--data uniform,int] [--hclust build/tools/hclust]
+                            [--data uniform,int] [--hclust build/tools/hclust] [--vectors]
+
+With --vectors both sides cluster the data vectors without a distance matrix: hclust
+--method ward.D2 --low-memory against fastcluster's linkage_vector(x, "ward").
 
 The peers are needed only here: on Debian, apt-get install python3-scipy python3-fastcluster.
 """
@@ -28,9 +31,9 @@ PEER_METHOD = {
     "single": "single",
     "complete": "complete",
     "ward": "ward",        # Lance-Williams Ward on the distances as given, like cmWard
-    "average": "weighted",  # WPGMA
+    "weighted": "weighted",  # WPGMA
     "flexible": "weighted",
-    "upgma": "average",     # UPGMA
+    "average": "average",    # UPGMA
 }
 
 PEER_SCRIPT = r"""
@@ -40,6 +43,15 @@ from scipy.spatial.distance import pdist
 import fastcluster
 x = np.loadtxt(sys.argv[1], delimiter=",", ndmin=2)
 z = fastcluster.linkage(pdist(x, "euclidean"), method=sys.argv[2])
+np.savetxt(sys.stdout, z, delimiter=",", fmt="%.17g")
+"""
+
+PEER_VECTOR_SCRIPT = r"""
+import sys
+import numpy as np
+import fastcluster
+x = np.loadtxt(sys.argv[1], delimiter=",", ndmin=2)
+z = fastcluster.linkage_vector(x, method="ward")
 np.savetxt(sys.stdout, z, delimiter=",", fmt="%.17g")
 """
 
@@ -89,12 +101,15 @@ def main():
     ap.add_argument("--columns", type=int, default=10)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--hclust", default=os.path.join(HERE, "..", "build", "tools", "hclust"))
+    ap.add_argument("--vectors", action="store_true")
     args = ap.parse_args()
 
     if not os.access(args.hclust, os.X_OK):
         sys.exit(f"{args.hclust} not found: build first (./run.sh or cmake --build build)")
     peer_python = find_peer_python()
     rules = list(PEER_METHOD) if args.rules == "all" else args.rules.split(",")
+    if args.vectors:
+        rules = ["ward.D2"]
     sizes = [int(s) for s in args.sizes.split(",")]
     kinds = args.data.split(",")
 
@@ -108,16 +123,23 @@ def main():
                 path = os.path.join(tmp, f"{kind}-{n}.csv")
                 write_data(path, kind, n, args.columns, args.seed)
                 bound = (1.05 * 8 * n * (n - 1) / 2) / 2**20 + 32
+                if args.vectors:
+                    bound = 3 * 8 * n * args.columns / 2**20 + 32
                 for rule in rules:
                     ours, peer = [], []
                     for _ in range(args.repeats):
+                        if args.vectors:
+                            ours.append(run([args.hclust, "--method", rule, "--low-memory", path]))
+                            peer.append(run([peer_python, "-c", PEER_VECTOR_SCRIPT, path]))
+                            continue
                         ours.append(run([args.hclust, "--method", rule, "--distance", "euclid", path]))
                         peer.append(run([peer_python, "-c", PEER_SCRIPT, path, PEER_METHOD[rule]]))
                     t_ours = statistics.median(t for t, _ in ours)
                     t_peer = statistics.median(t for t, _ in peer)
                     rss_ours = max(m for _, m in ours)
                     rss_peer = max(m for _, m in peer)
-                    print(f"| {kind} | {n} | {rule} ({PEER_METHOD[rule]}) | {t_ours:.2f} | "
+                    peer_name = "linkage_vector ward" if args.vectors else PEER_METHOD[rule]
+                    print(f"| {kind} | {n} | {rule} ({peer_name}) | {t_ours:.2f} | "
                           f"{t_peer:.2f} | {t_ours / t_peer:.2f} | {rss_ours:.0f} | "
                           f"{rss_peer:.0f} | {bound:.0f} |", flush=True)
     print(f"# load average {os.getloadavg()[0]:.2f} at the end")

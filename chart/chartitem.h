@@ -143,13 +143,16 @@ class DENDROKIT_EXPORT TPlItemContainer {
   // Count and capacity 0; the storage is released.
   void Clear();
 
-  // Calls f(item, index) for every record in index order, block by block.
+  // Calls f(item, index) for every record in index order, block by block. f may append
+  // (a render handler can): records never move, the block table is re-read after growth,
+  // and records appended during the walk are not visited.
   template <typename F> void ForEach(F&& f) const {
+    const int total = count_;
     int index = 0;
-    for (const Block& b : blocks_) {
-      const int n = static_cast<int>(std::min<std::int64_t>(b.size, count_ - index));
-      for (int i = 0; i < n; ++i, ++index) f(b.items.get()[i], index);
-      if (index >= count_) break;
+    for (std::size_t bi = 0; index < total && bi < blocks_.size(); ++bi) {
+      const TplChartItem* items = blocks_[bi].items.get();
+      const int n = static_cast<int>(std::min<std::int64_t>(blocks_[bi].size, total - index));
+      for (int i = 0; i < n; ++i, ++index) f(items[i], index);
     }
   }
 

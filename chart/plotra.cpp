@@ -544,6 +544,9 @@ void TCustomPlotra::SetScaleProps(int layer, const TScaleProps& v) {
                          ? static_cast<TScaleProps&>(ScalePropsX(layer))
                          : static_cast<TScaleProps&>(ScalePropsY(layer));
   own.Assign(&v);
+  // A free-standing object never finishes loading; its flag must not let this chart's
+  // axis take Logarithmic past the range check.
+  own.SetLoadingFlag(false);
   // Copying raises no notification; re-applying the ranges keeps joined layers and the
   // coefficients right without a repaint.
   PaintSuspension suspend(paintSuspended_);
@@ -562,8 +565,10 @@ void CopyToScale(const TScaleProps& p, TScale& s) {
   s.SetCaptionAlignment(p.CaptionAlignment());
   s.SetCaptionAnchor(p.CaptionAnchor());
   s.SetColorScale(p.ColorScale());
-  s.SetDecPlaces(p.DecPlaces());
+  // The label type first: the scale's own rules for it (ftTime sets 4 decimal places,
+  // ftDateTime switches the logarithm off) must not overwrite the values copied after it.
   s.SetLabelType(p.LabelType());
+  s.SetDecPlaces(p.DecPlaces());
   s.SetLogarithmic(p.Logarithmic());
   s.SetShortTicks(p.ShortTicks());
   s.SetMinTicks(p.MinTicks());
@@ -749,6 +754,12 @@ void TCustomPlotra::SetStandardLayout(TplLayout v) {
 void TCustomPlotra::SetJointLayers(const TJointLayers& v) {
   if (&v == jointLayers_.get()) return;
   jointLayers_->Assign(&v);
+  // Layers joined by the copy take their controllers' ranges now, not at the controller's
+  // next change.
+  {
+    PaintSuspension suspend(paintSuspended_);
+    ScalePropsChanged();
+  }
   RepaintIfAuto();
 }
 

@@ -136,7 +136,16 @@ void GlyphCache::SetFont(const QFont& font) {
   lastFont_ = font;
   const std::string key = font.key().toStdString();
   auto it = faces_.find(key);
-  if (it == faces_.end()) it = faces_.emplace(key, std::make_unique<Face>(font)).first;
+  if (it == faces_.end()) {
+    // A face holds a few hundred kilobytes at most; items of many different sizes must not
+    // pile them up, so faces beyond a handful are left to the canvas.
+    constexpr std::size_t kMaxFaces = 16;
+    if (faces_.size() >= kMaxFaces) {
+      face_ = nullptr;
+      return;
+    }
+    it = faces_.emplace(key, std::make_unique<Face>(font)).first;
+  }
   face_ = it->second.get();
 }
 
@@ -219,56 +228,53 @@ bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8,
 
 // ---- MarkStamps --------------------------------------------------------------------------
 
-const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, TColor penColor, int penWidth,
-                                         TPenStyle penStyle, TColor brushColor,
+const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, int penWidth, TPenStyle penStyle,
                                          bool brushSolid) {
-  const TColor pen = ColorToRGB(penColor), brush = ColorToRGB(brushColor);
-  const std::uint64_t key = (std::uint64_t{type} << 56) | (std::uint64_t{penStyle} << 52) |
-                            (std::uint64_t(penWidth & 0x7) << 49) | (std::uint64_t{brushSolid} << 48) |
-                            (std::uint64_t{pen & 0xFFFFFF} << 24) | (brush & 0xFFFFFF);
-  if (key == lastKey_ && last_ != nullptr) return *last_;
+  const Request request{type, penWidth, penStyle, brushSolid};
+  if (last_ != nullptr && request == lastRequest_) return *last_;
+  const std::uint32_t key = (std::uint32_t{type} << 16) | (std::uint32_t{penStyle} << 8) |
+                            (std::uint32_t(penWidth & 0x7) << 1) | std::uint32_t{brushSolid};
   auto it = stamps_.find(key);
   if (it == stamps_.end()) {
     Stamp st;
     if (type < 52 && penWidth >= 1 && penWidth <= 7) {
       constexpr int kSize = 48, kC = 24;
-      // Two backgrounds that differ from each other and from both colours: a pixel the
-      // mark sets reads the same on both, one it leaves reads as its background, anything
-      // else was blended and cannot be stamped.
-      const TColor candidates[] = {0x000000, 0xFFFFFF, 0x123456, 0x654321, 0xA5A5A5};
-      TColor bg[2];
-      int n = 0;
-      for (TColor c : candidates)
-        if (n < 2 && c != pen && c != brush) bg[n++] = c;
+      // Drawn once in a probe pen and brush colour over two backgrounds: a pixel the mark
+      // sets reads the same probe colour on both and keeps its role (pen or brush), one it
+      // leaves reads as its background, anything else was blended and cannot be stamped.
+      // Which pixels a mark covers does not depend on its colours, so one stamp serves all.
+      constexpr TColor kPen = 0x3050F0, kBrush = 0x20C040, kBg[2] = {0x000000, 0xFFFFFF};
       QImage img[2];
       for (int k = 0; k < 2; ++k) {
         img[k] = QImage(kSize, kSize, QImage::Format_RGB32);
-        img[k].fill(QColor(int(bg[k] & 0xFF), int((bg[k] >> 8) & 0xFF), int(bg[k] >> 16)));
+        img[k].fill(ColorToQColor(kBg[k]));
         TCanvas c(&img[k]);
-        c.Pen().SetColor(pen);
+        c.Pen().SetColor(kPen);
         c.Pen().SetWidth(penWidth);
         c.Pen().SetStyle(penStyle);
-        c.Brush().SetColor(brush);
+        c.Brush().SetColor(kBrush);
         c.Brush().SetStyle(brushSolid ? bsSolid : bsClear);
         DrawMark(c, type, kC, kC);
         c.Release();
       }
       st.ok = true;
-      const std::uint32_t b0 = ToArgb(bg[0]), b1 = ToArgb(bg[1]);
+      const std::uint32_t pen = ToArgb(kPen), brush = ToArgb(kBrush);
+      const std::uint32_t b0 = ToArgb(kBg[0]), b1 = ToArgb(kBg[1]);
       for (int y = 0; y < kSize && st.ok; ++y)
         for (int x = 0; x < kSize; ++x) {
           const std::uint32_t p0 = img[0].pixel(x, y), p1 = img[1].pixel(x, y);
           if (p0 == b0 && p1 == b1) continue;
-          if (p0 != p1 || x == 0 || y == 0 || x == kSize - 1 || y == kSize - 1) {
+          const bool edge = x == 0 || y == 0 || x == kSize - 1 || y == kSize - 1;
+          if (p0 != p1 || (p0 != pen && p0 != brush) || edge) {
             st.ok = false;
             break;
           }
-          st.pixels.push_back({std::int8_t(x - kC), std::int8_t(y - kC), p0});
+          st.pixels.push_back({std::int8_t(x - kC), std::int8_t(y - kC), p0 == brush});
         }
     }
     it = stamps_.emplace(key, std::move(st)).first;
   }
-  lastKey_ = key;
+  lastRequest_ = request;
   last_ = &it->second;
   return *last_;
 }
@@ -276,8 +282,15 @@ const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, TColor penColor, int
 bool MarkStamps::Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor,
                       int penWidth, TPenStyle penStyle, TColor brushColor, bool brushSolid) {
   if (!image) return false;
-  const Stamp& st = Get(type, penColor, penWidth, penStyle, brushColor, brushSolid);
+  const Stamp& st = Get(type, penWidth, penStyle, brushSolid);
   if (!st.ok) return false;
+  if (penColor != lastPen_ || brushColor != lastBrush_ || !colorsReady_) {
+    lastPen_ = penColor;
+    lastBrush_ = brushColor;
+    colors_[0] = ToArgb(penColor);
+    colors_[1] = ToArgb(brushColor);
+    colorsReady_ = true;
+  }
   const int W = image.w, H = image.h;
   const std::ptrdiff_t bpl = image.stride;
   std::uint32_t* base = image.bits;
@@ -285,7 +298,7 @@ bool MarkStamps::Draw(const Surface& image, std::uint8_t type, int x, int y, TCo
   for (const Pixel& p : st.pixels) {
     const int px = x + p.dx, py = y + p.dy;
     if (!inside && (px < 0 || py < 0 || px >= W || py >= H)) continue;
-    base[py * bpl + px] = p.argb;
+    base[py * bpl + px] = colors_[p.brush];
   }
   return true;
 }
@@ -317,11 +330,16 @@ void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color
   if (iFirst > iLast) return;
   const std::int64_t bpl = image.stride;
   std::uint32_t* base = image.bits;
-  // minor offset m(i) = floor((2 i aMinor + n) / (2 n)), stepped incrementally.
-  std::int64_t num = 2 * iFirst * aMinor + n;
-  std::int64_t m = num / (2 * n);
-  std::int64_t rem = num - m * 2 * n;
-  const std::int64_t stepQ = (2 * aMinor) / (2 * n), stepR = (2 * aMinor) % (2 * n);
+  // minor offset m(i) = floor((2 i aMinor + n) / (2 n)), stepped incrementally. aMinor <= n,
+  // so each step adds 2 aMinor to the remainder and at most one to m (the diagonal: exactly
+  // one); only a line clipped at its start needs a division.
+  std::int64_t m = 0, rem = n;
+  if (iFirst > 0) {
+    const std::int64_t num = 2 * iFirst * aMinor + n;
+    m = num / (2 * n);
+    rem = num - m * 2 * n;
+  }
+  const std::int64_t stepQ = aMinor == n ? 1 : 0, stepR = aMinor == n ? 0 : 2 * aMinor;
   for (std::int64_t i = iFirst; i <= iLast; ++i) {
     const std::int64_t major = major0 + sMajor * i, minor = minor0 + sMinor * m;
     if (minor >= 0 && minor < minorSize) {

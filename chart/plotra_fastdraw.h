@@ -51,6 +51,8 @@ class DENDROKIT_EXPORT GlyphCache {
 
   // Selects the face for the following calls (cheap when it is the current one).
   void SetFont(const QFont& font);
+  // Whether the face is cached; without it Width and Draw decline every text.
+  bool Ready() const { return face_ != nullptr; }
   // Text height of the face (the canvas's TextHeight).
   int Height() const;
   // Width as the canvas measures it, or -1 when the text needs the canvas.
@@ -73,27 +75,40 @@ class DENDROKIT_EXPORT GlyphCache {
 
 class DENDROKIT_EXPORT MarkStamps {
  public:
-  // Draws mark type at (x, y) with the pen colour/width/style and brush colour of canvas
-  // state given, as DrawMark would. False when the mark cannot be stamped (character
-  // marks, wide pens, anti-aliased pixels); the caller then uses DrawMark.
+  // Draws mark type at (x, y) with the given pen colour, width and style and brush colour
+  // and style, as DrawMark would. False when the mark cannot be stamped (character marks,
+  // wide pens, anti-aliased pixels); the caller then uses DrawMark.
   bool Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor, int penWidth,
             TPenStyle penStyle, TColor brushColor, bool brushSolid);
-  void Clear() { stamps_.clear(); }
+  void Clear() {
+    stamps_.clear();
+    last_ = nullptr;
+  }
 
  private:
   struct Pixel {
     std::int8_t dx, dy;
-    std::uint32_t argb;
+    bool brush;  // set in the brush colour, else in the pen colour
   };
   struct Stamp {
     bool ok = false;
     std::vector<Pixel> pixels;
   };
-  const Stamp& Get(std::uint8_t type, TColor penColor, int penWidth, TPenStyle penStyle,
-                   TColor brushColor, bool brushSolid);
-  std::unordered_map<std::uint64_t, Stamp> stamps_;
-  std::uint64_t lastKey_ = ~std::uint64_t{0};
+  const Stamp& Get(std::uint8_t type, int penWidth, TPenStyle penStyle, bool brushSolid);
+  std::unordered_map<std::uint32_t, Stamp> stamps_;
+  // The last request, so that runs of equal marks skip the key and the lookup.
+  struct Request {
+    std::uint8_t type;
+    int width;
+    TPenStyle style;
+    bool solid;
+    bool operator==(const Request&) const = default;
+  };
+  Request lastRequest_{};
   const Stamp* last_ = nullptr;
+  TColor lastPen_ = 0, lastBrush_ = 0;
+  bool colorsReady_ = false;
+  std::uint32_t colors_[2] = {};
 };
 
 // The canvas's 1-pixel solid line from (x0, y0) towards (x1, y1), end point excluded.

@@ -93,6 +93,8 @@ class Suspend {
       set_(was_);
     } catch (const std::exception& e) {
       qWarning("TPlotra: repaint: %s", e.what());
+    } catch (...) {
+      qWarning("TPlotra: repaint: unknown error");
     }
   }
   Suspend(const Suspend&) = delete;
@@ -122,8 +124,9 @@ void TCustomPlotra::MouseDown(TMouseButton button, TShiftState shift, int x, int
 }
 
 void TCustomPlotra::MouseMove(TShiftState shift, int x, int y) {
-  TCustomControl::MouseMove(shift, x, y);
   MouseState& m = Mouse();
+  if (m.inMoveEvent) return;  // a move arriving while OnMouseMoveInChart runs is dropped
+  TCustomControl::MouseMove(shift, x, y);
   m.pointer = {x, y};
   const PlotraFrame f{Width(), Height(), MarginLeft(), MarginRight(), MarginTop(),
                       MarginBottom(), ShadowWidth()};
@@ -195,13 +198,14 @@ void TCustomPlotra::MouseMove(TShiftState shift, int x, int y) {
       const TScalePropsVert& py = ScalePropsY(1);
       Range rx = {px.RangeLow(), px.RangeHigh()}, ry = {py.RangeLow(), py.RangeHigh()};
       const bool grid = action == maPanGrid;
-      if (action != maPanVert && !(grid && px.Logarithmic())) {
+      // The pan grid snaps linear axes only; a logarithmic one pans by its factor.
+      if (action != maPanVert) {
         rx = PanAxis(m.startX_[0], m.startX, x, w, px.Logarithmic(), false);
-        if (grid) rx = SnapToPanGrid(rx, PanGridDx(), PanGridOffsX());
+        if (grid && !px.Logarithmic()) rx = SnapToPanGrid(rx, PanGridDx(), PanGridOffsX());
       }
-      if (action != maPanHoriz && !(grid && py.Logarithmic())) {
+      if (action != maPanHoriz) {
         ry = PanAxis(m.startY_[0], m.startY, y, h, py.Logarithmic(), true);
-        if (grid) ry = SnapToPanGrid(ry, PanGridDy(), PanGridOffsY());
+        if (grid && !py.Logarithmic()) ry = SnapToPanGrid(ry, PanGridDy(), PanGridOffsY());
       }
       {
         Suspend s(PaintSuspended(), setSuspended);
@@ -317,6 +321,8 @@ void TCustomPlotra::MouseMove(TShiftState shift, int x, int y) {
       SetCursor(crDefault);
   } catch (const std::exception& e) {
     qWarning("TPlotra: mouse move: %s", e.what());
+  } catch (...) {
+    qWarning("TPlotra: mouse move: unknown error");
   }
 
   // 4. The position report; moves during its handling are not reported again.
@@ -325,9 +331,10 @@ void TCustomPlotra::MouseMove(TShiftState shift, int x, int y) {
     const TWorldPoint wp = PixelToWorld(ActiveLayer(), x, y);
     try {
       OnMouseMoveInChart(this, inChart, shift, wp.X, wp.Y);
+    } catch (const std::exception& e) {
+      qWarning("TPlotra: OnMouseMoveInChart: %s", e.what());
     } catch (...) {
-      m.inMoveEvent = false;
-      throw;
+      qWarning("TPlotra: OnMouseMoveInChart: unknown error");
     }
     m.inMoveEvent = false;
   }
@@ -374,6 +381,8 @@ void TCustomPlotra::MouseUp(TMouseButton button, TShiftState shift, int x, int y
         if (changed && OnZoomPan) OnZoomPan(this);
       } catch (const std::exception& e) {
         qWarning("TPlotra: mouse up: %s", e.what());
+      } catch (...) {
+        qWarning("TPlotra: mouse up: unknown error");
       }
     }
   }
@@ -385,7 +394,11 @@ void TCustomPlotra::DblClick() {
   m.swallowDown = true;
   const PlotraFrame f{Width(), Height(), MarginLeft(), MarginRight(), MarginTop(),
                       MarginBottom(), ShadowWidth()};
-  MouseState::SwitchScaleAt(*this, f, m.pointer.X, m.pointer.Y);
+  try {
+    MouseState::SwitchScaleAt(*this, f, m.pointer.X, m.pointer.Y);  // repaints
+  } catch (const std::exception& e) {
+    qWarning("TPlotra: double click: %s", e.what());
+  }
   TCustomControl::DblClick();
 }
 

@@ -79,6 +79,9 @@ struct TCustomPlotra::PaintState {
   int offX = 0, offY = 0;  // control pixel of the image's (0, 0)
   int imgW = 0, imgH = 0;
   std::array<LayerMap, kLayers> maps;
+  // Visibility of classes (data, annotation) and layers, copied once per rendering.
+  std::array<std::array<bool, 256>, 2> classVisible;
+  std::array<bool, kLayers + 1> layerVisible;
   bool avoidDup = false;
 
   // Canvas state cache: what the items want, and what the canvas was last given.
@@ -115,9 +118,16 @@ struct TCustomPlotra::PaintState {
       m.ylo = py.RangeLow();
       m.yhi = py.RangeHigh();
     }
+    for (int a = 0; a < 2; ++a)
+      for (int k = 0; k < 256; ++k) classVisible[a][k] = c.ClassVisible(a == 1, k);
+    for (int n = 0; n <= kLayers; ++n) layerVisible[n] = c.LayerVisible(n);
     batch.clear();
     cur = {0, 0};
     fontReady = false;
+  }
+  bool Visible(const TplChartItem& it, bool annotation) const {
+    return classVisible[annotation][it.ItemClass] && it.Layer >= 1 && it.Layer <= kLayers &&
+           layerVisible[static_cast<std::size_t>(it.Layer)];
   }
 
   const LayerMap& Map(int layer) const {
@@ -407,7 +417,7 @@ void TCustomPlotra::PaintState::DrawText(const TplChartItem& it, int index, bool
   }
   if (font.Color() != it.Color) font.SetColor(it.Color);
   const bool solid = it.BkStyle == tbSolid;
-  const bool fast = surf && font.Orientation() == 0;
+  const bool fast = surf && font.Orientation() == 0 && glyphs.Ready();
 
   const int textHeight = fast ? glyphs.Height() : canvas->TextHeight("Ag");
   if (view.find('\n') == std::string_view::npos) {
@@ -462,8 +472,8 @@ void TCustomPlotra::PaintState::DrawFramedBox(const TplChartItem& it, const TRec
     Line({l + i, t + i}, {rr - i + 1, t + i});
     penColor = c2;
     Line({rr - i, t + i + 1}, {rr - i, b - i});
-    Line({rr - i, b - i}, {l + i - 1 + 1, b - i});
-    Pixel({l + i, b - i});
+    Line({rr - i, b - i}, {l + i, b - i});
+    Pixel({l + i, b - i});  // the bottom line runs through the bottom-left corner
   };
   const TColor e1 = it.EdgeColor1, e2 = it.EdgeColor2;
   switch (it.FrameStyle) {
@@ -580,8 +590,6 @@ void TCustomPlotra::DrawChartBackground(TCanvas& canvas, int w, int h) {
   }
   canvas.Rectangle(0, 0, w, h);
   if (bg.AreaMode() == bamNone) return;
-  PaintState& ps = Painting();
-  ps.chart = this;
   const TPoint a = WorldToPixel(ActiveLayer(), bg.AreaLeft(), bg.AreaTop());
   const TPoint b = WorldToPixel(ActiveLayer(), bg.AreaRight(), bg.AreaBottom());
   const int l = ClampPlotraCoord(std::int64_t{a.X} - MarginLeft());
@@ -614,15 +622,15 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
     pen.SetColor(pc);
     brush.SetColor(bc);
   }
-  if (GridStyle() != gsNone) {
-    ps.chart = this;
-    ps.DrawGrid(*this, canvas);
-  }
+  if (GridStyle() != gsNone) ps.DrawGrid(*this, canvas);
 
   // Rendering starts from a known canvas state; the image's pixels are taken after the
   // handler above, which may have copied or replaced the picture.
   canvas.Release();
   ps.Begin(*this, canvas);
+  // A render handler may clear the lists (or copy a chart over this one) while they are
+  // walked: the walked lists stay alive until this rendering ends.
+  const std::shared_ptr<const TPlItemContainer> keepData = data_, keepAnnotation = annotation_;
   pen.SetWidth(LineWidth());
   pen.SetColor(ChartColor());
   pen.SetStyle(psSolid);
@@ -635,13 +643,17 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
   ps.penWidth = std::max<int>(LineWidth(), 1);
   ps.brushClear = false;
 
+  int textsLeft = 0;  // texts the first pass over the annotation list skipped
   auto render = [&](const TPlItemContainer& list, bool annotation, int pass) {
     list.ForEach([&](const TplChartItem& item, int index) {
       if (pass >= 0) {
         const bool text = item.Kind == ckText || item.Kind == ckOffsetText;
-        if (text != (pass == 1)) return;
+        if (text != (pass == 1)) {
+          textsLeft += text;
+          return;
+        }
       }
-      if (!ClassVisible(annotation, item.ItemClass) || !LayerVisible(item.Layer)) return;
+      if (!ps.Visible(item, annotation)) return;
       if (OnBeforeRenderChartItem) {
         TplChartItem copy = item;
         OnBeforeRenderChartItem(this, copy, index, annotation);
@@ -654,7 +666,7 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
   };
   render(DataItems(), false, -1);
   render(AnnotationItems(), true, 0);
-  render(AnnotationItems(), true, 1);
+  if (textsLeft > 0) render(AnnotationItems(), true, 1);
 
   pen.SetWidth(1);
   for (int n = kTextLabels; n >= 1; --n) ps.DrawTextLabel(*this, canvas, n);

@@ -161,7 +161,11 @@ void TScaleProps::SetVisible(bool v) {
 
 void TScaleProps::Assign(const TPersistent* source) {
   const auto* src = dynamic_cast<const TScaleProps*>(source);
-  if (!src) {
+  // Only an axis of the same direction: an x axis must not take a y axis' scale type.
+  const auto horizontal = [](const TScaleProps* p) {
+    return dynamic_cast<const TScalePropsHoriz*>(p) != nullptr;
+  };
+  if (!src || horizontal(src) != horizontal(this)) {
     TPersistent::Assign(source);
     return;
   }

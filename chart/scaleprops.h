@@ -97,7 +97,8 @@ class DENDROKIT_EXPORT TScaleProps : public TPersistent {
   // The control whose loading state counts as this object's too (may be null).
   void SetOwnerControl(const TCustomControl* owner) { ownerControl_ = owner; }
 
-  // Copies every setting (not the handlers) from another TScaleProps; raises nothing.
+  // Copies every setting (not the handlers) from the settings of an axis of the same
+  // direction; raises nothing. Other sources raise EConvertError.
   void Assign(const TPersistent* source) override;
 
   TNotifyEvent OnChange;

@@ -11,6 +11,7 @@ function(dendrokit_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} ${ARG_SOURCES})
   add_library(dendrokit::${name} ALIAS ${name})
+  # Installed beside other projects' libraries: libdendrokit_cluster.so, not libcluster.so.
   set_target_properties(${name} PROPERTIES
     OUTPUT_NAME dendrokit_${name}
     CXX_VISIBILITY_PRESET hidden

@@ -1,87 +1,150 @@
 #include "tools/hclust_cli.h"
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <limits>
 #include <new>
 #include <optional>
-#include <sstream>
 #include <string_view>
 
 #include "cluster/hclust.h"
+#include "cluster/ward_vectors.h"
 #include "gfxbase/errors.h"
 #include "gfxbase/globals.h"
+#include "tools/csv_input.h"
+#include "tools/hclust_png.h"
+#include "tools/tree_format.h"
+
+#ifndef DENDROKIT_VERSION
+#define DENDROKIT_VERSION "unknown"
+#endif
 
 namespace dendrokit::tools {
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: hclust [--method single|complete|ward|average|flexible|upgma] [--alpha A]\n"
-    "              [--distance jaccard|manhattan|euclid|euclidsqr|dice] [--header] [--time]\n"
-    "              [FILE|-]\n"
-    "Clusters the rows of a CSV file of numbers (one object per row) and writes the merge\n"
-    "table as CSV: step,node1,node2,node,distance. Defaults: ward, euclid, alpha 0.5.\n";
+    "usage: hclust [options] [FILE|-]\n"
+    "Clusters the rows of a delimited file of numbers (one object per row) and writes the tree.\n"
+    "\n"
+    "  --method M      single | complete | average (= upgma, UPGMA: SciPy and R 'average')\n"
+    "                  | weighted (= mcquitty = wpgma, WPGMA) | ward (= ward.D: Ward's update\n"
+    "                  on the distances as given) | ward.D2 (Ward on squared distances, heights\n"
+    "                  as SciPy 'ward' and R 'ward.D2') | flexible (flexible beta). Default ward.\n"
+    "  --alpha A       flexible only: alpha in [0.5, 1] (beta = 1 - 2 alpha). Default 0.5.\n"
+    "  --distance D    euclid | manhattan | euclidsqr | jaccard | dice (1 - coefficient, on 0/1\n"
+    "                  data SciPy's jaccard and dice, R's binary) | jaccard-coefficient |\n"
+    "                  dice-coefficient (the coefficients themselves). Default euclid.\n"
+    "  --header        the first line names the columns; an empty first header cell (R's\n"
+    "                  write.csv), a header one cell short (R's write.table) or a non-numeric\n"
+    "                  first column makes column 1 the labels\n"
+    "  --labels N      column N holds the object labels (0: no label column)\n"
+    "  --delimiter D   , ; tab or space (default: guessed from the first line)\n"
+    "  --decimal-comma numbers like 5,1 (R's write.csv2); the delimiter is then ;\n"
+    "  --missing M     error (default) or drop: drop rows with empty, NA, NaN or infinite cells\n"
+    "  --scale         standardise every column (mean 0, standard deviation 1, as R's scale)\n"
+    "  --low-memory    ward.D2 with euclid: merge by nearest-neighbour chains on the data\n"
+    "                  vectors, without the distance triangle (taken by itself when the\n"
+    "                  triangle does not fit in memory; heights agree to rounding)\n"
+    "\n"
+    "Output (one of):\n"
+    "  --format F      table (step,node1,node2,node,distance; default) | scipy (SciPy's Z)\n"
+    "                  | r (an R hclust object for dget) | newick | json\n"
+    "  --cut K         K flat clusters: label,cluster per object, numbered as R's cutree\n"
+    "                  numbers them (by first appearance); the last K-1 merges are undone\n"
+    "  --cut-height H  flat clusters of the merges at heights <= H (a merge at exactly H is\n"
+    "                  made; ties in height are all made or all undone, as cutree does)\n"
+    "  --order         the objects as the dendrogram draws them: position,object,label\n"
+    "  --cophenetic    the cophenetic correlation coefficient\n"
+    "  --png FILE      also draws the dendrogram with its labels and height axis into FILE\n"
+    "                  (for ward.D2 the axis shows the squared heights Ward merged on)\n"
+    "\n"
+    "  --time          seconds spent reading, computing distances and merging, to stderr\n"
+    "  --version, --help\n"
+    "Objects are labelled by the label column, else by their row number among the data rows.\n"
+    "Exit status: 0 done, 2 bad arguments or input, 1 out of memory or output not written.\n";
 
 // A failure that ends the run with exit status 2 and this message.
 struct BadInput {
   std::string message;
 };
 
+enum class Method { kSingle, kComplete, kWard, kWardD2, kUpgma, kWpgma, kFlexible };
+enum class Distance { kEuclid, kManhattan, kEuclidSqr, kJaccard, kDice, kJaccardCoef, kDiceCoef };
+enum class Output { kTable, kScipy, kR, kNewick, kJson, kCut, kCutHeight, kOrder, kCophenetic };
+
+struct Named {
+  std::string_view name;
+  int value;
+};
+
+constexpr Named kMethods[] = {
+    {"single", 0}, {"complete", 1}, {"ward", 2},     {"ward.D", 2}, {"ward.D2", 3},
+    {"average", 4}, {"upgma", 4},   {"weighted", 5}, {"mcquitty", 5}, {"wpgma", 5},
+    {"flexible", 6}};
+constexpr Named kDistances[] = {{"euclid", 0},    {"euclidean", 0}, {"manhattan", 1},
+                                {"cityblock", 1}, {"euclidsqr", 2}, {"sqeuclidean", 2},
+                                {"jaccard", 3},   {"dice", 4},      {"jaccard-coefficient", 5},
+                                {"dice-coefficient", 6}};
+constexpr Named kFormats[] = {{"table", 0}, {"scipy", 1}, {"r", 2}, {"newick", 3}, {"json", 4}};
+// Names the R and JSON outputs record.
+constexpr std::string_view kMethodNames[] = {"single", "complete", "ward.D", "ward.D2",
+                                             "average", "mcquitty", "flexible"};
+constexpr std::string_view kDistanceNames[] = {"euclidean", "manhattan", "sqeuclidean",
+                                               "jaccard", "dice", "jaccard-coefficient",
+                                               "dice-coefficient"};
+
 struct Options {
-  TClusterMethod method = cmWard;
-  TDistMode distance = dmEuclid;
-  double alpha = 0.5;
-  bool header = false;
+  Method method = Method::kWard;
+  Distance distance = Distance::kEuclid;
+  std::optional<double> alpha;
+  CsvOptions csv;
+  bool scale = false;
+  bool lowMemory = false;
   bool time = false;
+  Output output = Output::kTable;
+  int outputsChosen = 0;
+  int cutK = 0;
+  double cutHeight = 0.0;
+  std::string png;
   std::string file = "-";
 };
 
-constexpr std::string_view kMethodNames[] = {"single",  "complete", "ward",
-                                              "average", "flexible", "upgma"};
-constexpr std::string_view kDistanceNames[] = {"jaccard", "manhattan", "euclid", "euclidsqr",
-                                                "dice"};
-
 template <std::size_t N>
-std::optional<std::size_t> Lookup(const std::string_view (&names)[N], std::string_view name) {
-  for (std::size_t i = 0; i < N; ++i)
-    if (names[i] == name) return i;
-  return std::nullopt;
-}
-
-std::string Quoted(std::string_view s) {
-  std::string q = "\"";
-  for (char c : s.substr(0, 40)) {
-    const auto u = static_cast<unsigned char>(c);
-    q += (u < 0x20 || u >= 0x7f) ? '?' : c;
+int Lookup(const Named (&names)[N], std::string_view name, std::string_view what) {
+  std::string list;
+  for (const Named& n : names) {
+    if (n.name == name) return n.value;
+    list += (list.empty() ? "" : ", ") + std::string(n.name);
   }
-  if (s.size() > 40) q += "...";
-  return q + "\"";
+  throw BadInput{"unknown " + std::string(what) + " " + Quoted(name) + " (" + list + ")"};
 }
 
-// Parses a whole cell as a finite number; on failure says what is wrong (not where).
-std::optional<std::string> ParseNumber(std::string_view text, double& value) {
-  if (text.empty()) return "empty cell";
-  std::string_view digits = text;
-  if (digits.front() == '+') digits.remove_prefix(1);
-  if (digits.empty() || digits.front() == '+' || (digits.front() == '-' && digits != text))
-    return Quoted(text) + " is not a number";
-  const char* end = digits.data() + digits.size();
-  const auto [ptr, ec] = std::from_chars(digits.data(), end, value);
-  if (ec == std::errc::result_out_of_range) return Quoted(text) + " is out of range";
-  if (ec != std::errc() || ptr != end) return Quoted(text) + " is not a number";
-  if (!std::isfinite(value)) return Quoted(text) + " is not a finite number";
-  return std::nullopt;
+double Number(std::string_view option, std::string_view text) {
+  double v = 0.0;
+  const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() || !std::isfinite(v))
+    throw BadInput{std::string(option) + ": " + Quoted(text) + " is not a number"};
+  return v;
 }
 
-Options ParseArguments(const std::vector<std::string>& args, bool& help) {
+int Integer(std::string_view option, std::string_view text) {
+  int v = 0;
+  const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() || v < 0)
+    throw BadInput{std::string(option) + ": " + Quoted(text) + " is not a whole number >= 0"};
+  return v;
+}
+
+Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& version) {
   Options o;
   bool haveFile = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -101,30 +164,65 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help) {
     auto noValue = [&]() {
       if (inlineValue) throw BadInput{"option " + arg + " takes no value"};
     };
+    auto chooseOutput = [&](Output out) {
+      o.output = out;
+      ++o.outputsChosen;
+    };
     if (arg == "--method") {
-      const std::string v = takeValue();
-      const auto m = Lookup(kMethodNames, v);
-      if (!m) throw BadInput{"unknown method " + Quoted(v) +
-                             " (single, complete, ward, average, flexible, upgma)"};
-      o.method = static_cast<TClusterMethod>(*m);
+      o.method = static_cast<Method>(Lookup(kMethods, takeValue(), "method"));
     } else if (arg == "--distance") {
-      const std::string v = takeValue();
-      const auto d = Lookup(kDistanceNames, v);
-      if (!d) throw BadInput{"unknown distance " + Quoted(v) +
-                             " (jaccard, manhattan, euclid, euclidsqr, dice)"};
-      o.distance = static_cast<TDistMode>(*d);
+      o.distance = static_cast<Distance>(Lookup(kDistances, takeValue(), "distance"));
     } else if (arg == "--alpha") {
-      const std::string v = takeValue();
-      if (const auto problem = ParseNumber(v, o.alpha))
-        throw BadInput{"--alpha: " + *problem};
+      o.alpha = Number("--alpha", takeValue());
     } else if (arg == "--header") {
       noValue();
-      o.header = true;
+      o.csv.header = true;
+    } else if (arg == "--labels") {
+      o.csv.labelColumn = Integer("--labels", takeValue());
+    } else if (arg == "--delimiter") {
+      const std::string v = takeValue();
+      if (v == ",") o.csv.delimiter = ',';
+      else if (v == ";") o.csv.delimiter = ';';
+      else if (v == "tab" || v == "\t") o.csv.delimiter = '\t';
+      else if (v == "space" || v == " ") o.csv.delimiter = ' ';
+      else throw BadInput{"unknown delimiter " + Quoted(v) + " (, ; tab space)"};
+    } else if (arg == "--decimal-comma") {
+      noValue();
+      o.csv.decimalComma = true;
+    } else if (arg == "--missing") {
+      const std::string v = takeValue();
+      if (v != "drop" && v != "error")
+        throw BadInput{"unknown --missing " + Quoted(v) + " (error, drop)"};
+      o.csv.dropMissing = v == "drop";
+    } else if (arg == "--scale") {
+      noValue();
+      o.scale = true;
+    } else if (arg == "--low-memory") {
+      noValue();
+      o.lowMemory = true;
+    } else if (arg == "--format") {
+      chooseOutput(static_cast<Output>(Lookup(kFormats, takeValue(), "format")));
+    } else if (arg == "--cut") {
+      o.cutK = Integer("--cut", takeValue());
+      chooseOutput(Output::kCut);
+    } else if (arg == "--cut-height") {
+      o.cutHeight = Number("--cut-height", takeValue());
+      chooseOutput(Output::kCutHeight);
+    } else if (arg == "--order") {
+      noValue();
+      chooseOutput(Output::kOrder);
+    } else if (arg == "--cophenetic") {
+      noValue();
+      chooseOutput(Output::kCophenetic);
+    } else if (arg == "--png") {
+      o.png = takeValue();
     } else if (arg == "--time") {
       noValue();
       o.time = true;
     } else if (arg == "-h" || arg == "--help") {
       help = true;
+    } else if (arg == "--version") {
+      version = true;
     } else if (arg != "-" && arg.size() > 1 && arg[0] == '-') {
       throw BadInput{"unknown option " + Quoted(arg) + " (see hclust --help)"};
     } else {
@@ -133,6 +231,18 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help) {
       o.file = arg;
       haveFile = true;
     }
+  }
+  if (o.outputsChosen > 1)
+    throw BadInput{"choose one output: --format, --cut, --cut-height, --order or --cophenetic"};
+  if (o.lowMemory && (o.method != Method::kWardD2 || o.distance != Distance::kEuclid))
+    throw BadInput{"--low-memory applies to --method ward.D2 with --distance euclid only"};
+  if (o.lowMemory && !o.png.empty())
+    throw BadInput{"--png draws through the distance triangle, which --low-memory avoids"};
+  if (o.alpha) {
+    if (o.method != Method::kFlexible)
+      throw BadInput{"--alpha applies to --method flexible only"};
+    if (!(*o.alpha >= 0.5 && *o.alpha <= 1.0))
+      throw BadInput{"--alpha " + ShortNumber(*o.alpha) + " is outside [0.5, 1]"};
   }
   return o;
 }
@@ -167,67 +277,32 @@ bool Flushed(std::ostream& out, std::ostream& err) {
   return false;
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
-
-// Reads the CSV into data (rows = objects). Blank lines are skipped; every other line must
-// hold as many cells as the first data line.
-void ParseCsv(const std::string& text, bool header, TMatrix& data) {
-  std::vector<double> values;  // row after row
-  std::size_t columns = 0, rows = 0;
-  std::size_t lineNo = 0, pos = 0;
-  bool skipHeader = header;
-  while (pos < text.size()) {
-    std::size_t eol = text.find('\n', pos);
-    if (eol == std::string::npos) eol = text.size();
-    const std::string_view line = Trim(std::string_view(text).substr(pos, eol - pos));
-    pos = eol + 1;
-    ++lineNo;
-    if (skipHeader) {
-      skipHeader = false;
+// Standardises every column as R's scale does: minus the mean, over the sample standard
+// deviation. A constant column has no spread to divide by; it becomes 0 and is reported.
+void Standardise(TMatrix& data, std::ostream& err) {
+  for (int c = 1; c <= data.NrOfColumns(); ++c) {
+    auto col = data.Column(c);
+    double mean = 0.0;
+    for (double v : col) mean += v;
+    mean /= static_cast<double>(col.size());
+    double ss = 0.0;
+    for (double v : col) ss += (v - mean) * (v - mean);
+    const double sd = col.size() > 1 ? std::sqrt(ss / static_cast<double>(col.size() - 1)) : 0.0;
+    if (!(sd > 0.0) || !std::isfinite(sd)) {
+      err << "hclust: column " << c << " of the numbers is constant; --scale sets it to 0\n";
+      for (double& v : col) v = 0.0;
       continue;
     }
-    if (line.empty()) continue;
-    std::size_t column = 0, start = 0;
-    for (;;) {
-      const std::size_t comma = std::min(line.find(',', start), line.size());
-      std::string_view cell = Trim(line.substr(start, comma - start));
-      if (cell.size() >= 2 && cell.front() == '"' && cell.back() == '"')
-        cell = Trim(cell.substr(1, cell.size() - 2));
-      ++column;
-      if (columns != 0 && column > columns)
-        throw BadInput{"line " + std::to_string(lineNo) + ", column " + std::to_string(column) +
-                       ": more cells than the " + std::to_string(columns) +
-                       " of the first data line"};
-      double v = 0.0;
-      if (const auto problem = ParseNumber(cell, v))
-        throw BadInput{"line " + std::to_string(lineNo) + ", column " + std::to_string(column) +
-                       ": " + *problem};
-      values.push_back(v);
-      if (comma >= line.size()) break;
-      start = comma + 1;
-    }
-    if (columns == 0) columns = column;
-    if (column < columns)
-      throw BadInput{"line " + std::to_string(lineNo) + ", column " + std::to_string(column + 1) +
-                     ": missing cell (" + std::to_string(column) + " of " +
-                     std::to_string(columns) + ")"};
-    ++rows;
+    for (double& v : col) v = (v - mean) / sd;
   }
-  if (rows == 0)
-    throw BadInput{"line " + std::to_string(lineNo + 1) + ", column 1: no data" +
-                   (header ? " after the header line" : "")};
-  constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<int>::max());
-  if (rows > kMax || columns > kMax) throw BadInput{"too many rows or columns"};
-  data.Resize(static_cast<int>(columns), static_cast<int>(rows));
-  for (std::size_t j = 0; j < columns; ++j) {
-    auto col = data.Column(static_cast<int>(j + 1));
-    for (std::size_t r = 0; r < rows; ++r) col[r] = values[r * columns + j];
-  }
+}
+
+std::string Size(double bytes) {
+  char buf[64];
+  constexpr double kGiB = 1024.0 * 1024.0 * 1024.0;
+  if (bytes >= kGiB) std::snprintf(buf, sizeof buf, "%.1f GiB", bytes / kGiB);
+  else std::snprintf(buf, sizeof buf, "%.1f MiB", bytes / (1024.0 * 1024.0));
+  return buf;
 }
 
 double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
@@ -240,20 +315,75 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
               std::ostream& err) {
   using Clock = std::chrono::steady_clock;
   try {
-    bool help = false;
-    const Options o = ParseArguments(args, help);
-    if (help) {
+    bool help = false, version = false;
+    const Options o = ParseArguments(args, help, version);
+    if (help || version) {
       errno = 0;
-      out << kUsage;
+      out << (help ? kUsage : "hclust (dendrokit) " DENDROKIT_VERSION "\n");
       return Flushed(out, err) ? 0 : 1;
     }
     const auto t0 = Clock::now();
-    TMatrix data;
-    ParseCsv(ReadAll(o, in), o.header, data);
+    Dataset ds;
+    try {
+      ReadCsv(ReadAll(o, in), o.csv, ds);
+    } catch (const InputError& e) {
+      throw BadInput{e.what()};
+    }
+    if (ds.labelColumnGuessed)
+      err << "hclust: column " << ds.labelColumn
+          << " is not numeric and is taken as labels (--labels 0 refuses it)\n";
+    if (ds.dropped > 0)
+      err << "hclust: dropped " << ds.dropped << " of " << ds.rowsRead
+          << " rows with missing values\n";
+    TMatrix& data = ds.values;
+    if (o.scale) Standardise(data, err);
+    const int n = data.NrOfRows();
+    if (o.output == Output::kCut && (o.cutK < 1 || o.cutK > n))
+      throw BadInput{"--cut " + std::to_string(o.cutK) + ": the number of clusters must be 1 to " +
+                     std::to_string(n) + " (the number of objects)"};
     const auto t1 = Clock::now();
 
+    // The distance as the analyst knows it, and what the engine is given.
+    TDistMode engineMode = dmEuclid;
+    std::function<double(int, int)> dist;
+    switch (o.distance) {
+      case Distance::kEuclid: engineMode = dmEuclid; break;
+      case Distance::kManhattan: engineMode = dmManhattan; break;
+      case Distance::kEuclidSqr: engineMode = dmEuclidSqr; break;
+      case Distance::kJaccardCoef: engineMode = dmJaccard; break;
+      case Distance::kDiceCoef: engineMode = dmDice; break;
+      case Distance::kJaccard:
+      case Distance::kDice: {
+        // 1 - coefficient; two rows of zeros are identical (0/0 in the coefficient).
+        const TDistMode coef = o.distance == Distance::kJaccard ? dmJaccard : dmDice;
+        dist = [&data, coef](int i, int j) {
+          const double c = data.Distance(coef, i, j);
+          return std::isnan(c) ? 0.0 : 1.0 - c;
+        };
+        engineMode = dmUserDef;
+        break;
+      }
+    }
+    if (!dist) dist = [&data, engineMode](int i, int j) { return data.Distance(engineMode, i, j); };
+    TOnCalcDistanceEvent handler;
+    const bool wardD2 = o.method == Method::kWardD2;
+    if (wardD2 && engineMode == dmEuclid) {
+      engineMode = dmEuclidSqr;  // the sums of squares themselves, not squared roots
+    } else if (wardD2) {
+      handler = [&dist](TObject*, int i, int j, double& d) {
+        const double x = dist(i, j);
+        d = x * x;
+      };
+      engineMode = dmUserDef;
+    } else if (engineMode == dmUserDef) {
+      handler = [&dist](TObject*, int i, int j, double& d) { d = dist(i, j); };
+    }
+    static constexpr TClusterMethod kEngine[] = {cmSingleLink, cmCompleteLink, cmWard, cmWard,
+                                                 cmUpgma,      cmAvgLink,      cmFlexLink};
+    const TClusterMethod method = kEngine[static_cast<int>(o.method)];
+
     TIntMatrix table;
-    TVector dist, pos;
+    TVector heights, pos;
     Clock::time_point distStart = t1, mergeStart{};
     int calls = 0;
     auto progress = [&](TObject*, double, double) {
@@ -261,21 +391,81 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
       if (calls == 1) mergeStart = Clock::now();
       ++calls;
     };
-    ProgressCounter = 0.0;
-    HierarchicalClustering(nullptr, data, o.distance, o.method, o.alpha, table, dist, pos,
-                           progress, {});
+    Tree tree;
+    tree.n = n;
+    tree.labels = std::move(ds.labels);
+    tree.method = kMethodNames[static_cast<int>(o.method)];
+    tree.distance = kDistanceNames[static_cast<int>(o.distance)];
+    const bool vectorsPossible = wardD2 && o.distance == Distance::kEuclid;
+    bool useVectors = o.lowMemory;
+    if (!useVectors) {
+      ProgressCounter = 0.0;
+      try {
+        HierarchicalClustering(nullptr, data, engineMode, method, o.alpha.value_or(0.5), table,
+                               heights, pos, progress, handler);
+      } catch (const EVELError& e) {
+        if (std::string_view(e.what()).find("too many objects") != std::string_view::npos) throw;
+        const double bytes = static_cast<double>(n) * (static_cast<double>(n) - 1.0) / 2.0 * 8.0;
+        if (!vectorsPossible) {
+          err << "hclust: not enough memory: needs " << Size(bytes) << " for the distances of "
+              << n << " objects\n";
+          return 1;
+        }
+        err << "hclust: the distances of " << n << " objects need " << Size(bytes)
+            << ", more than there is: clustering the data vectors instead (--low-memory)\n";
+        useVectors = true;
+      }
+    }
+    if (useVectors) {
+      mergeStart = Clock::now();
+      for (const TMergeStep& step : WardVectorLinkage(data)) {
+        tree.first.push_back(step.first);
+        tree.second.push_back(step.second);
+        tree.height.push_back(step.height);
+      }
+      PlaceNodes(tree);
+    }
     const auto t2 = Clock::now();
-    if (calls < 2) mergeStart = t2;
+    if (calls < 2 && !useVectors) mergeStart = t2;
+    if (useVectors) distStart = mergeStart;
+    if (!useVectors) {
+      for (int s = 1; s < n; ++s) {
+        tree.first.push_back(table.Elem(1, s));
+        tree.second.push_back(table.Elem(2, s));
+        tree.height.push_back(wardD2 ? std::sqrt(heights.Elem(s)) : heights.Elem(s));
+      }
+      for (int k = 1; k <= 2 * n - 1; ++k) tree.position.push_back(pos.Elem(k));
+    }
 
-    std::string text = "step,node1,node2,node,distance\n";
-    const int steps = data.NrOfRows() - 1;
-    text.reserve(text.size() + static_cast<std::size_t>(steps) * 48);
-    char buf[128];
-    for (int s = 1; s <= steps; ++s) {
-      const int len = std::snprintf(buf, sizeof buf, "%d,%d,%d,%d,%.17g\n", s,
-                                    table.Elem(1, s), table.Elem(2, s), table.Elem(3, s),
-                                    dist.Elem(s));
-      text.append(buf, static_cast<std::size_t>(len));
+    std::string text;
+    switch (o.output) {
+      case Output::kTable: text = FormatTable(tree); break;
+      case Output::kScipy: text = FormatScipy(tree); break;
+      case Output::kR: text = FormatR(tree); break;
+      case Output::kNewick: text = FormatNewick(tree); break;
+      case Output::kJson: text = FormatJson(tree); break;
+      case Output::kOrder: text = FormatOrder(tree); break;
+      case Output::kCut: text = FormatClusters(tree, CutTree(tree, o.cutK)); break;
+      case Output::kCutHeight: {
+        const std::optional<int> k = ClustersAtHeight(tree, o.cutHeight);
+        if (!k)
+          throw BadInput{"--cut-height: the merge heights are not increasing (as " +
+                         tree.method + " can make them), so no cut at one height exists; use --cut"};
+        text = FormatClusters(tree, CutTree(tree, *k));
+        break;
+      }
+      case Output::kCophenetic:
+        text = ShortNumber(n < 3 ? std::numeric_limits<double>::quiet_NaN()
+                                 : CopheneticCorrelation(tree, dist)) + "\n";
+        break;
+    }
+    if (!o.png.empty()) {
+      const std::string problem = WritePng(
+          Picture{&data, engineMode, method, o.alpha.value_or(0.5), handler, &tree.labels}, o.png);
+      if (!problem.empty()) {
+        err << "hclust: " << problem << "\n";
+        return problem.rfind("cannot write", 0) == 0 ? 1 : 2;
+      }
     }
     errno = 0;
     out << text;

@@ -94,6 +94,12 @@ TEST_F(MainWindow, TabOrder) {
     QApplication::sendEvent(focus, &tab);
   }
   EXPECT_EQ(seen, expected);
+
+  // A click on the chart, which keeps Tab while focused, must not trap the keyboard there.
+  if (F().Plotra1->focusPolicy() & Qt::ClickFocus) F().Plotra1->setFocus(Qt::MouseFocusReason);
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+  QApplication::sendEvent(QApplication::focusWidget(), &tab);
+  EXPECT_NE(QApplication::focusWidget(), F().Plotra1);
 }
 
 TEST_F(MainWindow, StartUp) {
@@ -217,7 +223,8 @@ TEST_F(MainWindow, UserDefinedDistance) {
 }
 
 // The alpha bar cannot drive flexible linkage below 0.5; under cmFlexLink it reclusters. A
-// click in the trough moves a bar by one although its page size is 0.
+// click in the trough moves a bar by one and a wheel turn by the usual lines, although its
+// page size is 0.
 TEST_F(MainWindow, AlphaBar) {
   F().SBarAlpha->setValue(30);
   EXPECT_EQ(F().SBarAlpha->value(), 50);
@@ -235,6 +242,9 @@ TEST_F(MainWindow, AlphaBar) {
   EXPECT_EQ(F().SBarHigh->value(), 100);
   EXPECT_FALSE(D().SuppressPaint());
   EXPECT_EQ(F().ProgressBar1->value(), 0);
+  QWheelEvent turn({9, 9}, {9, 9}, {}, {0, -120}, {}, {}, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(F().SBarMargin, &turn);
+  EXPECT_EQ(D().Margin(), 20 + QApplication::wheelScrollLines());
 }
 
 TEST_F(MainWindow, ColoursPopupAndExit) {

@@ -115,6 +115,25 @@ TEST(ChartScaleProps, SetterRules) {
   EXPECT_EQ(p.RangeLow(), 1);
 }
 
+// Copying axis settings in, and what the renderer then gets.
+TEST(ChartScaleProps, CopyRules) {
+  TPlotra c;
+  // An x axis takes no y axis' settings (its scale would turn vertical).
+  EXPECT_THROW(c.Scale1X().Assign(&c.Scale1Y()), EConvertError);
+  EXPECT_EQ(c.Scale1X().ScaleType(), sctXT);
+  // A free-standing object is never done loading; copied in, it must not let Logarithmic
+  // skip the range check.
+  TScalePropsHoriz loose;
+  c.SetScale1X(loose);
+  c.Scale1X().SetRangeLow(-1);
+  c.Scale1X().SetLogarithmic(true);
+  EXPECT_FALSE(c.Scale1X().Logarithmic());
+  // Decimal places set after a time label type reach the renderer.
+  c.Scale1X().SetLabelType(ftTime);
+  c.Scale1X().SetDecPlaces(2);
+  EXPECT_EQ(c.ScaleX(1).DecPlaces(), 2);
+}
+
 TEST(ChartLayers, DefaultsByLayer) {
   TPlotra c;
   EXPECT_EQ(c.ScalePropsX(9).ColorScale(), 12632256u);
@@ -243,6 +262,12 @@ TEST(ChartJointLayers, RulesAndMessages) {
   EXPECT_EQ(c.ScalePropsX(2).RangeLow(), -8);
   c.ChangeRange(1, 0, 1e-12, 0, 1);  // narrower than MinRange: refused
   EXPECT_EQ(c.ScalePropsX(1).RangeLow(), -8);
+  // Joins copied in from a free-standing object take effect at once.
+  TJointLayers loose;
+  loose.SetL04yControlledBy(3);
+  c.ScalePropsY(3).SetRangeHigh(9);
+  c.SetJointLayers(loose);
+  EXPECT_EQ(c.ScalePropsY(4).RangeHigh(), 9);
 }
 
 TEST(ChartSettings, BackgroundNameRule) {

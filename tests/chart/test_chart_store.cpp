@@ -225,6 +225,29 @@ TEST(ChartStore, ClearItemsLeavesTheScreenAlone) {
   EXPECT_EQ(c.DataCapacity(), 0);
 }
 
+// A render handler that appends (every append below adds a block) or clears must not pull
+// the list from under the walk; the change shows from the next paint on.
+TEST(ChartStore, HandlerChangesListWhileRendering) {
+  for (const bool clear : {false, true}) {
+    TPlotra c;
+    c.HandleNeeded();
+    c.SetAllocSize(1);
+    for (int i = 0; i < 3; ++i) c.AddTextAt(8, "t", 0.5, 0.5);
+    int rendered = 0;
+    c.OnBeforeRenderChartItem = [&](TObject*, TplChartItem&, int, bool annotation) {
+      if (annotation) return;
+      ++rendered;
+      if (clear)
+        c.ClearItems();
+      else
+        c.AddTextAt(8, "u", 0.5, 0.5);
+    };
+    c.Repaint();
+    EXPECT_EQ(rendered, 3) << clear;
+    EXPECT_EQ(c.DataCount(), clear ? 0 : 6) << clear;
+  }
+}
+
 // Every order of destroying a group of four must leave no chart pointing at a dead one
 // (run under AddressSanitizer in the sanitizer build).
 TEST(ChartSharing, DestroyMembersInEveryOrder) {

@@ -151,10 +151,11 @@ TEST(PlotraMouse, MoveReportIsNotReentered) {
     ++reports;
     wx = x;
     inChart = in;
-    c.MouseMove(0, 60, 60);  // moves during the handling are not reported
+    c.MouseMove(0, 10, 10);  // moves during the handling are dropped
   };
   c.MouseMove(0, 150, 70);
   EXPECT_EQ(reports, 1);
+  EXPECT_EQ(c.Cursor(), crCross);  // the dropped move, outside the area, changed nothing
   EXPECT_NEAR(wx, 50, 1e-9);
   EXPECT_TRUE(inChart);
 }

@@ -146,6 +146,58 @@ TEST(PlotraPaint, CrossHairAndGridFollowTheirLayouts) {
   EXPECT_EQ(c.PixelAt(c.At(37.5, 60)), kWhite);
 }
 
+// Edge colours by frame style, and the error bar's end ticks from -3 to +4 (the last pixel
+// excluded, as for every line).
+TEST(PlotraPaint, FramedBoxEdgesAndErrorBarTicks) {
+  struct Case {
+    TFrameStyle style;
+    TColor left, right;
+  } const cases[] = {{fsLowered, 0x111111, 0x222222}, {fsRaised, 0x222222, 0x111111},
+                     {fsEngraved, 0x222222, 0x111111}};
+  for (const auto& k : cases) {
+    TestChart c(270, 160);
+    TplChartItem& box = c.Add(ckFramedBox, 20, 20, 40, 40);
+    box.FrameStyle = k.style;
+    box.EdgeColor1 = 0x111111;
+    box.EdgeColor2 = 0x222222;
+    c.Repaint();
+    const TPoint tl = c.At(20, 40), br = c.At(40, 20);
+    EXPECT_EQ(c.PixelAt(tl.X, (tl.Y + br.Y) / 2), k.left) << int(k.style);
+    EXPECT_EQ(c.PixelAt((tl.X + br.X) / 2, tl.Y), k.left) << int(k.style);
+    EXPECT_EQ(c.PixelAt(br.X, (tl.Y + br.Y) / 2), k.right) << int(k.style);
+    EXPECT_EQ(c.PixelAt(tl.X + 1, (tl.Y + br.Y) / 2),
+              k.style == fsEngraved ? k.right : kGreen) << int(k.style);  // the inner ring
+  }
+  TestChart c(270, 160);
+  c.Add(ckErrorBarMark, 50, 50, 10, 0).Alignment = 0;
+  c.Repaint();
+  const TPoint e = c.At(60, 50);
+  for (int dy = -4; dy <= 5; ++dy)
+    EXPECT_EQ(c.PixelAt(e.X, e.Y + dy) == kRed, dy >= -3 && dy <= 3) << dy;
+}
+
+// The render event draws a changed copy and leaves the stored item; ShowItems with
+// AutoRedraw on redraws the chart area only, with it off the whole control.
+TEST(PlotraPaint, ChangedCopiesAndPartialRepaint) {
+  for (bool autoRedraw : {true, false}) {
+    TestChart c(270, 160);
+    c.SetAutoRedraw(autoRedraw);
+    c.Repaint();
+    c.OnBeforeRenderChartItem = [](TObject*, TplChartItem& item, int, bool) {
+      item.Kind = ckMark;
+      item.Alignment = 9;  // a 7 x 7 filled square
+      item.Color = kRed;
+    };
+    c.Canvas().SetPixel(5, 5, kRed);  // outside the chart area
+    c.AddTextAt(8, "x", 50, 50);
+    c.ShowItems();
+    const TPoint p = c.At(50, 50);
+    EXPECT_EQ(c.Count(kRed, {p.X - 3, p.Y - 3, p.X + 4, p.Y + 4}), 49) << autoRedraw;
+    EXPECT_EQ(c.PixelAt(5, 5) == kRed, autoRedraw);
+    EXPECT_EQ(c.DataItems()[0].Kind, ckText);
+  }
+}
+
 // A PNG whose header declares 100,000 x 100,000 pixels.
 QByteArray BombPng() {
   auto crc = [](const QByteArray& d) {

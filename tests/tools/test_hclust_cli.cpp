@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "numeric/storage_p.h"
 #include "tools/hclust_cli.h"
 
 namespace dendrokit::tools {
@@ -54,10 +55,11 @@ TEST(HclustCli, AcceptsHeaderQuotesSpacesCrLfAndBlankLines) {
 
 TEST(HclustCli, FlexibleAlphaReachesTheEngine) {
   const std::string data = "0\n1\n3\n7\n15\n";
+  // alpha 0.5 is WPGMA, which the tool calls weighted (average is UPGMA, as elsewhere).
   EXPECT_EQ(Hclust({"--method", "flexible", "--alpha", "0.5"}, data).out,
-            Hclust({"--method", "average"}, data).out);
+            Hclust({"--method", "weighted"}, data).out);
   EXPECT_NE(Hclust({"--method", "flexible", "--alpha", "0.9"}, data).out,
-            Hclust({"--method", "average"}, data).out);
+            Hclust({"--method", "weighted"}, data).out);
 }
 
 TEST(HclustCli, TimeGoesToStandardError) {
@@ -77,6 +79,79 @@ TEST(HclustCli, ReadsAFile) {
   EXPECT_EQ(r.out, "step,node1,node2,node,distance\n1,1,2,3,1\n");
   std::remove(path.c_str());
 }
+
+TEST(HclustCli, OutOfMemorySaysWhatTheDistancesNeed) {
+  std::string data;
+  for (int i = 0; i < 600; ++i) data += std::to_string(i % 7) + "\n";
+  detail::SetStorageLimitForTesting(std::size_t{1} << 20);
+  const Outcome r = Hclust({}, data);
+  detail::SetStorageLimitForTesting(0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "hclust: not enough memory: needs 1.4 MiB for the distances of 600 objects\n");
+}
+
+TEST(HclustCli, VersionAndHelpNameTheMethodsAsSciPyAndRDo) {
+  EXPECT_EQ(Hclust({"--version"}, "").out.rfind("hclust (dendrokit) ", 0), 0u);
+  const std::string help = Hclust({"--help"}, "").out;
+  for (const char* word : {"average (= upgma", "weighted (= mcquitty = wpgma", "ward.D2", "cutree"})
+    EXPECT_NE(help.find(word), std::string::npos) << word;
+}
+
+// Files analysts have, read as the plain file they stand for: same output, and what was
+// guessed or dropped said on stderr.
+struct SameCase {
+  const char* name;
+  std::vector<std::string> args;
+  const char* input;
+  std::vector<std::string> plainArgs;
+  const char* plainInput;
+  const char* note;  // on stderr ("" for nothing)
+};
+
+void PrintTo(const SameCase& c, std::ostream* os) { *os << c.name; }
+
+class HclustReads : public ::testing::TestWithParam<SameCase> {};
+
+TEST_P(HclustReads, AsThePlainFile) {
+  const SameCase& c = GetParam();
+  const Outcome r = Hclust(c.args, c.input);
+  const Outcome plain = Hclust(c.plainArgs, c.plainInput);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, plain.out);
+  if (*c.note == 0) {
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_NE(r.err.find(c.note), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HclustReads,
+    ::testing::Values(
+        // Regression: --header took R's row-name column for a variable.
+        SameCase{"WriteCsvRowNames", {"--header"}, "\"\",\"x\"\n\"1\",0\n\"2\",1\n\"3\",5\n", {}, "0\n1\n5\n", ""},
+        SameCase{"WriteTableRowNames", {"--header", "--order"}, "\"x\" \"y\"\n\"a\" 1 2\n\"b b\" 3 4\n",
+                 {"--labels", "1", "--order"}, "a,1,2\n\"b b\",3,4\n", ""},
+        SameCase{"NamesUnderHeader", {"--header", "--cut", "2"}, "id,x\na,0\nb,1\nc,5\n",
+                 {"--cut", "2", "--labels", "1"}, "a,0\nb,1\nc,5\n", "column 1 is not numeric"},
+        SameCase{"LabelColumnTwo", {"--labels", "2", "--order"}, "0,a\n1,b\n5,c\n",
+                 {"--labels=1", "--order"}, "a,0\nb,1\nc,5\n", ""},
+        SameCase{"DropMissing", {"--missing", "drop", "--order"}, "1,2\nNA,3\n2,2\n,1\n5,nan\n6,6\n",
+                 {"--labels", "1", "--order"}, "1,1,2\n3,2,2\n6,6,6\n", "dropped 3 of 6 rows"},
+        SameCase{"BomCommentsTrailingDelimiter", {}, "\xEF\xBB\xBF# made by hand\n1;2;\n 3 ; 4;\n\n# end\n",
+                 {}, "1,2\n3,4\n", ""},
+        SameCase{"Blanks", {"--delimiter", "space"}, "1 2\n  3   4\n", {}, "1,2\n3,4\n", ""},
+        SameCase{"TabsGuessed", {}, "1\t2\n3\t4\n7\t1\n", {}, "1,2\n3,4\n7,1\n", ""},
+        SameCase{"DecimalComma", {"--decimal-comma"}, "1,5;2\n3;4,25\n", {}, "1.5,2\n3,4.25\n", ""},
+        SameCase{"ScaleIsStandardised", {"--scale"}, "1,10\n2,30\n3,20\n", {}, "-1,-1\n0,1\n1,0\n", ""},
+        // Regression: jaccard clustered the coefficient, joining the least similar rows first.
+        SameCase{"JaccardIsADissimilarity", {"--distance", "jaccard", "--method", "single"},
+                 "1,1,0\n1,1,0\n0,0,1\n", {"--distance", "euclid", "--method", "single"},
+                 "0\n0\n1\n", ""},
+        // Regression: average was WPGMA; in SciPy and R it is UPGMA.
+        SameCase{"AverageIsUpgma", {"--method", "average"}, "0\n1\n3\n9\n", {"--method", "upgma"},
+                 "0\n1\n3\n9\n", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct BadCase {
   const char* name;
@@ -124,7 +199,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"TwoFiles", {"a.csv", "b.csv"}, "", "more than one input file"},
         // Regression: the raw bytes of the second name made a two-line message.
         BadCase{"ControlBytesInAName", {"ok.csv", "x\ny\xff"}, "", "(\"ok.csv\", \"x?y?\")"},
-        BadCase{"MissingFile", {"/nonexistent/dendrokit.csv"}, "", "cannot open"}),
+        BadCase{"MissingFile", {"/nonexistent/dendrokit.csv"}, "", "cannot open"},
+        BadCase{"NotAvailable", {}, "1\nNA\n", "line 2, column 1: \"NA\" is a missing value (--missing"},
+        // Regression: alpha was clamped silently, and ignored by the other methods.
+        BadCase{"AlphaOutOfRange", {"--method", "flexible", "--alpha", "0.3"}, "1\n2\n", "outside [0.5, 1]"},
+        BadCase{"AlphaWithAnotherMethod", {"--alpha", "0.7"}, "1\n2\n", "--method flexible only"},
+        BadCase{"TooManyClusters", {"--cut", "3"}, "1\n2\n", "must be 1 to 2"},
+        BadCase{"TwoOutputs", {"--cut", "2", "--format", "json"}, "1\n2\n", "choose one output"},
+        BadCase{"LowMemoryOtherMethod", {"--low-memory"}, "1\n2\n", "ward.D2 with --distance euclid only"},
+        BadCase{"LabelsOnly", {"--labels", "1"}, "a\nb\n", "no numeric column"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

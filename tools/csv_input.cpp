@@ -1,0 +1,271 @@
+#include "tools/csv_input.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <string_view>
+
+namespace dendrokit::tools {
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
+  return s;
+}
+
+std::string Where(std::size_t line, std::size_t column) {
+  return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
+}
+
+struct Cell {
+  std::string text;
+  bool quoted = false;
+};
+
+// Cells of one line. A quoted cell may hold the delimiter; "" in it stands for a quote.
+std::vector<Cell> SplitLine(std::string_view line, char delimiter, std::size_t lineNo) {
+  std::vector<Cell> cells;
+  std::size_t i = 0;
+  const bool blanks = delimiter == ' ';
+  auto isDelim = [&](char c) { return blanks ? (c == ' ' || c == '\t') : c == delimiter; };
+  for (;;) {
+    if (blanks)
+      while (i < line.size() && isDelim(line[i])) ++i;
+    else
+      while (i < line.size() && (line[i] == ' ' || line[i] == '\t') && !isDelim(line[i])) ++i;
+    Cell cell;
+    if (i < line.size() && line[i] == '"') {
+      cell.quoted = true;
+      ++i;
+      for (;;) {
+        if (i >= line.size())
+          throw InputError(Where(lineNo, cells.size() + 1) + "quote not closed");
+        if (line[i] == '"') {
+          if (i + 1 < line.size() && line[i + 1] == '"') {
+            cell.text += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        cell.text += line[i++];
+      }
+      while (i < line.size() && (line[i] == ' ' || line[i] == '\t') && !isDelim(line[i])) ++i;
+      if (i < line.size() && !isDelim(line[i]))
+        throw InputError(Where(lineNo, cells.size() + 1) + "text after the closing quote");
+    } else {
+      const std::size_t start = i;
+      while (i < line.size() && !isDelim(line[i])) ++i;
+      cell.text = std::string(Trim(line.substr(start, i - start)));
+    }
+    cells.push_back(std::move(cell));
+    if (i >= line.size()) break;
+    ++i;  // the delimiter
+    if (blanks) {
+      while (i < line.size() && isDelim(line[i])) ++i;
+      if (i >= line.size()) break;
+    } else if (Trim(line.substr(i)).empty()) {
+      break;  // one trailing delimiter ends the line
+    }
+  }
+  return cells;
+}
+
+// Delimiter of a file whose first line is given: the most frequent of , ; and tab outside
+// quotes (in that order on ties), else blanks when the line has any, else ','.
+char GuessDelimiter(std::string_view line, bool decimalComma) {
+  std::size_t comma = 0, semicolon = 0, tab = 0, blank = 0;
+  bool quoted = false;
+  for (const char c : Trim(line)) {
+    if (c == '"') quoted = !quoted;
+    if (quoted) continue;
+    comma += c == ',';
+    semicolon += c == ';';
+    tab += c == '\t';
+    blank += c == ' ';
+  }
+  if (decimalComma) comma = 0;
+  const std::size_t best = std::max({comma, semicolon, tab});
+  if (best > 0) return best == comma ? ',' : best == semicolon ? ';' : '\t';
+  if (blank > 0) return ' ';
+  return decimalComma ? ';' : ',';
+}
+
+bool IsMissingText(std::string_view t) {
+  // NaN and the infinities are caught as numbers that are not finite.
+  static constexpr std::string_view kMissing[] = {"", "NA", "na", "N/A", "n/a", "null", "NULL"};
+  return std::find(std::begin(kMissing), std::end(kMissing), t) != std::end(kMissing);
+}
+
+enum class CellKind { kNumber, kMissing, kBad };
+
+// Parses a whole cell as a finite number. Missing: empty, NA, NaN and infinities; bad:
+// anything else that is not a number (problem says what).
+CellKind ParseCell(std::string_view text, bool decimalComma, double& value,
+                   std::string& problem) {
+  if (IsMissingText(text)) {
+    problem = text.empty() ? "empty cell" : Quoted(text) + " is a missing value";
+    return CellKind::kMissing;
+  }
+  std::string buffer;
+  if (decimalComma) {
+    if (text.find('.') != std::string_view::npos) {
+      problem = Quoted(text) + " is not a number (decimal comma expected)";
+      return CellKind::kBad;
+    }
+    buffer.assign(text);
+    std::replace(buffer.begin(), buffer.end(), ',', '.');
+    text = buffer;
+  }
+  std::string_view digits = text;
+  if (digits.front() == '+') digits.remove_prefix(1);
+  if (digits.empty() || digits.front() == '+' || (digits.front() == '-' && digits != text)) {
+    problem = Quoted(text) + " is not a number";
+    return CellKind::kBad;
+  }
+  const char* end = digits.data() + digits.size();
+  const auto [ptr, ec] = std::from_chars(digits.data(), end, value);
+  if (ec == std::errc::result_out_of_range) {
+    problem = Quoted(text) + " is out of range";
+    return CellKind::kBad;
+  }
+  if (ec != std::errc() || ptr != end) {
+    problem = Quoted(text) + " is not a number";
+    return CellKind::kBad;
+  }
+  if (!std::isfinite(value)) {
+    problem = Quoted(text) + " is not a finite number";
+    return CellKind::kMissing;
+  }
+  return CellKind::kNumber;
+}
+
+}  // namespace
+
+std::string Quoted(std::string_view s) {
+  std::string q = "\"";
+  for (char c : s.substr(0, 40)) {
+    const auto u = static_cast<unsigned char>(c);
+    q += (u < 0x20 || u >= 0x7f) ? '?' : c;
+  }
+  if (s.size() > 40) q += "...";
+  return q + "\"";
+}
+
+void ReadCsv(std::string text, const CsvOptions& options, Dataset& out) {
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  char delimiter = options.delimiter;
+  std::vector<double> values;  // row after row
+  std::size_t columns = 0;     // numeric columns
+  std::size_t cellsPerLine = 0;
+  int labelColumn = options.labelColumn.value_or(0);  // 1-based, 0 none
+  bool headerPending = options.header;
+  bool firstLine = true;
+  std::size_t lineNo = 0, pos = 0;
+  const char* hint = " (--missing drop drops rows with missing values)";
+  while (pos < text.size()) {
+    std::size_t eol = text.find('\n', pos);
+    if (eol == std::string::npos) eol = text.size();
+    const std::string_view line = Trim(std::string_view(text).substr(pos, eol - pos));
+    pos = eol + 1;
+    ++lineNo;
+    if (line.empty() || line.front() == '#') continue;
+    if (delimiter == 0) delimiter = GuessDelimiter(line, options.decimalComma);
+    const std::vector<Cell> cells = SplitLine(line, delimiter, lineNo);
+    if (firstLine) {
+      firstLine = false;
+      cellsPerLine = cells.size();
+      if (labelColumn > static_cast<int>(cellsPerLine))
+        throw InputError(Where(lineNo, static_cast<std::size_t>(labelColumn)) +
+                         "no such column for --labels (the line has " +
+                         std::to_string(cellsPerLine) + ")");
+      if (headerPending) {
+        // R's write.csv leaves the header cell above the row names empty.
+        if (!options.labelColumn && cells[0].text.empty() && cellsPerLine > 1) labelColumn = 1;
+        headerPending = false;
+        continue;
+      }
+    }
+    // R's write.table names no column above the row names: a header one cell short.
+    if (out.rowsRead == 0 && options.header && !options.labelColumn &&
+        cells.size() == cellsPerLine + 1) {
+      labelColumn = 1;
+      cellsPerLine = cells.size();
+    }
+    if (cells.size() != cellsPerLine) {
+      const std::size_t col = std::min(cells.size(), cellsPerLine) + 1;
+      if (cells.size() > cellsPerLine)
+        throw InputError(Where(lineNo, col) + "more cells than the " +
+                         std::to_string(cellsPerLine) + " of the first line");
+      throw InputError(Where(lineNo, col) + "missing cell (" + std::to_string(cells.size()) +
+                       " of " + std::to_string(cellsPerLine) + ")");
+    }
+    // Under --header a first column that is not numeric holds labels.
+    if (out.rowsRead == 0 && options.header && !options.labelColumn && labelColumn == 0 &&
+        cellsPerLine > 1) {
+      double v = 0.0;
+      std::string problem;
+      if (ParseCell(cells[0].text, options.decimalComma, v, problem) == CellKind::kBad) {
+        labelColumn = 1;
+        out.labelColumnGuessed = true;
+      }
+    }
+    if (columns == 0) {
+      columns = cellsPerLine - (labelColumn > 0 ? 1 : 0);
+      if (columns == 0) throw InputError(Where(lineNo, 1) + "no numeric column besides the labels");
+    }
+    ++out.rowsRead;
+    std::size_t kept = values.size();
+    bool missing = false;
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+      if (static_cast<int>(c + 1) == labelColumn) continue;
+      double v = 0.0;
+      std::string problem;
+      const CellKind kind = ParseCell(cells[c].text, options.decimalComma, v, problem);
+      if (kind == CellKind::kBad) {
+        std::string message = Where(lineNo, c + 1) + problem;
+        if (out.rowsRead == 1 && !options.header) message += " (a header line? use --header)";
+        throw InputError(message);
+      }
+      if (kind == CellKind::kMissing) {
+        if (!options.dropMissing) throw InputError(Where(lineNo, c + 1) + problem + hint);
+        missing = true;
+        break;
+      }
+      values.push_back(v);
+    }
+    if (missing) {
+      values.resize(kept);
+      ++out.dropped;
+      continue;
+    }
+    out.labels.push_back(labelColumn > 0 ? cells[static_cast<std::size_t>(labelColumn - 1)].text
+                                         : std::to_string(out.rowsRead));
+  }
+  const std::size_t rows = out.labels.size();
+  if (rows == 0) {
+    std::string message = Where(lineNo + 1, 1) + "no data";
+    if (out.dropped > 0)
+      message += " (every row has a missing value)";
+    else if (options.header)
+      message += " after the header line";
+    throw InputError(message);
+  }
+  constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<int>::max() / 2);
+  if (rows > kMax || columns > kMax) throw InputError("too many rows or columns");
+  out.values.Resize(static_cast<int>(columns), static_cast<int>(rows));
+  for (std::size_t j = 0; j < columns; ++j) {
+    auto col = out.values.Column(static_cast<int>(j + 1));
+    for (std::size_t r = 0; r < rows; ++r) col[r] = values[r * columns + j];
+  }
+  out.hasLabelColumn = labelColumn > 0;
+  out.labelColumn = labelColumn;
+}
+
+}  // namespace dendrokit::tools
