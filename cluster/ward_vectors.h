@@ -2,6 +2,8 @@
 // of HierarchicalClustering can hold.
 #pragma once
 
+#include "gfxbase/export.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +13,7 @@ namespace dendrokit {
 
 // One merge of a tree in HierarchicalClustering's numbering: objects 1..n, the cluster of
 // step s is n+s; `first` is the cluster whose largest object is lower.
-struct TMergeStep {
+struct DENDROKIT_EXPORT TMergeStep {
   std::int32_t first;
   std::int32_t second;
   double height;
@@ -27,6 +29,6 @@ struct TMergeStep {
 // as the greedy closest-pair scan. The centroids round differently from the Lance–Williams
 // updates of HierarchicalClustering, so heights agree to rounding, and ties may pair
 // differently. Throws EVELError when memory cannot be had.
-std::vector<TMergeStep> WardVectorLinkage(const TMatrix& data);
+DENDROKIT_EXPORT std::vector<TMergeStep> WardVectorLinkage(const TMatrix& data);
 
 }  // namespace dendrokit
