@@ -100,7 +100,9 @@ struct TCustomPlotra::PaintState {
     chart = &c;
     canvas = &cv;
     QImage* image = cv.Image();
-    surf = image != nullptr && !cv.IsPrinter() ? SurfaceOf(*image) : Surface{};
+    // Direct pixel writes only where image pixels are logical pixels.
+    surf = image != nullptr && !cv.IsPrinter() && cv.PixelRatio() == 1 ? SurfaceOf(*image)
+                                                                        : Surface{};
     imgW = cv.Width();
     imgH = cv.Height();
     offX = c.MarginLeft();
