@@ -96,6 +96,32 @@ void TPlItemContainer::Grow(int growBy) {
   SetCursor();
 }
 
+std::size_t TPlItemContainer::Reserve(int n, int growBy) {
+  if (n > std::numeric_limits<int>::max() - count_) throw std::bad_alloc();
+  growBy = std::max(growBy, 1);
+  const std::int64_t room = end_ - next_;
+  std::size_t first = blocks_.empty() ? 0 : blocks_.size() - 1;
+  if (room == 0) first = blocks_.size();
+  if (n <= room) return first;
+  const std::int64_t steps = (n - room + growBy - 1) / growBy;
+  // Everything is allocated before anything changes; the local blocks go on failure.
+  std::vector<Block> added;
+  added.reserve(static_cast<std::size_t>(steps));
+  blocks_.reserve(blocks_.size() + static_cast<std::size_t>(steps));
+  std::int64_t start = capacity_;
+  for (std::int64_t k = 0; k < steps; ++k, start += growBy) {
+    Block b;
+    b.items.reset(AllocateRecords(growBy));
+    b.start = start;
+    b.size = growBy;
+    added.push_back(std::move(b));
+  }
+  if (!blocks_.empty() && blocks_.front().size != growBy) uniform_ = false;
+  for (Block& b : added) blocks_.push_back(std::move(b));
+  capacity_ = start;
+  return first;
+}
+
 void TPlItemContainer::Clear() {
   blocks_.clear();
   blocks_.shrink_to_fit();

@@ -140,6 +140,23 @@ class DENDROKIT_EXPORT TPlItemContainer {
     ++next_;
     ++count_;
   }
+  // Appends n copies of proto, each passed to set(record, i) for i = 0..n-1 to fill in
+  // what differs. All the room is had first, in blocks of growBy records as n single
+  // appends would take it; when it cannot be had, std::bad_alloc is thrown and the list is
+  // unchanged. set must not throw.
+  template <typename F> void AppendMany(int n, int growBy, const TplChartItem& proto, F&& set) {
+    if (n <= 0) return;
+    std::size_t bi = Reserve(n, growBy);
+    for (int done = 0; done < n; ++bi) {
+      const Block& b = blocks_[bi];
+      TplChartItem* p = b.items.get() + (count_ - b.start);
+      const int m = static_cast<int>(std::min<std::int64_t>(b.start + b.size - count_, n - done));
+      for (int k = 0; k < m; ++k) set(*std::construct_at(p + k, proto), done + k);
+      done += m;
+      count_ += m;
+    }
+    SetCursor();
+  }
   // Count and capacity 0; the storage is released.
   void Clear();
 
@@ -182,6 +199,9 @@ class DENDROKIT_EXPORT TPlItemContainer {
   };
   const Block& BlockOf(int index) const;
   void Grow(int growBy);
+  // Room for n more records (blocks of growBy, all or none); returns the block that takes
+  // record Count().
+  std::size_t Reserve(int n, int growBy);
   void SetCursor();
 
   std::vector<Block> blocks_;

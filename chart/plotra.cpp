@@ -20,14 +20,6 @@ constexpr std::array<TColor, TCustomPlotra::kLayers> kLayerScaleColors = {
 // Margins beyond this leave no chart area on any screen and would overflow pixel sums.
 constexpr int kMaxMargin = 30000;
 
-// Longest prefix of at most 15 bytes that does not cut a UTF-8 sequence.
-std::string_view ShortPrefix(std::string_view text) {
-  std::size_t n = std::min(text.size(), TShortString15::kMaxLength);
-  if (n < text.size())
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  return text.substr(0, n);
-}
-
 int ClampLayer(int layer) { return std::clamp(layer, 1, TCustomPlotra::kLayers); }
 
 template <typename E> bool ValidEnum(E v) {
@@ -241,53 +233,10 @@ void TCustomPlotra::AddTextAt(int size, const std::string& text, double x, doubl
 }
 
 void TCustomPlotra::AddTextItem(int size, const std::string& text, double x, double y, int dx,
-                                int dy, TAlignment alignment, std::uint8_t coordMode) {
-  try {
-    // A list also held outside the group (a chart that left it keeps what it last saw) is
-    // copied before it changes, so that chart's picture stays as it was.
-    const TCustomPlotra* root = source_ ? source_ : this;
-    const long groupSize = 1 + static_cast<long>(root->users_.size());
-    if (data_.use_count() > groupSize) {
-      data_ = std::make_shared<TPlItemContainer>(*data_, data_->Capacity());
-      Publish();  // the group keeps drawing one list even if the append below fails
-    }
-    TPlItemContainer& list = *data_;
-    TplChartItem item;
-    item.X = x;
-    item.Y = y;
-    item.X2 = dx;
-    item.Y2 = dy;
-    item.Kind = dx == 0 && dy == 0 ? ckText : ckOffsetText;
-    item.Layer = activeLayer_;
-    item.ItemClass = classDefault_;
-    item.Color = dataColor_;
-    item.FillColor = fillColor_;
-    item.PenStyle = penStyle_;
-    item.Tag = 0;
-    item.Size = size;
-    item.BkStyle = textBkStyle_;
-    item.Alignment = alignment;
-    item.CoordMode = coordMode;
-    item.ShortText.Assign(ShortPrefix(text));
-    item.LineWidth = 0;
-    // Everything that can fail happens before the list changes.
-    const bool keepWhole = text.size() > TShortString15::kMaxLength &&
-                           dataTexts_->Count() < TLongTextArray::kSlots;
-    std::string whole;
-    if (keepWhole) {
-      whole = text;
-      list.ReserveTextTable();
-      item.LineWidth = dataTexts_->Count() + 1;
-    }
-    list.Append(item, allocSize_);
-    if (keepWhole) {
-      list.SetTextTable(list.Count() - 1, dataTexts_);
-      dataTexts_->Add(std::move(whole));
-    }
-  } catch (const std::bad_alloc&) {
-    RaiseNoMemory();
-  }
-  Publish();
+                                int dy, TAlignment alignment, std::uint8_t /*coordMode*/) {
+  // Pixel placement is for the annotation list (AddAnnotationText): every data-list item
+  // is in world units.
+  AppendTextTo(false, activeLayer_, size, text, x, y, dx, dy, alignment, 0, dataColor_);
 }
 
 void TCustomPlotra::ClearItems() {
@@ -635,7 +584,9 @@ void TCustomPlotra::ScalePropsChanged() {
 // ---- Margins, size, isometric, layouts ------------------------------------------------------
 
 void TCustomPlotra::MarginChanged() {
-  setMinimumSize(minimumSizeHint());
+  // Layouts learn the new minimum; the control itself is raised to it only when it is next
+  // resized (SetBounds), so margins may leave an empty chart area meanwhile.
+  updateGeometry();
   ResizeChartImage();
   {
     PaintSuspension suspend(paintSuspended_);
@@ -694,7 +645,6 @@ void TCustomPlotra::SetIsometric(bool v) {
 
 void TCustomPlotra::Resize() {
   TCustomControl::Resize();
-  setMinimumSize(minimumSizeHint());
   ResizeChartImage();
   PaintSuspension suspend(paintSuspended_);
   if (isometric_) ApplyIsometric();
@@ -741,7 +691,7 @@ void TCustomPlotra::SetStandardLayout(TplLayout v) {
       propsX_[n - 1]->visible_ = false;
       propsY_[n - 1]->visible_ = false;
     }
-    setMinimumSize(minimumSizeHint());
+    updateGeometry();
     ResizeChartImage();
     HandAllPropsToScales();
     CalcTransformCoefficients();
@@ -1041,7 +991,7 @@ void TCustomPlotra::Assign(const TPersistent* source) {
   backGroundImg_->Assign(src->backGroundImg_.get());
   jointLayers_->Assign(src->jointLayers_.get());
   HookOwnedObjects();
-  setMinimumSize(minimumSizeHint());
+  updateGeometry();
   ResizeChartImage();
   Publish();
   try {

@@ -11,8 +11,11 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
+
+#include <QColor>
 
 #include "chart/chartitem.h"
 #include "chart/coords.h"
@@ -58,6 +61,23 @@ struct DENDROKIT_EXPORT TMouseTracePoint {
 struct DENDROKIT_EXPORT TWorldPoint {
   double X = 0.0;
   double Y = 0.0;
+};
+
+// A colour argument of the plotting commands: a TColor, a QColor or a Qt::GlobalColor, or
+// nothing (a default-constructed or invalid QColor), which stands for the chart's current
+// setting (DataColor for pens, FillColor for fills).
+class DENDROKIT_EXPORT TItemColor {
+ public:
+  TItemColor() = default;
+  TItemColor(TColor color) : color_(color), set_(true) {}
+  TItemColor(const QColor& color);
+  TItemColor(Qt::GlobalColor color) : TItemColor(QColor(color)) {}
+  bool IsSet() const { return set_; }
+  TColor Or(TColor fallback) const { return set_ ? color_ : fallback; }
+
+ private:
+  TColor color_ = 0;
+  bool set_ = false;
 };
 
 class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
@@ -175,6 +195,96 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   void ClearItems();
   // Brings the list to the screen and makes the sharing group repaint.
   void ShowItems();
+
+  // ---- Plotting commands (plotra_items.cpp) ----
+  // One command per item kind. Each appends one record to the data list (CoordMode 0,
+  // world units of layer, clamped to 1..16) and returns its index (0-based, as the render
+  // events count); the bulk commands return the index of their first record, or -1 when
+  // they add none. Unset colours take DataColor and FillColor; PenStyle, LineWidth (pen
+  // width) and ClassDefault are stamped as for texts. Growth, sharing and failure are
+  // those of AddTextItem: EVELPlotraError "Component \"<Name>\": not enough memory on heap"
+  // with the list unchanged (for a bulk command: none of its records added).
+  int AddMark(int layer, double x, double y, int markType, TItemColor color = {});
+  int AddLine(int layer, double x1, double y1, double x2, double y2, TItemColor color = {});
+  // Polyline pieces: move-to sets the current point, draw-to draws from it.
+  int AddMoveTo(int layer, double x, double y);
+  int AddDrawTo(int layer, double x, double y, TItemColor color = {});
+  // A move-to the first point and a draw-to every other one. The x and y spans must be of
+  // equal length (else EVELPlotraError, nothing added).
+  int AddPolyline(int layer, std::span<const TWorldPoint> points, TItemColor color = {});
+  int AddPolyline(int layer, std::span<const double> xs, std::span<const double> ys,
+                  TItemColor color = {});
+  // One mark of markType per point.
+  int AddScatter(int layer, std::span<const TWorldPoint> points, int markType,
+                 TItemColor color = {});
+  int AddScatter(int layer, std::span<const double> xs, std::span<const double> ys,
+                 int markType, TItemColor color = {});
+  // Corners (x1, y1) and (x2, y2), both included; filled unless hollow.
+  int AddRectangle(int layer, double x1, double y1, double x2, double y2, TItemColor color = {},
+                   TItemColor fill = {}, bool hollow = false);
+  // A filled box with a 3-D edge: edge1 on the left and top and edge2 on the right and
+  // bottom of a lowered frame (the other way round for raised); fsSimple outlines in the
+  // chart's DataColor. Edges default to white and grey.
+  int AddFramedBox(int layer, double x1, double y1, double x2, double y2, TFrameStyle style,
+                   TItemColor fill = {}, TItemColor edge1 = {}, TItemColor edge2 = {});
+  // A bar with a top and a side face depth pixels deep at angle degrees.
+  int Add3DBar(int layer, double x1, double y1, double x2, double y2, int depth, int angle,
+               TItemColor color = {}, TItemColor fill = {});
+  // Centre (x, y), half-axes rx, ry in world units.
+  int AddEllipse(int layer, double x, double y, double rx, double ry, TItemColor color = {},
+                 TItemColor fill = {}, bool hollow = false);
+  // The part of that ellipse from startAngle to endAngle (degrees, counter-clockwise).
+  int AddArc(int layer, double x, double y, double rx, double ry, int startAngle, int endAngle,
+             TItemColor color = {});
+  // Line with a head of headLength pixels at (x2, y2) (none below 1); hollow heads are two
+  // strokes. The double arrow has a second head at (x1, y1).
+  int AddArrow(int layer, double x1, double y1, double x2, double y2, int headLength,
+               TItemColor color = {}, bool hollow = false);
+  int AddDoubleArrow(int layer, double x1, double y1, double x2, double y2, int headLength,
+                     TItemColor color = {}, bool hollow = false);
+  // A box of pixel half-sizes centred on a world point.
+  int AddFixedSizeBox(int layer, double x, double y, int halfWidth, int halfHeight,
+                      TItemColor color = {}, TItemColor fill = {}, bool hollow = false);
+  // A mark with bars x +- errX and y +- errY (world units) closed by cross ticks.
+  int AddErrorBar(int layer, double x, double y, double errX, double errY, int markType,
+                  TItemColor color = {});
+  // A line with both ends moved by (dx, dy) pixels.
+  int AddShiftedLine(int layer, double x1, double y1, double x2, double y2, int dx, int dy,
+                     TItemColor color = {});
+  // Rules over the whole chart area at x, or at y.
+  int AddVertRule(int layer, double x, TItemColor color = {});
+  int AddHorizRule(int layer, double y, TItemColor color = {});
+  // A horizontal and a vertical line through (x, y) spanning x +- halfWidth, y +- halfHeight.
+  int AddCross(int layer, double x, double y, double halfWidth, double halfHeight,
+               TItemColor color = {});
+  // Pixel-relative polyline pieces: move or draw from the current point by (dx, dy) pixels;
+  // draw from world (x, y) to that point plus (dx, dy) pixels.
+  int AddMoveBy(int layer, int dx, int dy);
+  int AddDrawBy(int layer, int dx, int dy, TItemColor color = {});
+  int AddDrawByOffset(int layer, double x, double y, int dx, int dy, TItemColor color = {});
+  // A text at world (x, y) of layer, shifted by (dx, dy) pixels when not 0; aligned by
+  // TextAlignment, background by TextBkStyle and FillColor; long texts as in AddTextItem.
+  int AddText(int layer, double x, double y, const std::string& text, int size = 8,
+              TItemColor color = {}, int dx = 0, int dy = 0);
+
+  // The annotation list, drawn over the data list and never shared: items in pixels
+  // (CoordMode 1..5) or world units, of any kind. AddAnnotation appends a copy of the
+  // record as it is; AddAnnotationText is AddTextItem for this list, keeping coordMode.
+  // Both return the index in the annotation list.
+  int AddAnnotation(const TplChartItem& item);
+  int AddAnnotationText(int size, const std::string& text, double x, double y, int dx, int dy,
+                        TAlignment alignment, std::uint8_t coordMode);
+  // Empties the annotation list; its long-text table stays, as for ClearItems.
+  void ClearAnnotations();
+
+  // Sets layer's x and y ranges (1..16; others are ignored) to the extent of its items in
+  // both lists, widened to the scale's nice tick values with a small margin (see
+  // FitAxisRange in chart/plotfit.h); the items of layers joined to it count on the joined
+  // axis, and a joined axis follows its controller. A reversed axis stays reversed; an
+  // axis without values keeps its range. Goes through ChangeRange, so it repaints.
+  void FitToData(int layer);
+  // Every layer, controllers first, with one repaint.
+  void FitToData();
 
   // Data list as drawn (the group's list when sharing) and the annotation list.
   const TPlItemContainer& DataItems() const { return *data_; }
@@ -488,6 +598,20 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   void LeaveSource();
   void RepaintGroupMember();
   void RaiseNoMemory() const;
+  // The data list ready for a change: a list still held outside the group is copied first.
+  TPlItemContainer& WritableData();
+  // The record of the plotting commands: kind, layer, points and the stamped settings.
+  TplChartItem PlotItem(std::uint8_t kind, int layer, double x, double y, double x2, double y2,
+                        TItemColor color, TItemColor fill) const;
+  int AppendData(const TplChartItem& item);
+  template <typename XY> int AppendPointRecords(const TplChartItem& proto, std::uint8_t first,
+                                                XY xy);
+  void CheckSameLength(std::size_t xs, std::size_t ys) const;
+  // Fits layer 1..16, or every layer for 0 (FitToData).
+  void FitLayers(int only);
+  int AppendTextTo(bool annotation, int layer, int size, const std::string& text, double x,
+                   double y, int dx, int dy, TAlignment alignment, std::uint8_t coordMode,
+                   TColor color);
   void MarginChanged();
   void ApplyIsometric();
   void ApplyLayerRange(int layer, bool isX, double low, double high);

@@ -168,9 +168,8 @@ LabelBlock PlaceTextLabel(int x, int y, const std::vector<int>& lineWidths, int 
   else if (alignment == taCenter) X -= b.BlockWidth / 2;
   b.X = Sum(X);
   b.Y = Sum(Y);
-  // B's corner pixels are (X - 4, Y - n*lh - 2) and (X + bw + 4, Y + 2).
-  b.Box = {Sum(X - 4), Sum(Y - n * lineHeight - 2), Sum(X + b.BlockWidth + 4 + 1),
-           Sum(Y + 2 + 1)};
+  // B as the canvas takes it: right and bottom exclusive, like every canvas rectangle.
+  b.Box = {Sum(X - 4), Sum(Y - n * lineHeight - 2), Sum(X + b.BlockWidth + 4), Sum(Y + 2)};
   for (std::int64_t k = 0; k < n; ++k) {
     const int lw = lineWidths[static_cast<std::size_t>(k)];
     std::int64_t dx = 0;

@@ -111,7 +111,7 @@ TEST(PlotraItems, TextLabelPlacement) {
     const LabelBlock b = PlaceTextLabel(100, 100, {20, 30}, 10, c.a, c.v);
     EXPECT_EQ(b.X, c.x);
     EXPECT_EQ(b.Y, c.y);
-    EXPECT_EQ(b.Box, (TRect{c.x - 4, c.y - 22, c.x + 35, c.y + 3}));
+    EXPECT_EQ(b.Box, (TRect{c.x - 4, c.y - 22, c.x + 34, c.y + 2}));
     EXPECT_EQ(b.LineOrigins[1].Y, c.y - 10);
     EXPECT_EQ(b.LineOrigins[0].Y, c.y - 20);
     const int offset0 = c.a == taRightJustify ? 10 : c.a == taCenter ? 5 : 0;
