@@ -140,6 +140,43 @@ TEST(ChartStore, StorageFailureLeavesListUnchanged) {
   EXPECT_EQ(c.ItemText(false, 1000), "now it fits");
 }
 
+// The plotting commands share AddTextAt's rules: a bulk command that cannot have all its
+// room adds none of its records; commands on any member change the group's list.
+TEST(ChartStore, PlottingCommandsFailWholeAndShare) {
+  TPlotra c;
+  c.SetName("Chart8");
+  c.SetAllocSize(100);
+  for (int i = 0; i < 150; ++i) c.AddMark(1, i, i, 1);
+  const std::vector<TWorldPoint> pts(500, TWorldPoint{1, 2});
+  gFailFrom = 100 * sizeof(TplChartItem);  // the blocks after the first cannot be had
+  std::string message;
+  try {
+    c.AddScatter(1, pts, 1);
+  } catch (const EVELPlotraError& e) {
+    message = e.what();
+  }
+  try {
+    c.AddLine(1, 0, 0, 1, 1);
+    c.AddPolyline(1, pts);
+  } catch (const EVELPlotraError&) {
+  }
+  gFailFrom = kNoFailure;
+  EXPECT_EQ(message, "Component \"Chart8\": not enough memory on heap");
+  EXPECT_EQ(c.DataCount(), 151);  // the line fitted into the room left
+  EXPECT_EQ(c.DataCapacity(), 200);
+  EXPECT_EQ(c.AddPolyline(1, pts), 151);
+  EXPECT_EQ(c.DataCount(), 651);
+  EXPECT_EQ(c.DataCapacity(), 700);
+
+  TPlotra a, b;
+  b.SetUseDataOf(&a);
+  b.AddScatter(1, pts, 3);
+  a.AddArrow(1, 0, 0, 1, 1, 5);
+  EXPECT_EQ(a.DataCount(), 501);
+  EXPECT_EQ(b.DataCount(), 501);
+  EXPECT_EQ(&a.DataItems(), &b.DataItems());
+}
+
 TEST(ChartSharing, MessagesAndRedirection) {
   Messages m;
   std::vector<std::unique_ptr<TPlotra>> c;
