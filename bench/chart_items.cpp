@@ -1,5 +1,7 @@
 // Adding text items to a chart: time per AddTextAt and heap bytes per item for 1,000,000
-// short texts, against a plain std::vector<TplChartItem> push_back in the same run.
+// short texts, against a plain std::vector<TplChartItem> push_back in the same run; then
+// the plotting commands for as many points: AddScatter and AddPolyline in one call each and
+// AddMark one by one, as time per point against AddTextAt's per-item time.
 // Usage: chart_items [items] [runs]
 #include <malloc.h>
 #include <sys/resource.h>
@@ -58,7 +60,26 @@ int main(int argc, char** argv) {
 
   std::vector<double> chartMs, vectorMs, chartBytes, vectorBytes, chartCpu, vectorCpu;
   std::vector<double> chartFaults, vectorFaults;
+  std::vector<double> scatterMs, polylineMs, markMs, scatterCpu, polylineCpu, markCpu;
+  std::vector<dendrokit::TWorldPoint> points(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) points[static_cast<std::size_t>(i)] = {i * 0.5, i * 0.25};
+  // Wall and CPU time of f on a fresh chart (destroyed outside the timing).
+  auto timeOnChart = [](std::vector<double>& wall, std::vector<double>& cpu, auto&& f) {
+    auto chart = std::make_unique<dendrokit::TPlotra>();
+    const double c0 = CpuMs();
+    const auto t0 = Clock::now();
+    f(*chart);
+    wall.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    cpu.push_back(CpuMs() - c0);
+  };
   for (int r = 0; r < runs; ++r) {
+    timeOnChart(scatterMs, scatterCpu,
+                [&](dendrokit::TPlotra& c) { c.AddScatter(1, points, 1); });
+    timeOnChart(polylineMs, polylineCpu,
+                [&](dendrokit::TPlotra& c) { c.AddPolyline(1, points); });
+    timeOnChart(markMs, markCpu, [&](dendrokit::TPlotra& c) {
+      for (int i = 0; i < n; ++i) c.AddMark(1, i * 0.5, i * 0.25, 1);
+    });
     {
       auto chart = std::make_unique<dendrokit::TPlotra>();
       const std::size_t before = HeapInUse();
@@ -106,6 +127,19 @@ int main(int argc, char** argv) {
               Median(vectorBytes));
   std::printf("time ratio chart/vector %.2f; memory per item / sizeof(record) %.3f\n", cm / vm,
               Median(chartBytes) / sizeof(dendrokit::TplChartItem));
+  // Ratios to AddTextAt's per-item time, wall and CPU (the CPU ratio is the steadier one
+  // when other jobs share the cores).
+  const double cc = Median(chartCpu);
+  std::printf("plotting commands   wall ns/point  cpu ns/point  wall ratio  cpu ratio (to AddTextAt)\n");
+  struct Row {
+    const char* name;
+    double wall, cpu;
+  };
+  for (const Row& row : {Row{"AddScatter (bulk) ", Median(scatterMs), Median(scatterCpu)},
+                         Row{"AddPolyline (bulk)", Median(polylineMs), Median(polylineCpu)},
+                         Row{"AddMark (each)    ", Median(markMs), Median(markCpu)}})
+    std::printf("%s  %8.1f       %8.1f      %6.2f      %6.2f\n", row.name, row.wall * 1e6 / n,
+                row.cpu * 1e6 / n, row.wall / cm, row.cpu / cc);
 
   // What a painted 800 x 600 chart holds beyond its pictures: the embedded scales must not
   // keep images of their own.
