@@ -281,7 +281,8 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   // both lists, widened to the scale's nice tick values with a small margin (see
   // FitAxisRange in chart/plotfit.h); the items of layers joined to it count on the joined
   // axis, and a joined axis follows its controller. A reversed axis stays reversed; an
-  // axis without values keeps its range. Goes through ChangeRange, so it repaints.
+  // axis without values keeps its range; an Isometric chart widens its narrower axis.
+  // Goes through ChangeRange, so it repaints.
   void FitToData(int layer);
   // Every layer, controllers first, with one repaint.
   void FitToData();
@@ -609,6 +610,7 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   void CheckSameLength(std::size_t xs, std::size_t ys) const;
   // Fits layer 1..16, or every layer for 0 (FitToData).
   void FitLayers(int only);
+  void WidenToIsometric(double& xl, double& xh, double& yl, double& yh) const;
   int AppendTextTo(bool annotation, int layer, int size, const std::string& text, double x,
                    double y, int dx, int dy, TAlignment alignment, std::uint8_t coordMode,
                    TColor color);

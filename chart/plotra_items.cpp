@@ -392,6 +392,27 @@ void TCustomPlotra::FitToData() {
   if (!wasSuspended) Repaint();
 }
 
+// Isometric charts: the narrower axis (in world units per pixel) is widened about its
+// centre, so that the ranges are isometric and still show every item; the correction that
+// margins and resizing apply (ApplyIsometric) then leaves them as they are.
+void TCustomPlotra::WidenToIsometric(double& xl, double& xh, double& yl, double& yh) const {
+  const double areaW = Width() - marginLeft_ - marginRight_ - shadowWidth_ + 1;
+  const double areaH = Height() - marginTop_ - marginBottom_ - shadowWidth_ + 1;
+  if (areaW <= 0.0 || areaH <= 0.0) return;
+  const double r = areaH / areaW * aspect_.Y / aspect_.X;  // y span per x span
+  const double wx = std::fabs(xh - xl), wy = std::fabs(yh - yl);
+  if (!(r > 0.0) || !std::isfinite(r) || !std::isfinite(wx * r) || !std::isfinite(wy / r)) return;
+  auto widen = [](double& lo, double& hi, double width) {
+    const double c = lo / 2 + hi / 2, half = (hi >= lo ? width : -width) / 2;
+    lo = c - half;
+    hi = c + half;
+  };
+  if (wy < wx * r)
+    widen(yl, yh, wx * r);
+  else
+    widen(xl, xh, wy / r);
+}
+
 void TCustomPlotra::FitLayers(int only) {
   const TJointLayers& j = *jointLayers_;
   // One pass over both lists: each item counts on the axes of the layers that control its
@@ -431,6 +452,9 @@ void TCustomPlotra::FitLayers(int only) {
     double xl, xh, yl, yh;
     fit(*propsX_[n - 1], ex[n], xl, xh);
     fit(*propsY_[n - 1], ey[n], yl, yh);
+    if (isometric_ && cx[n] == n && cy[n] == n && !propsX_[n - 1]->Logarithmic() &&
+        !propsY_[n - 1]->Logarithmic())
+      WidenToIsometric(xl, xh, yl, yh);
     ChangeRange(n, xl, xh, yl, yh);
   }
 }

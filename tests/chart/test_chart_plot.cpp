@@ -352,6 +352,23 @@ TEST(ChartFit, LayersJointsAndDirections) {
   EXPECT_DOUBLE_EQ(c.ScalePropsX(5).RangeHigh(), 100);
 }
 
+// An isometric chart widens the narrower axis: every item stays in view and the ranges are
+// those the isometric correction keeps.
+TEST(ChartFit, IsometricKeepsEveryItemInView) {
+  for (const double height : {5.0, 500.0}) {
+    TestChart c(400, 300);
+    c.SetIsometric(true);
+    c.AddLine(1, 0, 0, 100, height);
+    c.FitToData(1);
+    const double xl = c.ScalePropsX(1).RangeLow(), xh = c.ScalePropsX(1).RangeHigh();
+    const double yl = c.ScalePropsY(1).RangeLow(), yh = c.ScalePropsY(1).RangeHigh();
+    EXPECT_TRUE(xl <= 0 && xh >= 100 && yl <= 0 && yh >= height) << height;
+    c.SetIsometric(true);  // the correction, applied again, changes nothing
+    EXPECT_NEAR(c.ScalePropsY(1).RangeLow(), yl, 1e-9 * (yh - yl)) << height;
+    EXPECT_NEAR(c.ScalePropsY(1).RangeHigh(), yh, 1e-9 * (yh - yl)) << height;
+  }
+}
+
 // ---- Pixels of kinds drawn through the commands ----
 
 TEST(ChartPlot, CommandsDrawWhatTheirKindsDraw) {
