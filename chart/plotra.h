@@ -187,7 +187,8 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   // Appends a text item (kind 7, or 16 with a pixel offset); texts over 15 characters
   // keep the whole text in the next free long-text slot while there is one. Raises
   // EVELPlotraError "Component \"<Name>\": not enough memory on heap" when the list cannot
-  // grow; the list is then unchanged.
+  // grow; the list is then unchanged. The item is in world units whatever coordMode says
+  // (CoordMode 0, like every data-list item); AddAnnotationText places texts in pixels.
   void AddTextItem(int size, const std::string& text, double x, double y, int dx, int dy,
                    TAlignment alignment, std::uint8_t coordMode);
   // Empties the data list (and the mouse trace) and redraws the chart-area image without
