@@ -148,10 +148,34 @@ INSTANTIATE_TEST_SUITE_P(
         SameCase{"JaccardIsADissimilarity", {"--distance", "jaccard", "--method", "single"},
                  "1,1,0\n1,1,0\n0,0,1\n", {"--distance", "euclid", "--method", "single"},
                  "0\n0\n1\n", ""},
+        // Regression: blanks inside quotes were taken as part of the number.
+        SameCase{"QuotedNumberWithBlanks", {}, "\"4 \",\" 5\"\n1,\"\t2\"\n", {}, "4,5\n1,2\n", ""},
+        // Regression: an underflow was refused as out of range; R and NumPy read 0.
+        SameCase{"UnderflowIsZero", {}, "1e-400\n-1E-999999999999\n0.0001e-330\n1\n", {}, "0\n0\n0\n1\n", ""},
         // Regression: average was WPGMA; in SciPy and R it is UPGMA.
         SameCase{"AverageIsUpgma", {"--method", "average"}, "0\n1\n3\n9\n", {"--method", "upgma"},
                  "0\n1\n3\n9\n", ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Regression: a quoted row name with a line break (as R's write.csv writes it) was refused
+// with "quote not closed".
+TEST(HclustCli, QuotedCellsMayHoldLineBreaks) {
+  const Outcome r = Hclust({"--header", "--order"},
+                           "\"\",\"x\"\r\n\"a\r\nb\",1\r\n\"c,\n\n\",2\r\n\"d\",7\r\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "position,object,label\n1,2,\"c,\n\n\"\n2,1,\"a\nb\"\n3,3,d\n");
+  // Line numbers count the breaks inside quotes; an open quote names the line it opened on.
+  EXPECT_NE(Hclust({"--labels", "1"}, "\"a\n\",2\n3,x\n").err.find("line 3, column 2"), std::string::npos);
+  EXPECT_NE(Hclust({}, "1,2\n\"3\n4\n").err.find("line 2, column 1: quote not closed"),
+            std::string::npos);
+}
+
+TEST(HclustCli, ANegativeExponentCanStillOverflow) {
+  const Outcome r = Hclust({}, "1\n1" + std::string(320, '0') + "e-5\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("line 2, column 1: \"1000"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("is out of range"), std::string::npos) << r.err;
+}
 
 struct BadCase {
   const char* name;
