@@ -10,6 +10,7 @@
 
 #include "numeric/storage_p.h"
 #include "tools/hclust_cli.h"
+#include "tools/tree_format.h"
 
 namespace dendrokit::tools {
 namespace {
@@ -175,6 +176,53 @@ TEST(HclustCli, ANegativeExponentCanStillOverflow) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("line 2, column 1: \"1000"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("is out of range"), std::string::npos) << r.err;
+}
+
+// Regression: labels that are not UTF-8 made invalid JSON and R that dget refused, and
+// Newick wrote control bytes and underscores unquoted. One rule for every output.
+TEST(HclustCli, LabelsAreWrittenAsTextEveryReaderTakes) {
+  const std::string data = "\"a\xff\",0\n\"b_c\",1\n\"d\re\",3\n\"\x1b\x01\x7f\",7\n";
+  const Outcome json = Hclust({"--labels", "1", "--format", "json"}, data);
+  EXPECT_EQ(json.status, 0);
+  EXPECT_NE(json.out.find("\"label\": \"a\xEF\xBF\xBD\""), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"label\": \"d\\u000de\""), std::string::npos) << json.out;
+  EXPECT_EQ(json.err, "hclust: 1 label is not valid UTF-8 text (or hold NUL); those bytes are "
+                      "written as U+FFFD\n");
+  const Outcome newick = Hclust({"--labels", "1", "--format", "newick"}, data);
+  EXPECT_EQ(newick.out, "(('d\re':3,('b_c':1,a\xEF\xBF\xBD:1):2):4.5,'\x1b\x01\x7f':7.5);\n");
+  const Outcome r = Hclust({"--labels", "1", "--format", "r"}, "\"\xe2\x80\xae\\\",0\n\"\xc3\xa9\xf0\x9f\x98\x80\",1\n");
+  EXPECT_NE(r.out.find("labels = c(\"\\u202e\\\\\", \"\\u00e9\\U0001f600\")"), std::string::npos) << r.out;
+  const Outcome cut = Hclust({"--labels", "1", "--cut", "1"}, "\"\xc0\xaf x\",0\n\"\xed\xa0\x80,\",1\n");
+  EXPECT_EQ(cut.out, "label,cluster\n\xEF\xBF\xBD\xEF\xBF\xBD x,1\n\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD,\",1\n");
+}
+
+TEST(HclustCli, ValidUtf8ReplacesEachIllFormedSequenceOnce) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
+      {"a\xe2\x82" "b", "a\xEF\xBF\xBD" "b"},  // a truncated sequence is one
+      {"\xf4\x90\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // above U+10FFFF: each byte
+      {std::string("x\0y", 3), "x\xEF\xBF\xBDy"},            // NUL: no reader keeps it
+      {"\xf0\x9f\x98", "\xEF\xBF\xBD"}};
+  for (const auto& [in, want] : cases) EXPECT_EQ(ValidUtf8(in), want);
+}
+
+// Regression: inf and nan heights were written as if they were numbers (Newick "inf", JSON
+// null, R Inf) with exit status 0.
+TEST(HclustCli, ANonFiniteHeightIsAnErrorInEveryFormat) {
+  const std::vector<std::vector<std::string>> outputs = {
+      {"--format", "table"}, {"--format", "scipy"}, {"--format", "r"}, {"--format", "newick"},
+      {"--format", "json"},  {"--order"},           {"--cut", "2"},    {"--cut-height", "1"}};
+  for (const auto& args : outputs) {
+    const Outcome over = Hclust(args, "1e308\n-1e308\n0\n");
+    EXPECT_EQ(over.status, 2) << args[0];
+    EXPECT_EQ(over.out, "");
+    EXPECT_EQ(over.err.rfind("hclust: merge 1 of 2 has height inf: ", 0), 0u) << over.err;
+    std::vector<std::string> jaccard = args;
+    jaccard.insert(jaccard.end(), {"--distance", "jaccard-coefficient"});
+    const Outcome nan = Hclust(jaccard, "0,0\n0,0\n1,1\n");
+    EXPECT_EQ(nan.status, 2) << args[0];
+    EXPECT_NE(nan.err.find("has height nan"), std::string::npos) << nan.err;
+  }
 }
 
 struct BadCase {
