@@ -75,159 +75,98 @@ void Drive(QWidget* w, QPoint a, QPoint b) {
   w->hide();
 }
 
-// One control kind: how to make it ready, its events, and the mouse actions to drive it
-// under (each event is reached under at least one).
+// An event of a control, and how to make its handler throw.
+struct Event {
+  std::string name;
+  std::function<void(QWidget*, int& calls)> arm;
+};
+#define EVENT(T, e) Event{#e, [](QWidget* w, int& calls) { Arm(static_cast<T*>(w)->e, #e, calls); }}
+#define MOUSE_EVENTS(T)                                                                 \
+  EVENT(T, OnMouseDown), EVENT(T, OnMouseMove), EVENT(T, OnMouseUp), EVENT(T, OnClick), \
+      EVENT(T, OnDblClick), EVENT(T, OnMouseEnter), EVENT(T, OnMouseLeave), EVENT(T, OnResize)
+
+// One control kind: how to make it ready under a mouse action (each event is reached under
+// at least one of them), its events, and where the drag goes.
 struct Kind {
   const char* name;
-  std::function<std::unique_ptr<QWidget>(int action)> make;
-  std::vector<int> actions;
-  std::function<void(QWidget*, const std::string& event, int& calls)> arm;
-  std::vector<std::string> events;
+  std::function<QWidget*(TMouseActMode)> make;
+  std::vector<TMouseActMode> actions;
+  std::vector<Event> events;
   QPoint a, b;
 };
 
-template <typename C>
-void ArmCommon(C* c, const std::string& e, int& calls) {
-  if (e == "OnMouseDown") Arm(c->OnMouseDown, e, calls);
-  if (e == "OnMouseMove") Arm(c->OnMouseMove, e, calls);
-  if (e == "OnMouseUp") Arm(c->OnMouseUp, e, calls);
-  if (e == "OnClick") Arm(c->OnClick, e, calls);
-  if (e == "OnDblClick") Arm(c->OnDblClick, e, calls);
-  if (e == "OnMouseEnter") Arm(c->OnMouseEnter, e, calls);
-  if (e == "OnMouseLeave") Arm(c->OnMouseLeave, e, calls);
-  if (e == "OnResize") Arm(c->OnResize, e, calls);
-}
-
-const std::vector<std::string> kCommon = {"OnMouseDown", "OnMouseMove", "OnMouseUp",
-                                          "OnClick",     "OnDblClick",  "OnMouseEnter",
-                                          "OnMouseLeave", "OnResize"};
-
-std::vector<std::string> With(std::vector<std::string> own) {
-  own.insert(own.end(), kCommon.begin(), kCommon.end());
-  return own;
-}
-
 std::vector<Kind> Kinds() {
+  auto dendrogram = [](TMouseActMode action) {
+    auto* d = new TDendrogram;
+    d->SetBounds(0, 0, 400, 300);
+    d->SetClusterMethod(cmSingleLink);
+    d->Data().Resize(1, 4);
+    for (int i = 1; i <= 4; ++i) d->Data().SetElem(1, i, i * i);
+    d->SetSuppressPaint(false);
+    d->SetMouseAction(action);
+    return d;
+  };
+  auto chart = [](TMouseActMode action) {
+    auto* c = new TPlotra;
+    c->SetBounds(0, 0, 300, 220);
+    c->HandleNeeded();
+    c->AddTextAt(10, "text", 50, 50);
+    c->CrossHair(1).SetMode(chBoth);
+    c->TextLabel(1)->SetMode(tlsimple);
+    c->SetMouseAction(action);
+    return c;
+  };
+  auto scale = [](TMouseActMode action) {
+    auto* s = new TScale;
+    s->SetBounds(0, 0, 300, 60);
+    s->SetMouseAction(action);
+    return s;
+  };
+  using D = TDendrogram;
+  using P = TPlotra;
+  using S = TScale;
+  using C = TColSel;
   return {
-      {"TDendrogram",
-       [](int action) {
-         auto d = std::make_unique<TDendrogram>();
-         d->SetBounds(0, 0, 400, 300);
-         d->SetClusterMethod(cmSingleLink);
-         d->SetSuppressRecalc(true);
-         d->Data().Resize(1, 4);
-         for (int i = 1; i <= 4; ++i) d->Data().SetElem(1, i, i * i);
-         d->SetSuppressRecalc(false);
-         d->SetSuppressPaint(false);
-         d->SetMouseAction(static_cast<TMouseActMode>(action));
-         return std::unique_ptr<QWidget>(std::move(d));
-       },
-       {maPan, maDragCrossH},
-       [](QWidget* w, const std::string& e, int& calls) {
-         auto* d = static_cast<TDendrogram*>(w);
-         ArmCommon(d, e, calls);
-         if (e == "OnBeforeShowObjLabel") Arm(d->OnBeforeShowObjLabel, e, calls);
-         if (e == "OnZoomPan") Arm(d->OnZoomPan, e, calls);
-         if (e == "OnCrossHairMove") Arm(d->OnCrossHairMove, e, calls);
-       },
-       With({"OnBeforeShowObjLabel", "OnZoomPan", "OnCrossHairMove"}),
-       {200, 150},
-       {260, 190}},
-      {"TPlotra",
-       [](int action) {
-         auto c = std::make_unique<TPlotra>();
-         c->SetBounds(0, 0, 300, 220);
-         c->HandleNeeded();
-         c->AddTextAt(10, "text", 50, 50);
-         c->CrossHair(1).SetMode(chBoth);
-         c->TextLabel(1)->SetMode(tlsimple);
-         c->TextLabel(1)->SetCaption("label");
-         c->SetMouseAction(static_cast<TMouseActMode>(action));
-         return std::unique_ptr<QWidget>(std::move(c));
-       },
-       {maPan, maRubberBand, maSelectRect, maDragCrossH, maDragLabel},
-       [](QWidget* w, const std::string& e, int& calls) {
-         auto* c = static_cast<TPlotra*>(w);
-         ArmCommon(c, e, calls);
-         if (e == "OnBeforeRenderData") Arm(c->OnBeforeRenderData, e, calls);
-         if (e == "OnDataRendered") Arm(c->OnDataRendered, e, calls);
-         if (e == "OnScalesRendered") Arm(c->OnScalesRendered, e, calls);
-         if (e == "OnBeforeRenderChartItem") Arm(c->OnBeforeRenderChartItem, e, calls);
-         if (e == "OnBeforeRenderText") Arm(c->OnBeforeRenderText, e, calls);
-         if (e == "OnScaleTickDrawn") Arm(c->OnScaleTickDrawn, e, calls);
-         if (e == "OnBeforeTickLabel") Arm(c->OnBeforeTickLabel, e, calls);
-         if (e == "OnMouseMoveInChart") Arm(c->OnMouseMoveInChart, e, calls);
-         if (e == "OnZoomPan") Arm(c->OnZoomPan, e, calls);
-         if (e == "OnRubberBand") Arm(c->OnRubberBand, e, calls);
-         if (e == "OnSelectRect") Arm(c->OnSelectRect, e, calls);
-         if (e == "OnBeforeCrossHairMove") Arm(c->OnBeforeCrossHairMove, e, calls);
-         if (e == "OnCrossHairMove") Arm(c->OnCrossHairMove, e, calls);
-         if (e == "OnTextLabelMove") Arm(c->OnTextLabelMove, e, calls);
-       },
-       With({"OnBeforeRenderData", "OnDataRendered", "OnScalesRendered",
-             "OnBeforeRenderChartItem", "OnBeforeRenderText", "OnScaleTickDrawn",
-             "OnBeforeTickLabel", "OnMouseMoveInChart", "OnZoomPan", "OnRubberBand",
-             "OnSelectRect", "OnBeforeCrossHairMove", "OnCrossHairMove", "OnTextLabelMove"}),
-       {120, 100},
-       {180, 140}},
-      {"TScale",
-       [](int action) {
-         auto s = std::make_unique<TScale>();
-         s->SetBounds(0, 0, 300, 60);
-         s->SetMouseAction(static_cast<TMouseActMode>(action));
-         return std::unique_ptr<QWidget>(std::move(s));
-       },
-       {maPan},
-       [](QWidget* w, const std::string& e, int& calls) {
-         auto* s = static_cast<TScale*>(w);
-         ArmCommon(s, e, calls);
-         if (e == "OnZoomPan") Arm(s->OnZoomPan, e, calls);
-         if (e == "OnScaleTickDrawn") Arm(s->OnScaleTickDrawn, e, calls);
-         if (e == "OnBeforeTickLabel") Arm(s->OnBeforeTickLabel, e, calls);
-         if (e == "OnBeforeScaleRendered") Arm(s->OnBeforeScaleRendered, e, calls);
-         if (e == "OnAfterScaleRendered") Arm(s->OnAfterScaleRendered, e, calls);
-       },
-       With({"OnZoomPan", "OnScaleTickDrawn", "OnBeforeTickLabel", "OnBeforeScaleRendered",
-             "OnAfterScaleRendered"}),
-       {100, 30},
-       {160, 30}},
-      {"TColSel",
-       [](int) {
-         auto s = std::make_unique<TColSel>();
-         s->setGeometry(0, 0, 160, 30);
-         return std::unique_ptr<QWidget>(std::move(s));
-       },
-       {0},
-       [](QWidget* w, const std::string& e, int& calls) {
-         auto* s = static_cast<TColSel*>(w);
-         if (e == "OnChange") Arm(s->OnChange, e, calls);
-         if (e == "OnClick") Arm(s->OnClick, e, calls);
-         if (e == "OnDropDown") Arm(s->OnDropDown, e, calls);
-         if (e == "OnEnter") Arm(s->OnEnter, e, calls);
-         if (e == "OnExit") Arm(s->OnExit, e, calls);
-       },
-       {"OnChange", "OnClick", "OnDropDown", "OnEnter", "OnExit"},
-       {80, 15},
-       {80, 15}},
+      {"TDendrogram", dendrogram, {maPan, maDragCrossH},
+       {MOUSE_EVENTS(D), EVENT(D, OnBeforeShowObjLabel), EVENT(D, OnZoomPan),
+        EVENT(D, OnCrossHairMove)},
+       {200, 150}, {260, 190}},
+      {"TPlotra", chart, {maPan, maRubberBand, maSelectRect, maDragCrossH, maDragLabel},
+       {MOUSE_EVENTS(P), EVENT(P, OnBeforeRenderData), EVENT(P, OnDataRendered),
+        EVENT(P, OnScalesRendered), EVENT(P, OnBeforeRenderChartItem),
+        EVENT(P, OnBeforeRenderText), EVENT(P, OnScaleTickDrawn), EVENT(P, OnBeforeTickLabel),
+        EVENT(P, OnMouseMoveInChart), EVENT(P, OnZoomPan), EVENT(P, OnRubberBand),
+        EVENT(P, OnSelectRect), EVENT(P, OnBeforeCrossHairMove), EVENT(P, OnCrossHairMove),
+        EVENT(P, OnTextLabelMove)},
+       {120, 100}, {180, 140}},
+      {"TScale", scale, {maPan},
+       {MOUSE_EVENTS(S), EVENT(S, OnZoomPan), EVENT(S, OnScaleTickDrawn),
+        EVENT(S, OnBeforeTickLabel), EVENT(S, OnBeforeScaleRendered),
+        EVENT(S, OnAfterScaleRendered)},
+       {100, 30}, {160, 30}},
+      {"TColSel", [](TMouseActMode) { return new TColSel; }, {maNone},
+       {EVENT(C, OnChange), EVENT(C, OnClick), EVENT(C, OnDropDown), EVENT(C, OnEnter),
+        EVENT(C, OnExit)},
+       {80, 10}, {80, 10}},
   };
 }
 
 TEST(HandlerExceptions, NoneCrossesQtsEventLoopAndEachIsReported) {
   const QtMessageHandler previous = qInstallMessageHandler(Collect);
   for (const Kind& kind : Kinds())
-    for (const std::string& event : kind.events) {
+    for (const Event& event : kind.events) {
       int calls = 0;
       Warnings().clear();
-      for (const int action : kind.actions) {
-        const std::unique_ptr<QWidget> w = kind.make(action);
-        kind.arm(w.get(), event, calls);
+      for (const TMouseActMode action : kind.actions) {
+        const std::unique_ptr<QWidget> w(kind.make(action));
+        event.arm(w.get(), calls);
         Drive(w.get(), kind.a, kind.b);
-        if (event == "OnDropDown")  // a click on the box opens the list
+        if (event.name == "OnDropDown")  // a click on the box opens the list
           Mouse(w.get(), QEvent::MouseButtonPress, kind.a, Qt::LeftButton, Qt::LeftButton);
       }
-      const std::string where = std::string(kind.name) + " " + event;
+      const std::string where = std::string(kind.name) + " " + event.name;
       EXPECT_GT(calls, 0) << where << ": never raised";
-      EXPECT_EQ(Warnings().filter(QString::fromStdString("thrown by " + event)).size(), calls)
+      EXPECT_EQ(Warnings().filter(QString::fromStdString("thrown by " + event.name)).size(), calls)
           << where << ": " << Warnings().join("\n").toStdString();
     }
   qInstallMessageHandler(previous);
@@ -235,22 +174,17 @@ TEST(HandlerExceptions, NoneCrossesQtsEventLoopAndEachIsReported) {
 
 TEST(HandlerExceptions, EventsOfTheApplicationsOwnCallsReachTheCaller) {
   int calls = 0;
-  for (const std::string event : {"OnDendroBegin", "OnDendroDone", "OnProgress"}) {
+  using D = TDendrogram;
+  for (const Event& event : {EVENT(D, OnDendroBegin), EVENT(D, OnProgress),
+                             EVENT(D, OnCalcDistance), EVENT(D, OnDendroDone)}) {
     TDendrogram d;
     d.Data().Resize(1, 4);
-    for (int i = 1; i <= 4; ++i) d.Data().SetElem(1, i, i * i);
-    if (event == "OnDendroBegin") Arm(d.OnDendroBegin, event, calls);
-    if (event == "OnDendroDone") Arm(d.OnDendroDone, event, calls);
-    if (event == "OnProgress") Arm(d.OnProgress, event, calls);
-    EXPECT_THROW(d.SetClusterMethod(cmCompleteLink), std::runtime_error) << event;
+    d.SetDistMeasure(dmUserDef);
+    event.arm(&d, calls);
+    EXPECT_THROW(d.SetClusterMethod(cmCompleteLink), std::runtime_error) << event.name;
     // OnDendroDone comes after the new tree was taken: the method is the new tree's.
-    EXPECT_EQ(d.ClusterMethod(), event == "OnDendroDone" ? cmCompleteLink : cmWard) << event;
+    EXPECT_EQ(d.ClusterMethod(), event.name == "OnDendroDone" ? cmCompleteLink : cmWard);
   }
-  TDendrogram d;
-  d.Data().Resize(1, 4);
-  d.SetDistMeasure(dmUserDef);
-  Arm(d.OnCalcDistance, "OnCalcDistance", calls);
-  EXPECT_THROW(d.SetClusterMethod(cmCompleteLink), std::runtime_error);
   TColSel s;
   Arm(s.OnColorNameChange, "OnColorNameChange", calls);
   EXPECT_THROW(s.SetSelColor(0x123456), std::runtime_error);
