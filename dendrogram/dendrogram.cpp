@@ -205,8 +205,8 @@ void TDendrogram::CalcDendrogram() {
         calcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
           OnCalcDistance(sender, row1, row2, distance);
         };
-      HierarchicalClustering(this, data_->DataMatrix(), distMeasure_, clusterMethod_,
-                             flexAlpha_, mergeTable, mergeDist, nodePos, progress, calcDistance);
+      HierarchicalClustering(this, data_->DataMatrix(), distMeasure_, clusterMethod_, flexAlpha_,
+                             mergeTable, mergeDist, nodePos, progress, calcDistance);
       if (reclusterPending_) continue;  // the settings changed meanwhile: this tree is stale
       AdoptTree(mergeTable, mergeDist, nodePos, nodeClass, n);
     } while (reclusterPending_);

@@ -108,7 +108,8 @@ struct Json {
 };
 
 void SkipJsonBlanks(Cursor& c) {
-  while (c.i < c.s.size() && (c.s[c.i] == ' ' || c.s[c.i] == '\n' || c.s[c.i] == '\t' || c.s[c.i] == '\r'))
+  while (c.i < c.s.size() &&
+         (c.s[c.i] == ' ' || c.s[c.i] == '\n' || c.s[c.i] == '\t' || c.s[c.i] == '\r'))
     ++c.i;
 }
 
@@ -116,8 +117,10 @@ unsigned Hex4(Cursor& c) {
   unsigned v = 0;
   for (int k = 0; k < 4; ++k) {
     const char h = c.Next("json: short \\u");
-    const int d = h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10
-                : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
+    const int d = h >= '0' && h <= '9'   ? h - '0'
+                  : h >= 'a' && h <= 'f' ? h - 'a' + 10
+                  : h >= 'A' && h <= 'F' ? h - 'A' + 10
+                                         : -1;
     Require(d >= 0, "json: bad hex digit");
     v = v << 4 | static_cast<unsigned>(d);
   }
@@ -137,12 +140,26 @@ std::string JsonString(Cursor& c) {
     }
     const char e = c.Next("json: escape at the end");
     switch (e) {
-      case '"': case '\\': case '/': out += e; break;
-      case 'b': out += '\b'; break;
-      case 'f': out += '\f'; break;
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
+      case '"':
+      case '\\':
+      case '/':
+        out += e;
+        break;
+      case 'b':
+        out += '\b';
+        break;
+      case 'f':
+        out += '\f';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
       case 'u': {
         char32_t cp = Hex4(c);
         Require(cp < 0xDC00 || cp > 0xDFFF, "json: lone low surrogate");
@@ -155,7 +172,8 @@ std::string JsonString(Cursor& c) {
         AppendUtf8(out, cp);
         break;
       }
-      default: Fail("json: unknown escape");
+      default:
+        Fail("json: unknown escape");
     }
   }
 }
@@ -254,7 +272,8 @@ std::string RStringLiteral(Cursor& c) {
       const std::size_t most = e == 'u' ? 4 : 8;
       char32_t cp = 0;
       std::size_t k = 0;
-      for (; k < most && c.i < c.s.size() && std::isxdigit(static_cast<unsigned char>(c.s[c.i])); ++k)
+      for (; k < most && c.i < c.s.size() && std::isxdigit(static_cast<unsigned char>(c.s[c.i]));
+           ++k)
         cp = cp * 16 + static_cast<char32_t>(std::stoi(std::string(1, c.s[c.i++]), nullptr, 16));
       Require(k > 0, "r: \\u without digits");
       Require(cp != 0, "r: nul character not allowed");
@@ -283,8 +302,9 @@ RExpr RValue(Cursor& c, int depth) {
     return v;
   }
   const std::size_t start = c.i;
-  while (c.i < c.s.size() && (std::isalnum(static_cast<unsigned char>(c.s[c.i])) || c.s[c.i] == '.' ||
-                              c.s[c.i] == '_' || c.s[c.i] == '-' || c.s[c.i] == '+'))
+  while (c.i < c.s.size() &&
+         (std::isalnum(static_cast<unsigned char>(c.s[c.i])) || c.s[c.i] == '.' ||
+          c.s[c.i] == '_' || c.s[c.i] == '-' || c.s[c.i] == '+'))
     ++c.i;
   const std::string_view word = c.s.substr(start, c.i - start);
   Require(!word.empty(), "r: value expected", std::string(c.s.substr(c.i, 40)));
@@ -300,7 +320,8 @@ RExpr RValue(Cursor& c, int depth) {
       while (c.At(' ') || c.At('\n')) ++c.i;
       std::string name;
       const std::size_t at = c.i;
-      while (c.i < c.s.size() && (std::isalnum(static_cast<unsigned char>(c.s[c.i])) || c.s[c.i] == '.'))
+      while (c.i < c.s.size() &&
+             (std::isalnum(static_cast<unsigned char>(c.s[c.i])) || c.s[c.i] == '.'))
         ++c.i;
       if (c.s.substr(c.i, 3) == " = ") {
         name = std::string(c.s.substr(at, c.i - at));
@@ -320,7 +341,8 @@ RExpr RValue(Cursor& c, int depth) {
     v.kind = RExpr::kInteger;
     int n = 0;
     const auto [p, ec] = std::from_chars(word.data(), word.data() + word.size() - 1, n);
-    Require(ec == std::errc() && p == word.data() + word.size() - 1, "r: bad integer", std::string(word));
+    Require(ec == std::errc() && p == word.data() + word.size() - 1, "r: bad integer",
+            std::string(word));
     v.number = n;
     return v;
   }
@@ -330,9 +352,9 @@ RExpr RValue(Cursor& c, int depth) {
 }
 
 const RExpr& Arg(const RExpr& call, std::size_t k, const char* name, const char* fn) {
-  Require(call.kind == RExpr::kCall && call.name == fn && k < call.args.size() &&
-              call.names[k] == name,
-          "r: unexpected shape", std::string(fn) + " " + name);
+  Require(
+      call.kind == RExpr::kCall && call.name == fn && k < call.args.size() && call.names[k] == name,
+      "r: unexpected shape", std::string(fn) + " " + name);
   return call.args[k];
 }
 
@@ -363,7 +385,8 @@ std::string NewickLabel(Cursor& c) {
   }
   while (c.i < c.s.size() && std::string_view("(),:;").find(c.s[c.i]) == std::string_view::npos) {
     const auto u = static_cast<unsigned char>(c.s[c.i]);
-    Require(u >= 0x20 && u != 0x7F && std::string_view(" []'_\"\t").find(c.s[c.i]) == std::string_view::npos,
+    Require(u >= 0x20 && u != 0x7F &&
+                std::string_view(" []'_\"\t").find(c.s[c.i]) == std::string_view::npos,
             "newick: unquoted label holds a blank, underscore, control or quote",
             std::string(c.s.substr(c.i)));
     out += c.s[c.i++];
@@ -386,7 +409,8 @@ void NewickNode(Cursor& c, std::vector<std::string>& leaves, bool root, int dept
   if (root) return;
   c.Expect(":", "newick: branch length expected");
   const std::size_t start = c.i;
-  while (c.i < c.s.size() && std::string_view("(),:;").find(c.s[c.i]) == std::string_view::npos) ++c.i;
+  while (c.i < c.s.size() && std::string_view("(),:;").find(c.s[c.i]) == std::string_view::npos)
+    ++c.i;
   StrictNumber(c.s.substr(start, c.i - start), "newick: branch length");
 }
 
@@ -451,7 +475,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string cell;
     for (const char ch : label) cell += ch == '"' ? std::string("\"\"") : std::string(1, ch);
     const int a = in.Byte();
-    csv += "\"" + cell + "\"," + (a == 0xFF ? "1e308" : a == 0xFE ? "-1e308" : std::to_string(a % 7)) +
+    csv += "\"" + cell + "\"," +
+           (a == 0xFF   ? "1e308"
+            : a == 0xFE ? "-1e308"
+                        : std::to_string(a % 7)) +
            "," + std::to_string(in.Below(5)) + "\n";
     // The reader takes a CR before a line break inside quotes as part of the break.
     std::string read;
@@ -466,10 +493,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     runs.push_back(Hclust({"--labels", "1", "--method", method, "--format", f}, csv));
   runs.push_back(Hclust({"--labels", "1", "--method", method, "--order"}, csv));
   for (const Run& r : runs) {
-    Require(r.status == runs[0].status && r.err == runs[0].err, "outputs disagree on success", r.err);
+    Require(r.status == runs[0].status && r.err == runs[0].err, "outputs disagree on success",
+            r.err);
     if (r.status != 0) {
-      Require(r.status == 2 && r.out.empty() && r.err.find("no tree is written") != std::string::npos &&
-                  r.err.back() == '\n',
+      Require(r.status == 2 && r.out.empty() &&
+                  r.err.find("no tree is written") != std::string::npos && r.err.back() == '\n',
               "a refusal is exit 2 with its reason", r.err);
       continue;
     }
@@ -477,9 +505,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(r.out.find('\0') == std::string::npos, "output holds NUL");
   }
   if (runs[0].status != 0) return 0;
-  const std::string note = invalid == 0 ? "" : "hclust: " + std::to_string(invalid) +
-      (invalid == 1 ? " label is" : " labels are") +
-      " not valid UTF-8 text (or hold NUL); those bytes are written as U+FFFD\n";
+  const std::string note = invalid == 0
+                               ? ""
+                               : "hclust: " + std::to_string(invalid) +
+                                     (invalid == 1 ? " label is not UTF-8 text or holds"
+                                                   : " labels are not UTF-8 text or hold") +
+                                     " NUL; such bytes are written as U+FFFD\n";
   Require(runs[0].err == note, "the UTF-8 note is said once", runs[0].err);
 
   // The merge table's heights: the reference the others must repeat bit for bit.
@@ -511,7 +542,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(node["label"].text == expected[static_cast<std::size_t>(k - 1)], "json: label",
                 node["label"].text);
       else
-        Require(node["height"].number == heights[static_cast<std::size_t>(k - n - 1)], "json: height");
+        Require(node["height"].number == heights[static_cast<std::size_t>(k - n - 1)],
+                "json: height");
     }
     for (const Json& id : doc["order"].items) order.push_back(static_cast<int>(id.number));
     Require(order.size() == static_cast<std::size_t>(n), "json: order");
@@ -542,7 +574,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     c.Expect(";\n", "newick: ';' and a newline at the end");
     Require(c.i == c.s.size(), "newick: text after the tree");
     for (std::size_t k = 0; k < leaves.size(); ++k)
-      Require(leaves[k] == expected[static_cast<std::size_t>(order[k] - 1)], "newick: leaf label", leaves[k]);
+      Require(leaves[k] == expected[static_cast<std::size_t>(order[k] - 1)], "newick: leaf label",
+              leaves[k]);
     Require(leaves.size() == order.size(), "newick: n leaves");
   }
 
@@ -551,10 +584,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(CsvRecord(c) == std::vector<std::string>{"position", "object", "label"}, "csv: header");
     for (int k = 1; k <= n; ++k) {
       const std::vector<std::string> f = CsvRecord(c);
-      Require(f.size() == 3 && f[0] == std::to_string(k) &&
-                  f[1] == std::to_string(order[static_cast<std::size_t>(k - 1)]) &&
-                  f[2] == expected[static_cast<std::size_t>(order[static_cast<std::size_t>(k - 1)] - 1)],
-              "csv: row", runs[4].out);
+      Require(
+          f.size() == 3 && f[0] == std::to_string(k) &&
+              f[1] == std::to_string(order[static_cast<std::size_t>(k - 1)]) &&
+              f[2] ==
+                  expected[static_cast<std::size_t>(order[static_cast<std::size_t>(k - 1)] - 1)],
+          "csv: row", runs[4].out);
     }
     Require(c.i == c.s.size(), "csv: text after the rows");
   }

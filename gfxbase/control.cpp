@@ -366,7 +366,8 @@ void TCustomControl::mouseReleaseEvent(QMouseEvent* event) {
   if (!button) return QWidget::mouseReleaseEvent(event);
   const int x = RoundPixel(event->position().x());
   const int y = RoundPixel(event->position().y());
-  GuardedFromQt("mouse up", [&] { MouseUp(*button, ShiftOf(event->modifiers(), event->buttons()), x, y); });
+  GuardedFromQt("mouse up",
+                [&] { MouseUp(*button, ShiftOf(event->modifiers(), event->buttons()), x, y); });
   if (*button == mbLeft && rect().contains(x, y)) GuardedFromQt("click", [&] { Click(); });
 }
 

@@ -147,7 +147,8 @@ bool Underflows(std::string_view number) {
     ++i;
     const bool negative = i < number.size() && number[i] == '-';
     if (i < number.size() && (number[i] == '-' || number[i] == '+')) ++i;
-    for (; i < number.size(); ++i) exponent = std::min(exponent * 10 + (number[i] - '0'), 1'000'000'000LL);
+    for (; i < number.size(); ++i)
+      exponent = std::min(exponent * 10 + (number[i] - '0'), 1'000'000'000LL);
     if (negative) exponent = -exponent;
   }
   return found && magnitude + exponent < 0;

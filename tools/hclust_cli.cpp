@@ -396,8 +396,10 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
     tree.labels = std::move(ds.labels);
     // One rule for every output, the picture too: text that is not UTF-8 is replaced.
     if (const int changed = MakeLabelsValidUtf8(tree); changed > 0)
-      err << "hclust: " << changed << (changed == 1 ? " label is" : " labels are")
-          << " not valid UTF-8 text (or hold NUL); those bytes are written as U+FFFD\n";
+      err << "hclust: " << changed
+          << (changed == 1 ? " label is not UTF-8 text or holds"
+                           : " labels are not UTF-8 text or hold")
+          << " NUL; such bytes are written as U+FFFD\n";
     tree.method = kMethodNames[static_cast<int>(o.method)];
     tree.distance = kDistanceNames[static_cast<int>(o.distance)];
     const bool vectorsPossible = wardD2 && o.distance == Distance::kEuclid;

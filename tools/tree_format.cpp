@@ -100,7 +100,8 @@ std::string NewickLabel(const std::string& label) {
   const std::string s = ValidUtf8(label);
   const bool plain = !s.empty() && std::none_of(s.begin(), s.end(), [](char c) {
     const auto u = static_cast<unsigned char>(c);
-    return u < 0x20 || u == 0x7F || std::string_view(" ()[]':;,_\"").find(c) != std::string_view::npos;
+    return u < 0x20 || u == 0x7F ||
+           std::string_view(" ()[]':;,_\"").find(c) != std::string_view::npos;
   });
   if (plain) return s;
   std::string q = "'";
@@ -134,15 +135,25 @@ std::string ValidUtf8(std::string_view s) {
     // rules out overlong forms, surrogates and code points above U+10FFFF).
     int len = 0;
     unsigned char lo = 0x80, hi = 0xBF;
-    if (u >= 0xC2 && u <= 0xDF) len = 2;
-    else if (u >= 0xE0 && u <= 0xEF) len = 3, lo = u == 0xE0 ? 0xA0 : 0x80, hi = u == 0xED ? 0x9F : 0xBF;
-    else if (u >= 0xF0 && u <= 0xF4) len = 4, lo = u == 0xF0 ? 0x90 : 0x80, hi = u == 0xF4 ? 0x8F : 0xBF;
+    if (u >= 0xC2 && u <= 0xDF) {
+      len = 2;
+    } else if (u >= 0xE0 && u <= 0xEF) {
+      len = 3;
+      if (u == 0xE0) lo = 0xA0;
+      if (u == 0xED) hi = 0x9F;
+    } else if (u >= 0xF0 && u <= 0xF4) {
+      len = 4;
+      if (u == 0xF0) lo = 0x90;
+      if (u == 0xF4) hi = 0x8F;
+    }
     std::size_t k = 1;
-    while (len > 0 && k < Ix(len) && i + k < s.size() &&
-           at(i + k) >= (k == 1 ? lo : 0x80) && at(i + k) <= (k == 1 ? hi : 0xBF))
+    while (len > 0 && k < Ix(len) && i + k < s.size() && at(i + k) >= (k == 1 ? lo : 0x80) &&
+           at(i + k) <= (k == 1 ? hi : 0xBF))
       ++k;
-    if (len > 0 && k == Ix(len)) out.append(s.substr(i, k));
-    else out += kReplacement;
+    if (len > 0 && k == Ix(len))
+      out.append(s.substr(i, k));
+    else
+      out += kReplacement;
     i += k;
   }
   return out;

@@ -64,8 +64,9 @@ void Drive(QWidget* w, QPoint a, QPoint b) {
   Mouse(w, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
   Mouse(w, QEvent::MouseButtonDblClick, b, Qt::LeftButton, Qt::LeftButton);
   Mouse(w, QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
-  Send(w, QWheelEvent(b, w->mapToGlobal(b), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false),
+  Send(w,
+       QWheelEvent(b, w->mapToGlobal(b), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false),
        "wheel");
   for (const int key : {int(Qt::Key_Down), int(Qt::Key_Left), int(Qt::Key_Plus), int(Qt::Key_Home)})
     Send(w, QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier), "key");
@@ -80,7 +81,10 @@ struct Event {
   std::string name;
   std::function<void(QWidget*, int& calls)> arm;
 };
-#define EVENT(T, e) Event{#e, [](QWidget* w, int& calls) { Arm(static_cast<T*>(w)->e, #e, calls); }}
+#define EVENT(T, e)                                                            \
+  Event {                                                                      \
+#e, [](QWidget * w, int& calls) { Arm(static_cast<T*>(w)->e, #e, calls); } \
+  }
 #define MOUSE_EVENTS(T)                                                                 \
   EVENT(T, OnMouseDown), EVENT(T, OnMouseMove), EVENT(T, OnMouseUp), EVENT(T, OnClick), \
       EVENT(T, OnDblClick), EVENT(T, OnMouseEnter), EVENT(T, OnMouseLeave), EVENT(T, OnResize)
@@ -127,27 +131,38 @@ std::vector<Kind> Kinds() {
   using S = TScale;
   using C = TColSel;
   return {
-      {"TDendrogram", dendrogram, {maPan, maDragCrossH},
+      {"TDendrogram",
+       dendrogram,
+       {maPan, maDragCrossH},
        {MOUSE_EVENTS(D), EVENT(D, OnBeforeShowObjLabel), EVENT(D, OnZoomPan),
         EVENT(D, OnCrossHairMove)},
-       {200, 150}, {260, 190}},
-      {"TPlotra", chart, {maPan, maRubberBand, maSelectRect, maDragCrossH, maDragLabel},
+       {200, 150},
+       {260, 190}},
+      {"TPlotra",
+       chart,
+       {maPan, maRubberBand, maSelectRect, maDragCrossH, maDragLabel},
        {MOUSE_EVENTS(P), EVENT(P, OnBeforeRenderData), EVENT(P, OnDataRendered),
-        EVENT(P, OnScalesRendered), EVENT(P, OnBeforeRenderChartItem),
-        EVENT(P, OnBeforeRenderText), EVENT(P, OnScaleTickDrawn), EVENT(P, OnBeforeTickLabel),
-        EVENT(P, OnMouseMoveInChart), EVENT(P, OnZoomPan), EVENT(P, OnRubberBand),
-        EVENT(P, OnSelectRect), EVENT(P, OnBeforeCrossHairMove), EVENT(P, OnCrossHairMove),
-        EVENT(P, OnTextLabelMove)},
-       {120, 100}, {180, 140}},
-      {"TScale", scale, {maPan},
+        EVENT(P, OnScalesRendered), EVENT(P, OnBeforeRenderChartItem), EVENT(P, OnBeforeRenderText),
+        EVENT(P, OnScaleTickDrawn), EVENT(P, OnBeforeTickLabel), EVENT(P, OnMouseMoveInChart),
+        EVENT(P, OnZoomPan), EVENT(P, OnRubberBand), EVENT(P, OnSelectRect),
+        EVENT(P, OnBeforeCrossHairMove), EVENT(P, OnCrossHairMove), EVENT(P, OnTextLabelMove)},
+       {120, 100},
+       {180, 140}},
+      {"TScale",
+       scale,
+       {maPan},
        {MOUSE_EVENTS(S), EVENT(S, OnZoomPan), EVENT(S, OnScaleTickDrawn),
         EVENT(S, OnBeforeTickLabel), EVENT(S, OnBeforeScaleRendered),
         EVENT(S, OnAfterScaleRendered)},
-       {100, 30}, {160, 30}},
-      {"TColSel", [](TMouseActMode) { return new TColSel; }, {maNone},
+       {100, 30},
+       {160, 30}},
+      {"TColSel",
+       [](TMouseActMode) { return new TColSel; },
+       {maNone},
        {EVENT(C, OnChange), EVENT(C, OnClick), EVENT(C, OnDropDown), EVENT(C, OnEnter),
         EVENT(C, OnExit)},
-       {80, 10}, {80, 10}},
+       {80, 10},
+       {80, 10}},
   };
 }
 

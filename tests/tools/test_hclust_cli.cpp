@@ -186,8 +186,8 @@ TEST(HclustCli, LabelsAreWrittenAsTextEveryReaderTakes) {
   EXPECT_EQ(json.status, 0);
   EXPECT_NE(json.out.find("\"label\": \"a\xEF\xBF\xBD\""), std::string::npos) << json.out;
   EXPECT_NE(json.out.find("\"label\": \"d\\u000de\""), std::string::npos) << json.out;
-  EXPECT_EQ(json.err, "hclust: 1 label is not valid UTF-8 text (or hold NUL); those bytes are "
-                      "written as U+FFFD\n");
+  EXPECT_EQ(json.err, "hclust: 1 label is not UTF-8 text or holds NUL; such bytes are written "
+                      "as U+FFFD\n");
   const Outcome newick = Hclust({"--labels", "1", "--format", "newick"}, data);
   EXPECT_EQ(newick.out, "(('d\re':3,('b_c':1,a\xEF\xBF\xBD:1):2):4.5,'\x1b\x01\x7f':7.5);\n");
   const Outcome r = Hclust({"--labels", "1", "--format", "r"}, "\"\xe2\x80\xae\\\",0\n\"\xc3\xa9\xf0\x9f\x98\x80\",1\n");
