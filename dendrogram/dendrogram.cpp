@@ -175,41 +175,58 @@ void TDendrogram::CalcDendrogram() {
     explicit Running(TDendrogram& dendrogram) : d(dendrogram) { d.clustering_ = true; }
     ~Running() { d.clustering_ = d.reclusterPending_ = false; }
   };
+  // The settings of the tree this call leaves shown: a failure puts them back, undoing also
+  // the requests made during the run that came to nothing.
+  struct Settings {
+    TClusterMethod method;
+    TDistMode measure;
+    double alpha;
+  };
+  Settings shown{clusterMethod_, distMeasure_, flexAlpha_};
   {
     Running running(*this);
-    if (OnDendroBegin) OnDendroBegin(this);
-    do {
-      reclusterPending_ = false;
-      // The run fills fresh containers; the owned ones change only after it succeeded, so
-      // a failed run leaves the previous tree, window and picture intact.
-      const int n = data_->NrOfRows();
-      TIntMatrix mergeTable;
-      TVector mergeDist;
-      TVector nodePos;
-      TIntVector nodeClass;
-      mergeTable.Resize(3, n);
-      mergeDist.Resize(n);
-      nodePos.Resize(n);
-      // Classes kept where the new tree has the node, as a resize would keep them.
-      nodeClass.Resize(2 * n - 1);
-      const auto oldClass = nodeClass_->Values();
-      std::copy_n(oldClass.begin(), std::min(oldClass.size(), nodeClass.Values().size()),
-                  nodeClass.Values().begin());
-      ProgressCounter = 0.0;
-      auto progress = [this](TObject*, double, double percent) {
-        if (!AbortComputation && OnProgress) OnProgress(this, RoundPixel(percent));
-      };
-      // Through the event itself, so that its Qt signal is raised too.
-      TOnCalcDistanceEvent calcDistance;
-      if (OnCalcDistance)
-        calcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
-          OnCalcDistance(sender, row1, row2, distance);
+    try {
+      if (OnDendroBegin) OnDendroBegin(this);
+      do {
+        reclusterPending_ = false;
+        const Settings run{clusterMethod_, distMeasure_, flexAlpha_};
+        // The run fills fresh containers; the owned ones change only after it succeeded, so
+        // a failed run leaves the previous tree, window and picture intact.
+        const int n = data_->NrOfRows();
+        TIntMatrix mergeTable;
+        TVector mergeDist;
+        TVector nodePos;
+        TIntVector nodeClass;
+        mergeTable.Resize(3, n);
+        mergeDist.Resize(n);
+        nodePos.Resize(n);
+        // Classes kept where the new tree has the node, as a resize would keep them.
+        nodeClass.Resize(2 * n - 1);
+        const auto oldClass = nodeClass_->Values();
+        std::copy_n(oldClass.begin(), std::min(oldClass.size(), nodeClass.Values().size()),
+                    nodeClass.Values().begin());
+        ProgressCounter = 0.0;
+        auto progress = [this](TObject*, double, double percent) {
+          if (!AbortComputation && OnProgress) OnProgress(this, RoundPixel(percent));
         };
-      HierarchicalClustering(this, data_->DataMatrix(), distMeasure_, clusterMethod_, flexAlpha_,
-                             mergeTable, mergeDist, nodePos, progress, calcDistance);
-      if (reclusterPending_) continue;  // the settings changed meanwhile: this tree is stale
-      AdoptTree(mergeTable, mergeDist, nodePos, nodeClass, n);
-    } while (reclusterPending_);
+        // Through the event itself, so that its Qt signal is raised too.
+        TOnCalcDistanceEvent calcDistance;
+        if (OnCalcDistance)
+          calcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
+            OnCalcDistance(sender, row1, row2, distance);
+          };
+        HierarchicalClustering(this, data_->DataMatrix(), run.measure, run.method, run.alpha,
+                               mergeTable, mergeDist, nodePos, progress, calcDistance);
+        if (reclusterPending_) continue;  // the settings changed meanwhile: this tree is stale
+        shown = run;
+        AdoptTree(mergeTable, mergeDist, nodePos, nodeClass, n);
+      } while (reclusterPending_);
+    } catch (...) {
+      clusterMethod_ = shown.method;
+      distMeasure_ = shown.measure;
+      flexAlpha_ = shown.alpha;
+      throw;
+    }
   }
   if (OnDendroDone) OnDendroDone(this);
 }

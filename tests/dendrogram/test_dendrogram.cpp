@@ -149,6 +149,15 @@ TEST(Dendrogram, ReclusterAskedForWhileOneRunsRunsAfterIt) {
   EXPECT_EQ(d->NodePos().NrOfElem(), 19);
   EXPECT_EQ(d->NodeClass().NrOfElem(), 19);
   EXPECT_EQ(Heights(*d), Heights(*ten));
+
+  // A request made during a run that then fails comes to nothing with it.
+  const std::vector<double> shown = Heights(*d);
+  d->OnProgress = [&](TObject*, int) { d->SetClusterMethod(cmSingleLink); };
+  d->OnCalcDistance = [](TObject*, int, int, double&) { throw std::runtime_error("bad"); };
+  EXPECT_THROW(d->SetDistMeasure(dmUserDef), std::runtime_error);
+  EXPECT_EQ(d->ClusterMethod(), cmCompleteLink);
+  EXPECT_EQ(d->DistMeasure(), dmEuclid);
+  EXPECT_EQ(Heights(*d), shown);
 }
 
 TEST(Dendrogram, ExceptionsOfHandlersStayInsidePaintAndMouse) {
