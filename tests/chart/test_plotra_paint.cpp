@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdint>
 #include <string>
 
 #include "chart/plotra_geometry.h"
+#include "chart/plotra_picture.h"
 #include "gfxbase/draw.h"
 #include "tests/chart/plotra_test_util.h"
 
@@ -198,8 +202,9 @@ TEST(PlotraPaint, ChangedCopiesAndPartialRepaint) {
   }
 }
 
-// A PNG whose header declares 100,000 x 100,000 pixels.
-QByteArray BombPng() {
+// A PNG of w x h pixels of the given bit depth and colour type with the given IDAT bytes.
+QByteArray PngFile(std::uint32_t w, std::uint32_t h, char depth, char colourType,
+                   const QByteArray& pixels) {
   auto crc = [](const QByteArray& d) {
     std::uint32_t c = 0xFFFFFFFF;
     for (unsigned char b : d) {
@@ -213,14 +218,24 @@ QByteArray BombPng() {
     for (int i = 0; i < 4; ++i) b[i] = char((v >> (24 - 8 * i)) & 0xFF);
     return b;
   };
-  QByteArray ihdr = QByteArray("IHDR") + be32(100000) + be32(100000) + QByteArray("\x08\x02\0\0\0", 5);
-  QByteArray png("\x89PNG\r\n\x1a\n", 8);
-  png += be32(13) + ihdr + be32(crc(ihdr));
-  QByteArray idat("IDAT");
-  png += be32(0) + idat + be32(crc(idat));
-  QByteArray iend("IEND");
-  png += be32(0) + iend + be32(crc(iend));
-  return png;
+  auto chunk = [&](const char* type, const QByteArray& data) {
+    const QByteArray body = QByteArray(type) + data;
+    return be32(std::uint32_t(data.size())) + body + be32(crc(body));
+  };
+  QByteArray ihdr = be32(w) + be32(h) + depth + colourType + QByteArray(3, 0);
+  return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", pixels) +
+         chunk("IEND", {});
+}
+
+// A PNG whose header declares 100,000 x 100,000 pixels.
+QByteArray BombPng() { return PngFile(100000, 100000, 8, 2, {}); }
+
+// The compressed pixels of `count` rows, each the filter byte 0 and then row.
+QByteArray Rows(const QByteArray& row, int count) {
+  QByteArray rows;
+  rows.reserve((row.size() + 1) * count);
+  for (int y = 0; y < count; ++y) rows += '\0' + row;
+  return qCompress(rows, 1).mid(4);  // a zlib stream after qCompress's length
 }
 
 TEST(PlotraPaint, UnusableBackgroundPictureGivesChartColour) {
@@ -234,7 +249,12 @@ TEST(PlotraPaint, UnusableBackgroundPictureGivesChartColour) {
   ASSERT_TRUE(t.open(QIODevice::WriteOnly));
   t.write("not a picture");
   t.close();
-  for (const QString& name : {dir.filePath("missing.png"), text, bomb}) {
+  // Regression: a FIFO blocked the GUI thread until a writer came; only regular files are read.
+  const QString fifo = dir.filePath("pipe.png");
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  for (const QString& name :
+       {dir.filePath("missing.png"), text, bomb, fifo, QString("/dev/zero"), dir.path()}) {
+    EXPECT_FALSE(LoadBackgroundPicture(name.toStdString())) << name.toStdString();
     TestChart c(270, 160);
     c.SetChartColor(0x336699);
     c.BackGroundImg().SetIncludePath(true);
@@ -243,6 +263,28 @@ TEST(PlotraPaint, UnusableBackgroundPictureGivesChartColour) {
     EXPECT_EQ(c.BackGroundImg().Name(), "") << name.toStdString();
     EXPECT_EQ(c.PixelAt(c.At(50, 50)), 0x336699u) << name.toStdString();
   }
+}
+
+// Regression: Qt's own allocation limit (128 MB) refused pictures within the pixel limit when
+// they decode to 8 bytes a pixel; the pixel limit is the only one, checked on the header.
+TEST(PlotraPaint, ThePixelLimitIsTheOnlyLimitOnPictures) {
+  QTemporaryDir dir;
+  const QString wide = dir.filePath("wide.png"), over = dir.filePath("over.png");
+  constexpr int kSide = 4200;  // 16-bit RGBA: 141 MB decoded
+  QByteArray cyan(kSide * 8, '\xFF');
+  for (int x = 0; x < kSide; ++x) cyan[x * 8] = cyan[x * 8 + 1] = 0;
+  QFile f(wide), g(over);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly) && g.open(QIODevice::WriteOnly));
+  f.write(PngFile(kSide, kSide, 16, 6, Rows(cyan, kSide)));
+  // One row above 32 Mi pixels of 8-bit grey: 34 MB decoded, which Qt would take.
+  g.write(PngFile(8192, 4097, 8, 0, Rows(QByteArray(8192, '\x80'), 4097)));
+  f.close();
+  g.close();
+  const std::optional<QImage> pic = LoadBackgroundPicture(wide.toStdString());
+  ASSERT_TRUE(pic);
+  EXPECT_EQ(pic->size(), QSize(kSide, kSide));
+  EXPECT_EQ(pic->pixel(kSide - 1, kSide - 1) & 0xFFFFFFu, 0x00FFFFu);
+  EXPECT_FALSE(LoadBackgroundPicture(over.toStdString()));
 }
 
 }  // namespace
