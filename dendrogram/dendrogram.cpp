@@ -74,6 +74,9 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   setFocusPolicy(Qt::StrongFocus);
   TCustomControl::SetBounds(Left(), Top(), 250, 300);
   for (std::size_t i = 0; i < classColors_.size(); ++i) classColors_[i] = StdColors[i % 16].value;
+  // category10, as 0x00BBGGRR.
+  cutColors_ = {0xB4771F, 0x0E7FFF, 0x2CA02C, 0x2827D6, 0xBD6794,
+                0x4B568C, 0xC277E3, 0x7F7F7F, 0x22BDBC, 0xCFBE17};
 
   data_ = std::make_unique<TDataTable>();
   data_->OnChange = [this](TObject*) { Recluster(); };
@@ -123,6 +126,7 @@ void TDendrogram::BindSignals() {
             });
   BindEvent(OnZoomPan, &D::zoomPanned, [this](TObject*) { emit zoomPanned(); });
   BindEvent(OnCrossHairMove, &D::crossHairMoved, [this](TObject*) { emit crossHairMoved(); });
+  BindEvent(OnClustersChange, &D::clustersChanged, [this](TObject*) { emit clustersChanged(); });
 }
 
 TDendrogram::~TDendrogram() {
@@ -272,18 +276,84 @@ void TDendrogram::SetTree(std::span<const int> first, std::span<const int> secon
   Repaint();
 }
 
-TMergeTree TDendrogram::Tree() const {
-  TMergeTree t;
+TMergeTree TDendrogram::Tree() const { return tree_; }
+
+// Keeps the tree in the engine's form for cuts and hit-testing; a new tree ends the cut.
+void TDendrogram::TreeChanged() {
   const int n = treeN_;
+  tree_ = {};
   for (int s = 1; s < n; ++s) {
-    t.First.push_back(mergeTable_->Elem(1, s));
-    t.Second.push_back(mergeTable_->Elem(2, s));
-    t.Height.push_back(mergeDist_->Elem(s));
+    tree_.First.push_back(mergeTable_->Elem(1, s));
+    tree_.Second.push_back(mergeTable_->Elem(2, s));
+    tree_.Height.push_back(mergeDist_->Elem(s));
   }
-  return t;
+  try {
+    ValidateTree(tree_.First, tree_.Second, tree_.Height);
+    treeValid_ = true;
+  } catch (const EVELError&) {
+    treeValid_ = false;  // a stopped clustering: nothing to cut or select
+  }
+  hasCut_ = false;
+  if (!clusters_.empty()) {
+    clusters_.clear();
+    clusterCount_ = 0;
+    if (OnClustersChange) OnClustersChange(this);
+  }
 }
 
-void TDendrogram::TreeChanged() {}
+// ---- Cutting ------------------------------------------------------------------------------
+
+void TDendrogram::CutAtHeight(double h) {
+  if (std::isnan(h)) return;
+  if (!treeValid_) throw EVELError("Dendrogram: the shown tree cannot be cut");
+  ApplyCut(CutTreeAtHeight(tree_, h), h);
+}
+
+void TDendrogram::CutIntoClusters(int k) {
+  if (!treeValid_) throw EVELError("Dendrogram: the shown tree cannot be cut");
+  const int n = treeN_;
+  k = std::clamp(k, 1, n);
+  // The line lies between the last merge made and the first undone; for all or none made
+  // it lies a little above the root or halfway to the first merge.
+  const auto& h = tree_.Height;
+  double line = 0.0;
+  if (n > 1) {
+    const std::size_t made = static_cast<std::size_t>(n - k);
+    if (made == 0)
+      line = h[0] / 2;
+    else if (made == h.size())
+      line = h.back() * 1.025;
+    else
+      line = (h[made - 1] + h[made]) / 2;
+  }
+  ApplyCut(CutTreeIntoClusters(tree_, k), line);
+}
+
+void TDendrogram::ClearCut() {
+  if (!hasCut_) return;
+  TTreeCut none;
+  ApplyCut(none, 0.0);
+}
+
+void TDendrogram::ApplyCut(TTreeCut cut, double height) {
+  hasCut_ = !cut.Object.empty();
+  cutHeight_ = height;
+  auto classes = nodeClass_->Values();
+  for (std::size_t i = 0; i < classes.size(); ++i)
+    classes[i] = i < cut.Node.size() && cut.Node[i] > 0 ? (cut.Node[i] - 1) % 255 + 1 : -1;
+  if (hasCut_ && !cutColors_.empty())
+    for (std::size_t i = 1; i < classColors_.size(); ++i)
+      classColors_[i] = cutColors_[(i - 1) % cutColors_.size()];
+  const bool moved = cut.Object != clusters_;
+  clusters_ = std::move(cut.Object);
+  clusterCount_ = cut.Count;
+  const bool saved = suppressPaint_;
+  suppressPaint_ = true;
+  if (hasCut_) SetShowClassColors(true);
+  suppressPaint_ = saved;
+  Repaint();
+  if (moved && OnClustersChange) OnClustersChange(this);
+}
 
 // ---- Labels -------------------------------------------------------------------------------
 
@@ -596,6 +666,8 @@ int PanZone(const TDendroGeometry& g, int x, int y) {
 // handlers included, may leave them.
 void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   Guarded("mouse down", [&] { TCustomControl::MouseDown(button, shift, x, y); });
+  if (mouseAction_ == maDragCut && button == mbLeft && treeValid_ && InTreeArea(x, y))
+    Guarded("cut", [&] { CutAtPointer(x, y); });
   if (mouseAction_ == maZoomWind && !banding_ && button == mbLeft && InTreeArea(x, y)) {
     banding_ = true;
     bandStart_ = bandCorner_ = {x, y};
@@ -636,6 +708,11 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
   SetCursor(crDefault);
 
   switch (mouseAction_) {
+    case maDragCut:
+      if (!InTreeArea(x, y) || !treeValid_) break;
+      SetCursor(ObjectAxisIsX(orientation_) ? crVSplit : crHSplit);
+      if (left) CutAtPointer(x, y);
+      break;
     case maPan:
     case maPanHoriz:
     case maPanVert: {
@@ -727,6 +804,10 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
     default: break;
   }
   RecordPointer(x, y);
+}
+
+void TDendrogram::CutAtPointer(int x, int y) {
+  CutAtHeight(PixelToDist(ObjectAxisIsX(orientation_) ? y : x));
 }
 
 void TDendrogram::RecordPointer(int x, int y) {

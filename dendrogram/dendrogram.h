@@ -99,6 +99,7 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void zoomPanned();
   void crossHairMoved();
   void objLabelsChanged();
+  void clustersChanged();
 
  public:
   // Smallest width and height SetBounds accepts.
@@ -161,6 +162,33 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void setObjLabels(const QStringList& value) { SetObjLabels(value); }
   // The text object k shows before OnBeforeShowObjLabel (its label or its number).
   std::string ObjLabelText(int obj) const;
+
+  // ---- Cutting into clusters ----
+  // Cut at height h: walking down from the root, every cluster node above h is cut open,
+  // so a merge at exactly h is made and tied merges are all made or all undone. NaN is
+  // ignored.
+  void CutAtHeight(double h);
+  // Cut into k clusters (clamped to 1..n): the last k-1 merges in step order are undone.
+  // Both cuts number the clusters 1..k by first appearance in object order (as R's cutree),
+  // write them to NodeClass (nodes above the cut -1; cluster c as class (c-1) mod 255 + 1),
+  // copy CutColors into ClassColors 1..255 (cycled), switch ShowClassColors on, draw the cut
+  // as a dashed line across the tree area and repaint. EVELError when the shown tree is not
+  // a tree (a stopped clustering leaves zeros).
+  void CutIntoClusters(int k);
+  // Removes the cut and its line; NodeClass becomes -1 throughout. Repaints.
+  void ClearCut();
+  bool HasCut() const { return hasCut_; }
+  // Where the cut line is drawn (data units); for CutIntoClusters midway between the last
+  // merge made and the first undone.
+  double CutHeight() const { return cutHeight_; }
+  // The cluster of each object (index k-1 for object k), empty without a cut.
+  const std::vector<int>& Clusters() const { return clusters_; }
+  int ClusterCount() const { return clusterCount_; }
+  // Colours that a cut writes into ClassColors 1..255, repeated. Default: the 10-colour
+  // qualitative palette category10 (blue, orange, green, red, purple, brown, pink, grey,
+  // olive, cyan). Empty: a cut leaves ClassColors as the application set them.
+  const std::vector<TColor>& CutColors() const { return cutColors_; }
+  void SetCutColors(std::vector<TColor> value) { cutColors_ = std::move(value); }
 
   // ---- Clustering ----
   TClusterMethod ClusterMethod() const { return clusterMethod_; }
@@ -227,7 +255,9 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   TFrameStyle FrameStyle() const { return frameStyle_; }
   void SetFrameStyle(TFrameStyle value);
   // What a left-button drag does: maPan, maPanHoriz, maPanVert, maZoomWind, maZoomDrag,
-  // maDragCrossH; other values do nothing here.
+  // maDragCrossH; maDragCut cuts the tree where the pointer is pressed and follows it;
+  // maSelectSubtree highlights the subtree under the pointer and selects it on a click.
+  // Other values do nothing here.
   TMouseActMode MouseAction() const { return mouseAction_; }
   void SetMouseAction(TMouseActMode value) { mouseAction_ = value; }
   // Whether the control's font is scalable (recorded at every font change); up and down
@@ -285,6 +315,8 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   TEvent<TDendroShowObjLblEvent> OnBeforeShowObjLabel;
   TEvent<TZoomPanEvent> OnZoomPan;
   TEvent<TNotifyEvent> OnCrossHairMove;
+  // Raised when Clusters() changes (a cut, ClearCut, a new tree clearing a cut).
+  TEvent<TNotifyEvent> OnClustersChange;
 
  protected:
   void Paint() override;
@@ -316,6 +348,9 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void MoveView(int dx, int dy);
   void DrawBand(TPoint corner);
   void PaintContent(TCanvas& c);
+  // Applies a cut (empty Object: none) and raises OnClustersChange when the clusters moved.
+  void ApplyCut(TTreeCut cut, double height);
+  void CutAtPointer(int x, int y);
 
   std::unique_ptr<TDataTable> data_;
   std::unique_ptr<TIntMatrix> mergeTable_;
@@ -355,6 +390,13 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   QStringList objLabels_;
   std::vector<std::string> labelTexts_;  // objLabels_ as UTF-8, for painting
   std::size_t longestLabel_ = 0;         // in UTF-8 bytes
+  TMergeTree tree_;                      // the shown tree, kept by TreeChanged
+  bool treeValid_ = false;               // tree_ passed ValidateTree
+  bool hasCut_ = false;
+  double cutHeight_ = 0.0;
+  std::vector<int> clusters_;
+  int clusterCount_ = 0;
+  std::vector<TColor> cutColors_;
   std::string checkedFontName_;  // family whose FontIsTrueType is recorded
 
   // Mouse state.

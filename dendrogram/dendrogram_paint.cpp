@@ -126,6 +126,18 @@ void TDendrogram::PaintContent(TCanvas& c) {
   if (n == 1) label(1);
   c.Font().SetOrientation(0);
 
+  // The cut, dashed across the tree area.
+  if (hasCut_) {
+    const TLine cut = CutLine(g, DistToPixel(cutHeight_));
+    if (!(cut.A == cut.B)) {
+      c.Pen().SetColor(colorDendrogram_);
+      c.Pen().SetStyle(psDash);
+      c.Brush().SetStyle(bsClear);
+      Line(c, cut);
+      c.Pen().SetStyle(psSolid);
+    }
+  }
+
   // 5. The scale, over anything drawn in its strip.
   scale_->ForcePaint();
 

@@ -1,5 +1,6 @@
 // Given trees, labels, cuts and selection of TDendrogram.
 #include <algorithm>
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,48 @@ TEST(DendrogramTree, LabelsAndTheLabelEvent) {
   d->Repaint();
   std::sort(seen.begin(), seen.end());
   EXPECT_EQ(seen, (std::vector<std::string>{"3", "4", "alpha", "beta"}));
+}
+
+TEST(DendrogramTree, CutsNumberAndColourTheClusters) {
+  auto d = MakeDendrogram(dirUpward, 400, 300);
+  d->SetTree(TMergeTree{{1, 3, 5}, {2, 4, 6}, {1.0, 1.0, 5.0}});  // tied merges at 1
+  d->ResetZoom();
+  int changes = 0;
+  d->OnClustersChange = [&](TObject*) { ++changes; };
+  d->CutIntoClusters(3);  // only the first merge made, despite the tie
+  EXPECT_EQ(d->Clusters(), (std::vector<int>{1, 1, 2, 3}));
+  EXPECT_TRUE(d->ShowClassColors());
+  EXPECT_EQ(d->NodeClass().Elem(5), 1);
+  EXPECT_EQ(d->NodeClass().Elem(6), -1);
+  d->CutAtHeight(0.999);
+  EXPECT_EQ(d->ClusterCount(), 4);
+  d->CutAtHeight(1.0);  // merges at exactly h are made: both tied merges
+  EXPECT_EQ(d->Clusters(), (std::vector<int>{1, 1, 2, 2}));
+  d->CutAtHeight(3.0);  // same clusters: no event
+  d->CutAtHeight(std::nan(""));
+  EXPECT_EQ(changes, 3);
+  EXPECT_DOUBLE_EQ(d->CutHeight(), 3.0);
+
+  // Dashed line across the tree area at the cut's pixel; stems below it in their cluster's
+  // colour (category10 blue and orange), the root's connector above it in ColorDendrogram.
+  const int q = d->DistToPixel(3.0);
+  int on = 0;
+  for (int x = 61; x < 400; ++x) on += PixelAt(*d, x, q) == d->ColorDendrogram();
+  EXPECT_GT(on, 60);
+  EXPECT_LT(on, 300);
+  const int q1 = d->DistToPixel(0.5);
+  EXPECT_EQ(PixelAt(*d, d->ObjToPixel(d->NodePos().Elem(2)), q1), 0xB4771Fu);
+  EXPECT_EQ(PixelAt(*d, d->ObjToPixel(d->NodePos().Elem(3)), q1), 0x0E7FFFu);
+
+  d->SetMouseAction(maDragCut);
+  d->MouseDown(mbLeft, ssLeft, 200, d->DistToPixel(0.5));
+  EXPECT_EQ(d->ClusterCount(), 4);
+  d->MouseMove(ssLeft, 200, d->DistToPixel(4.0));
+  EXPECT_EQ(d->ClusterCount(), 2);
+  d->ClearCut();
+  EXPECT_TRUE(d->Clusters().empty());
+  EXPECT_EQ(d->NodeClass().Elem(1), -1);
+  EXPECT_EQ(changes, 6);
 }
 
 }  // namespace
