@@ -127,6 +127,8 @@ void TDendrogram::BindSignals() {
   BindEvent(OnZoomPan, &D::zoomPanned, [this](TObject*) { emit zoomPanned(); });
   BindEvent(OnCrossHairMove, &D::crossHairMoved, [this](TObject*) { emit crossHairMoved(); });
   BindEvent(OnClustersChange, &D::clustersChanged, [this](TObject*) { emit clustersChanged(); });
+  BindEvent(OnSelectionChange, &D::selectionChanged,
+            [this](TObject*) { emit selectionChanged(); });
 }
 
 TDendrogram::~TDendrogram() {
@@ -293,12 +295,112 @@ void TDendrogram::TreeChanged() {
   } catch (const EVELError&) {
     treeValid_ = false;  // a stopped clustering: nothing to cut or select
   }
+  parent_.assign(static_cast<std::size_t>(2 * n - 1), 0);
+  spanLow_.assign(parent_.size(), 0.0);
+  spanHigh_.assign(parent_.size(), 0.0);
+  if (treeValid_) {
+    for (int k = 1; k <= n; ++k) spanLow_[k - 1] = spanHigh_[k - 1] = nodePos_->Elem(k);
+    for (int s = 1; s < n; ++s) {
+      const std::size_t a = static_cast<std::size_t>(tree_.First[s - 1] - 1);
+      const std::size_t b = static_cast<std::size_t>(tree_.Second[s - 1] - 1);
+      parent_[a] = parent_[b] = n + s;
+      spanLow_[n + s - 1] = std::min(spanLow_[a], spanLow_[b]);
+      spanHigh_[n + s - 1] = std::max(spanHigh_[a], spanHigh_[b]);
+    }
+  }
+  hoverNode_ = 0;
+  if (selectedNode_ != 0) {
+    selectedNode_ = 0;
+    if (OnSelectionChange) OnSelectionChange(this);
+  }
   hasCut_ = false;
   if (!clusters_.empty()) {
     clusters_.clear();
     clusterCount_ = 0;
     if (OnClustersChange) OnClustersChange(this);
   }
+}
+
+// ---- Hover and selection ------------------------------------------------------------------
+
+double TDendrogram::NodeHeight(int k) const { return k <= treeN_ ? 0.0 : mergeDist_->Elem(k - treeN_); }
+
+// Leaves of a subtree occupy consecutive positions, so the two children's spans, widened by
+// half a position, split their parent's span: one child per level holds the pointer.
+int TDendrogram::NodeAt(int x, int y) const {
+  const int n = treeN_;
+  if (!treeValid_ || n < 2 || !InTreeArea(x, y)) return 0;
+  constexpr int kReach = 3;
+  const TDendroGeometry g = Geometry();
+  const bool objIsX = ObjectAxisIsX(g.Dir);
+  const int po = objIsX ? x : y, pd = objIsX ? y : x;
+  const double o = PixelToObj(po);
+  auto near = [&](const TLine& l) {
+    const int a0 = objIsX ? l.A.X : l.A.Y, a1 = objIsX ? l.B.X : l.B.Y;  // object axis
+    const int d0 = objIsX ? l.A.Y : l.A.X, d1 = objIsX ? l.B.Y : l.B.X;  // distance axis
+    return po >= std::min(a0, a1) - kReach && po <= std::max(a0, a1) + kReach &&
+           pd >= std::min(d0, d1) - kReach && pd <= std::max(d0, d1) + kReach;
+  };
+  auto pixel = [&](int k) { return ObjToPixel(nodePos_->Elem(k)); };
+  auto connector = [&](int k) {
+    const int s = k - n;
+    return ConnectorLine(g, DistToPixel(NodeHeight(k)), pixel(tree_.First[s - 1]),
+                         pixel(tree_.Second[s - 1]));
+  };
+  int node = 2 * n - 1;
+  if (near(connector(node))) return node;
+  while (node > n) {
+    const int s = node - n;
+    int child = 0;
+    for (const int c : {tree_.First[s - 1], tree_.Second[s - 1]})
+      if (o >= spanLow_[c - 1] - 0.5 && o <= spanHigh_[c - 1] + 0.5) child = c;
+    if (child == 0) return 0;
+    const TLine stem =
+        StemLine(g, pixel(child), DistToPixel(NodeHeight(child)), DistToPixel(NodeHeight(node)));
+    if (near(stem)) return child;
+    if (child <= n) return 0;
+    if (near(connector(child))) return child;
+    node = child;
+  }
+  return 0;
+}
+
+void TDendrogram::SelectSubtree(int node) {
+  if (node < 0 || node > 2 * treeN_ - 1 || (node != 0 && !treeValid_)) return;
+  if (!Change(selectedNode_, node)) return;
+  Repaint();
+  if (OnSelectionChange) OnSelectionChange(this);
+}
+
+std::vector<int> TDendrogram::SelectedObjects() const {
+  std::vector<int> objects;
+  if (selectedNode_ == 0) return objects;
+  std::vector<int> stack{selectedNode_};
+  while (!stack.empty()) {
+    const int k = stack.back();
+    stack.pop_back();
+    if (k <= treeN_) {
+      objects.push_back(k);
+    } else {
+      stack.push_back(tree_.First[k - treeN_ - 1]);
+      stack.push_back(tree_.Second[k - treeN_ - 1]);
+    }
+  }
+  std::sort(objects.begin(), objects.end());
+  return objects;
+}
+
+void TDendrogram::SetColorSelection(TColor value) {
+  if (Change(colorSelection_, value) && selectedNode_ != 0) Repaint();
+}
+
+void TDendrogram::SetHover(int node) {
+  if (Change(hoverNode_, node)) SafeRepaint();
+}
+
+void TDendrogram::MouseLeave() {
+  Guarded("mouse leave", [&] { TCustomControl::MouseLeave(); });
+  SetHover(0);
 }
 
 // ---- Cutting ------------------------------------------------------------------------------
@@ -668,6 +770,8 @@ void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y
   Guarded("mouse down", [&] { TCustomControl::MouseDown(button, shift, x, y); });
   if (mouseAction_ == maDragCut && button == mbLeft && treeValid_ && InTreeArea(x, y))
     Guarded("cut", [&] { CutAtPointer(x, y); });
+  if (mouseAction_ == maSelectSubtree && button == mbLeft)
+    Guarded("select", [&] { SelectSubtree(NodeAt(x, y)); });
   if (mouseAction_ == maZoomWind && !banding_ && button == mbLeft && InTreeArea(x, y)) {
     banding_ = true;
     bandStart_ = bandCorner_ = {x, y};
@@ -708,6 +812,12 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
   SetCursor(crDefault);
 
   switch (mouseAction_) {
+    case maSelectSubtree: {
+      const int node = NodeAt(x, y);
+      SetCursor(node != 0 ? crHandPoint : crDefault);
+      SetHover(node);
+      break;
+    }
     case maDragCut:
       if (!InTreeArea(x, y) || !treeValid_) break;
       SetCursor(ObjectAxisIsX(orientation_) ? crVSplit : crHSplit);
@@ -934,6 +1044,12 @@ void TDendrogram::keyPressEvent(QKeyEvent* event) {
       case Qt::Key_Down: MoveView(0, -stepY); break;
       case Qt::Key_Plus: WheelZoom(cx, cy, 1); break;
       case Qt::Key_Minus: WheelZoom(cx, cy, -1); break;
+      case Qt::Key_Escape:
+        if (selectedNode_ != 0)
+          ClearSelection();
+        else
+          handled = false;
+        break;
       case Qt::Key_Home:
         ResetZoom();
         if (OnZoomPan) OnZoomPan(this);

@@ -100,6 +100,7 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void crossHairMoved();
   void objLabelsChanged();
   void clustersChanged();
+  void selectionChanged();
 
  public:
   // Smallest width and height SetBounds accepts.
@@ -189,6 +190,25 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   // olive, cyan). Empty: a cut leaves ClassColors as the application set them.
   const std::vector<TColor>& CutColors() const { return cutColors_; }
   void SetCutColors(std::vector<TColor> value) { cutColors_ = std::move(value); }
+
+  // ---- Hover and selection ----
+  // The node whose stem (the line rising from it) or connector (the line joining its
+  // children) passes within 3 pixels of client pixel (x, y), 0 for none. Walks down from
+  // the root through the child whose leaves span the pointer, testing the places painting
+  // draws: O(depth), no pixel reads.
+  int NodeAt(int x, int y) const;
+  // Selects node's subtree (1..2n-1; 0 clears; other values are ignored), drawn thick in
+  // ColorSelection; raises OnSelectionChange on a change. Kept through zoom, pan, resize
+  // and orientation changes; a new tree clears it.
+  void SelectSubtree(int node);
+  void ClearSelection() { SelectSubtree(0); }
+  int SelectedNode() const { return selectedNode_; }
+  // The objects of the selected subtree, ascending; empty without a selection.
+  std::vector<int> SelectedObjects() const;
+  // The node highlighted under the pointer in maSelectSubtree (0: none).
+  int HoverNode() const { return hoverNode_; }
+  TColor ColorSelection() const { return colorSelection_; }
+  void SetColorSelection(TColor value);
 
   // ---- Clustering ----
   TClusterMethod ClusterMethod() const { return clusterMethod_; }
@@ -317,6 +337,8 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   TEvent<TNotifyEvent> OnCrossHairMove;
   // Raised when Clusters() changes (a cut, ClearCut, a new tree clearing a cut).
   TEvent<TNotifyEvent> OnClustersChange;
+  // Raised when SelectedNode() changes (a click, SelectSubtree, Escape, a new tree).
+  TEvent<TNotifyEvent> OnSelectionChange;
 
  protected:
   void Paint() override;
@@ -325,6 +347,7 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void FontChanged() override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void MouseLeave() override;
 
  private:
   void BindSignals();
@@ -351,6 +374,12 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   // Applies a cut (empty Object: none) and raises OnClustersChange when the clusters moved.
   void ApplyCut(TTreeCut cut, double height);
   void CutAtPointer(int x, int y);
+  void SetHover(int node);
+  // Node k's height and its parent (0 for the root).
+  double NodeHeight(int k) const;
+  // Draws node's stem and everything below it with the given pen width, in ColorSelection
+  // or (colour == nullptr) in the tree's own colours.
+  void DrawSubtree(TCanvas& c, int node, int width, const TColor* colour);
 
   std::unique_ptr<TDataTable> data_;
   std::unique_ptr<TIntMatrix> mergeTable_;
@@ -397,6 +426,11 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   std::vector<int> clusters_;
   int clusterCount_ = 0;
   std::vector<TColor> cutColors_;
+  std::vector<int> parent_;              // of node k at k-1, 0 for the root
+  std::vector<double> spanLow_, spanHigh_;  // leaf positions spanned by node k, at k-1
+  int selectedNode_ = 0;
+  int hoverNode_ = 0;
+  TColor colorSelection_ = 0x7800E6;     // crimson-magenta, apart from category10
   std::string checkedFontName_;  // family whose FontIsTrueType is recorded
 
   // Mouse state.

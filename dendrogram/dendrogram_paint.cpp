@@ -138,6 +138,11 @@ void TDendrogram::PaintContent(TCanvas& c) {
     }
   }
 
+  // Hover and selection, thick over the tree.
+  if (hoverNode_ != 0 && hoverNode_ != selectedNode_) DrawSubtree(c, hoverNode_, 3, nullptr);
+  if (selectedNode_ != 0) DrawSubtree(c, selectedNode_, 3, &colorSelection_);
+  c.Pen().SetWidth(1);
+
   // 5. The scale, over anything drawn in its strip.
   scale_->ForcePaint();
 
@@ -181,6 +186,42 @@ void TDendrogram::PaintContent(TCanvas& c) {
     }
     c.Pen().SetStyle(psSolid);
     c.Pen().SetWidth(1);
+  }
+}
+
+void TDendrogram::DrawSubtree(TCanvas& c, int node, int width, const TColor* colour) {
+  if (!treeValid_ || node < 1 || node > 2 * treeN_ - 1) return;
+  const TDendroGeometry g = Geometry();
+  const int n = treeN_;
+  const TIntVector& cls = *nodeClass_;
+  auto own = [&](int k) {
+    const int v = cls.Elem(k);
+    return showClassColors_ && v >= 0 && v <= 255 ? classColors_[static_cast<std::size_t>(v)]
+                                                  : colorDendrogram_;
+  };
+  auto pixel = [&](int k) { return ObjToPixel(nodePos_->Elem(k)); };
+  auto stem = [&](int k, int parent) {
+    c.Pen().SetColor(colour ? *colour : own(k));
+    Line(c, StemLine(g, pixel(k), DistToPixel(NodeHeight(k)), DistToPixel(NodeHeight(parent))));
+  };
+  c.Pen().SetWidth(width);
+  c.Pen().SetStyle(psSolid);
+  if (parent_[static_cast<std::size_t>(node - 1)] != 0)
+    stem(node, parent_[static_cast<std::size_t>(node - 1)]);
+  std::vector<int> stack{node};
+  while (!stack.empty()) {
+    const int k = stack.back();
+    stack.pop_back();
+    if (k <= n) continue;
+    const int a = tree_.First[static_cast<std::size_t>(k - n - 1)];
+    const int b = tree_.Second[static_cast<std::size_t>(k - n - 1)];
+    stem(a, k);
+    stem(b, k);
+    const bool mixed = showClassColors_ && cls.Elem(a) != cls.Elem(b);
+    c.Pen().SetColor(colour ? *colour : mixed ? colorDendrogram_ : own(b));
+    Line(c, ConnectorLine(g, DistToPixel(NodeHeight(k)), pixel(a), pixel(b)));
+    stack.push_back(a);
+    stack.push_back(b);
   }
 }
 

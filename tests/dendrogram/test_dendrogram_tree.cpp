@@ -1,5 +1,8 @@
 // Given trees, labels, cuts and selection of TDendrogram.
 #include <algorithm>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -106,6 +109,71 @@ TEST(DendrogramTree, CutsNumberAndColourTheClusters) {
   EXPECT_TRUE(d->Clusters().empty());
   EXPECT_EQ(d->NodeClass().Elem(1), -1);
   EXPECT_EQ(changes, 6);
+}
+
+// Every stem's and connector's middle part hits its node in all orientations; the label
+// band and the empty space above the root hit nothing.
+TEST(DendrogramTree, HitTestingFollowsTheDrawnLines) {
+  // ((1,2) 1, ((3,4) 2, 5) 3) 6, spread so that no two lines are within 3 pixels.
+  const TMergeTree t{{1, 3, 7, 6}, {2, 4, 5, 8}, {1.0, 2.0, 3.0, 6.0}};
+  for (const TDirection dir : {dirUpward, dirDownward, dirLeftward, dirRightward}) {
+    SCOPED_TRACE(int(dir));
+    auto d = MakeDendrogram(dir, 400, 360);
+    d->SetTree(t);
+    d->ResetZoom();
+    const TDendroGeometry g = d->Geometry();
+    const bool objIsX = ObjectAxisIsX(dir);
+    auto at = [&](int o, int q) { return objIsX ? d->NodeAt(o, q) : d->NodeAt(q, o); };
+    auto px = [&](int k) { return d->ObjToPixel(d->NodePos().Elem(k)); };
+    auto h = [&](int k) { return k <= 5 ? 0.0 : t.Height[k - 6]; };
+    const int parent[] = {0, 6, 6, 7, 7, 8, 9, 8, 9, 0};
+    for (int k = 1; k <= 8; ++k) {
+      const TLine stem = StemLine(g, px(k), d->DistToPixel(h(k)), d->DistToPixel(h(parent[k])));
+      const int mid = objIsX ? (stem.A.Y + stem.B.Y) / 2 : (stem.A.X + stem.B.X) / 2;
+      EXPECT_EQ(at(px(k) + 1, mid), k);
+    }
+    for (int k = 6; k <= 9; ++k) {
+      const int a = t.First[k - 6], b = t.Second[k - 6];
+      EXPECT_EQ(at((3 * px(a) + px(b)) / 4, d->DistToPixel(h(k)) - 2), k);
+    }
+    EXPECT_EQ(at(px(3), d->DistToPixel(7.0)), 0);  // above the root
+    EXPECT_EQ(at((px(1) + px(2)) / 2, d->DistToPixel(0.5)), 0);  // between two leaves
+  }
+}
+
+TEST(DendrogramTree, HoverAndSelection) {
+  auto d = MakeDendrogram(dirUpward, 400, 300);
+  d->SetTree(kTree);
+  d->ResetZoom();
+  int changes = 0;
+  d->OnSelectionChange = [&](TObject*) { ++changes; };
+  const int x3 = d->ObjToPixel(d->NodePos().Elem(3)), y = d->DistToPixel(1.0);
+  d->MouseMove(0, x3, y);  // the specified actions neither hover nor select
+  d->MouseDown(mbLeft, ssLeft, x3, y);
+  EXPECT_EQ(d->HoverNode(), 0);
+  EXPECT_EQ(d->SelectedNode(), 0);
+
+  d->SetMouseAction(maSelectSubtree);
+  const QImage plain = d->ShownImage().copy();
+  d->MouseMove(0, x3, y);
+  EXPECT_EQ(d->HoverNode(), 3);
+  EXPECT_NE(d->ShownImage(), plain);  // thicker: the pixel beside the stem is drawn
+  EXPECT_EQ(PixelAt(*d, x3 + 1, y), d->ColorDendrogram());
+  const int x6 = d->ObjToPixel(d->NodePos().Elem(6));
+  d->MouseDown(mbLeft, ssLeft, x6, d->DistToPixel(3.5));  // the stem above the (3,4) merge
+  EXPECT_EQ(d->SelectedObjects(), (std::vector<int>{3, 4}));
+  EXPECT_EQ(PixelAt(*d, x6, d->DistToPixel(3.5)), d->ColorSelection());
+  d->SetOrientation(dirRightward);  // kept through layout and zoom changes
+  d->SetRange(0, 3, 0, 10);
+  EXPECT_EQ(d->SelectedNode(), 6);
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(d.get(), &esc);
+  EXPECT_EQ(d->SelectedNode(), 0);
+  d->SelectSubtree(7);
+  d->SelectSubtree(99);  // ignored
+  d->SetTree(kTree);     // a new tree clears it
+  EXPECT_EQ(d->SelectedNode(), 0);
+  EXPECT_EQ(changes, 4);
 }
 
 }  // namespace
