@@ -313,6 +313,10 @@ void TDendrogram::TreeChanged() {
     selectedNode_ = 0;
     if (OnSelectionChange) OnSelectionChange(this);
   }
+  if (hasCut_) {  // the classes the cut wrote mean nothing for the new tree
+    auto classes = nodeClass_->Values();
+    std::fill(classes.begin(), classes.end(), -1);
+  }
   hasCut_ = false;
   if (!clusters_.empty()) {
     clusters_.clear();
