@@ -79,6 +79,7 @@ TEST(Tree, ValidationNamesTheFault) {
   EXPECT_THROW(TreeFromR(std::vector<int>{-1, 2}, std::vector<double>{1}), EVELError);
   EXPECT_THROW(TreeFromScipy(std::vector<double>{0, 1.5, 1, 2}), EVELError);
   EXPECT_THROW(TreeFromScipy(std::vector<double>{0, 1, 1, 3}), EVELError);  // wrong size
+  EXPECT_THROW(CutTreeAtHeight(TMergeTree{{0}, {0}, {0.0}}, 1.0), EVELError);
 }
 
 TEST(Tree, RFixturesOrderAndCutree) {
@@ -88,8 +89,10 @@ TEST(Tree, RFixturesOrderAndCutree) {
     const TMergeTree t = TreeFromR(Ints(Row(rows, "merge")), Row(rows, "height"));
     EXPECT_EQ(LeafOrder(t), Ints(Row(rows, "order"))) << name;
     for (const auto& [tag, v] : rows) {
-      if (tag == "k") EXPECT_EQ(CutTreeIntoClusters(t, int(v[0])).Object, Ints(v, 1)) << name;
-      if (tag == "h") EXPECT_EQ(CutTreeAtHeight(t, v[0]).Object, Ints(v, 1)) << name << v[0];
+      if (tag == "k" || tag == "h") {
+        const TTreeCut cut = tag == "k" ? CutTreeIntoClusters(t, int(v[0])) : CutTreeAtHeight(t, v[0]);
+        EXPECT_EQ(cut.Object, Ints(v, 1)) << name << " " << tag << " " << v[0];
+      }
     }
   }
 }
