@@ -83,13 +83,14 @@ void TDendrogram::PaintContent(TCanvas& c) {
   // Labels and stems that lie wholly off the bitmap along the object axis change no pixel
   // and are skipped, so a zoomed-in repaint costs what it shows.
   const int extent = objIsX ? g.W : g.H;
-  const int digits = static_cast<int>(std::to_string(std::max(n, 1)).size());
+  const int digits = static_cast<int>(
+      std::max(std::to_string(std::max(n, 1)).size(), longestLabel_));
   const int reach = th + (mode == TLabelMode::Staggered ? digits * th : 0);
   auto offAxis = [&](int p, int r) { return p + r < 0 || p - r >= extent; };
   auto label = [&](int obj) {
     const double at = pos.Elem(obj);
     const int p = ObjToPixel(at);
-    std::string text = std::to_string(obj);
+    std::string text = ObjLabelText(obj);
     if (OnBeforeShowObjLabel) {
       TColor color = colorDendrogram_;
       OnBeforeShowObjLabel(this, obj, text, color);
@@ -124,6 +125,23 @@ void TDendrogram::PaintContent(TCanvas& c) {
   // A single object has no merge; its leaf still gets its label.
   if (n == 1) label(1);
   c.Font().SetOrientation(0);
+
+  // The cut, dashed across the tree area.
+  if (hasCut_) {
+    const TLine cut = CutLine(g, DistToPixel(cutHeight_));
+    if (!(cut.A == cut.B)) {
+      c.Pen().SetColor(colorDendrogram_);
+      c.Pen().SetStyle(psDash);
+      c.Brush().SetStyle(bsClear);
+      Line(c, cut);
+      c.Pen().SetStyle(psSolid);
+    }
+  }
+
+  // Hover and selection, thick over the tree.
+  if (hoverNode_ != 0 && hoverNode_ != selectedNode_) DrawSubtree(c, hoverNode_, 3, nullptr);
+  if (selectedNode_ != 0) DrawSubtree(c, selectedNode_, 3, &colorSelection_);
+  c.Pen().SetWidth(1);
 
   // 5. The scale, over anything drawn in its strip.
   scale_->ForcePaint();
@@ -168,6 +186,42 @@ void TDendrogram::PaintContent(TCanvas& c) {
     }
     c.Pen().SetStyle(psSolid);
     c.Pen().SetWidth(1);
+  }
+}
+
+void TDendrogram::DrawSubtree(TCanvas& c, int node, int width, const TColor* colour) {
+  if (!treeValid_ || node < 1 || node > 2 * treeN_ - 1) return;
+  const TDendroGeometry g = Geometry();
+  const int n = treeN_;
+  const TIntVector& cls = *nodeClass_;
+  auto own = [&](int k) {
+    const int v = cls.Elem(k);
+    return showClassColors_ && v >= 0 && v <= 255 ? classColors_[static_cast<std::size_t>(v)]
+                                                  : colorDendrogram_;
+  };
+  auto pixel = [&](int k) { return ObjToPixel(nodePos_->Elem(k)); };
+  auto stem = [&](int k, int parent) {
+    c.Pen().SetColor(colour ? *colour : own(k));
+    Line(c, StemLine(g, pixel(k), DistToPixel(NodeHeight(k)), DistToPixel(NodeHeight(parent))));
+  };
+  c.Pen().SetWidth(width);
+  c.Pen().SetStyle(psSolid);
+  if (parent_[static_cast<std::size_t>(node - 1)] != 0)
+    stem(node, parent_[static_cast<std::size_t>(node - 1)]);
+  std::vector<int> stack{node};
+  while (!stack.empty()) {
+    const int k = stack.back();
+    stack.pop_back();
+    if (k <= n) continue;
+    const int a = tree_.First[static_cast<std::size_t>(k - n - 1)];
+    const int b = tree_.Second[static_cast<std::size_t>(k - n - 1)];
+    stem(a, k);
+    stem(b, k);
+    const bool mixed = showClassColors_ && cls.Elem(a) != cls.Elem(b);
+    c.Pen().SetColor(colour ? *colour : mixed ? colorDendrogram_ : own(b));
+    Line(c, ConnectorLine(g, DistToPixel(NodeHeight(k)), pixel(a), pixel(b)));
+    stack.push_back(a);
+    stack.push_back(b);
   }
 }
 
