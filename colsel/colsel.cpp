@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "gfxbase/canvas.h"
+#include "gfxbase/notify.h"
 
 namespace dendrokit {
 namespace {
@@ -148,12 +149,14 @@ std::string TColSel::Name() const { return objectName().toStdString(); }
 void TColSel::SetName(const std::string& value) { setObjectName(QString::fromStdString(value)); }
 
 void TColSel::SetNumColors(int numColors) {
+  TNotifyScope notify(this);
   if (!slots_.SetNumColors(numColors)) return;
   Rebuild();
   Repaint();
 }
 
 void TColSel::SetSelColor(TColor color) {
+  TNotifyScope notify(this);
   slots_.SetSelColor(color, ColorToRGB, [this](std::string& name) {
     if (OnColorNameChange) OnColorNameChange(this, name);
   });
@@ -267,7 +270,10 @@ void TColSel::Rebuild() {
 }
 
 void TColSel::UserSelected(int index) {
-  if (index >= 0) slots_.SelectSlot(index + 1);
+  if (index >= 0) {
+    TNotifyScope notify(this);  // selColorChanged comes before the events
+    slots_.SelectSlot(index + 1);
+  }
   if (OnClick) OnClick(this);
   if (OnChange) OnChange(this);
 }
