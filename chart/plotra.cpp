@@ -649,6 +649,11 @@ void TCustomPlotra::MarginChanged() {
   RepaintIfAuto();
 }
 
+void TCustomPlotra::SetFillColor(TColor v) {
+  TNotifyScope notify(this);
+  fillColor_ = v;
+}
+
 void TCustomPlotra::SetMarginLeft(int v) {
   TNotifyScope notify(this);
   marginLeft_ = std::clamp(v, 0, kMaxMargin);

@@ -65,8 +65,8 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   // Qt properties: the published settings of plain type through their own getters and
   // setters (settings objects such as Scale1X or CrossHair1 stay C++ only).
   Q_PROPERTY(QColor dataColor READ DataColorQ WRITE setDataColor)
-  Q_PROPERTY(QColor fillColor READ FillColorQ WRITE setFillColor)
-  Q_PROPERTY(QColor textBkColor READ TextBkColorQ WRITE setTextBkColor)
+  Q_PROPERTY(QColor fillColor READ FillColorQ WRITE setFillColor NOTIFY fillColorChanged)
+  Q_PROPERTY(QColor textBkColor READ TextBkColorQ WRITE setTextBkColor NOTIFY fillColorChanged)
   Q_PROPERTY(dendrokit::TPenStyle penStyle READ PenStyle WRITE setPenStyle)
   Q_PROPERTY(int classDefault READ ClassDefault WRITE setClassDefault)
   Q_PROPERTY(dendrokit::TTextBkg textBkStyle READ TextBkStyle WRITE setTextBkStyle)
@@ -182,9 +182,11 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   void crossHairMoved(int whichCrossHair);
   void textLabelMoved(int whichTextLabel);
   // Notify signals, once per real change by any path: the four margins (also set by
-  // StandardLayout and Assign) and the caption's place (position, alignment, anchors).
+  // StandardLayout and Assign), the caption's place (position, alignment, anchors), and
+  // FillColor, which TextBkColor writes too.
   void marginsChanged();
   void captionPlaceChanged();
+  void fillColorChanged();
 
  public:
   static constexpr int kLayers = 16;
@@ -234,9 +236,9 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   void SetDataColor(TColor v) { dataColor_ = v; }
   // Text background and fill colour of new items (TextBkColor is the same setting).
   TColor FillColor() const { return fillColor_; }
-  void SetFillColor(TColor v) { fillColor_ = v; }
+  void SetFillColor(TColor v);
   TColor TextBkColor() const { return fillColor_; }
-  void SetTextBkColor(TColor v) { fillColor_ = v; }
+  void SetTextBkColor(TColor v) { SetFillColor(v); }
   TPenStyle PenStyle() const { return penStyle_; }
   void SetPenStyle(TPenStyle v);
   std::uint8_t ClassDefault() const { return classDefault_; }
