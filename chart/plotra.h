@@ -99,9 +99,11 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
                  NOTIFY captionPlaceChanged)
   Q_PROPERTY(dendrokit::TAlignment captionAlignment READ CaptionAlignment WRITE setCaptionAlignment
                  NOTIFY captionPlaceChanged)
-  Q_PROPERTY(dendrokit::TCaptionAnchorHoriz captionAnchorHoriz READ CaptionAnchorHoriz WRITE setCaptionAnchorHoriz
+  Q_PROPERTY(dendrokit::TCaptionAnchorHoriz captionAnchorHoriz READ CaptionAnchorHoriz
+                 WRITE setCaptionAnchorHoriz
                  NOTIFY captionPlaceChanged)
-  Q_PROPERTY(dendrokit::TCaptionAnchorVert captionAnchorVert READ CaptionAnchorVert WRITE setCaptionAnchorVert
+  Q_PROPERTY(dendrokit::TCaptionAnchorVert captionAnchorVert READ CaptionAnchorVert
+                 WRITE setCaptionAnchorVert
                  NOTIFY captionPlaceChanged)
   Q_PROPERTY(int captionTrim READ CaptionTrim WRITE setCaptionTrim)
   Q_PROPERTY(bool avoidDuplicateMarks READ AvoidDuplicateMarks WRITE setAvoidDuplicateMarks)

@@ -59,6 +59,7 @@ void TScale::HookDateFormat() {
 }
 
 void TScale::InitDefaults() {
+  TNotifyScope notify(this);
   suppressPaint_ = true;
   loadingFlag_ = true;
   caption_.clear();

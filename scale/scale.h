@@ -51,7 +51,8 @@ class DENDROKIT_EXPORT TScale : public TCustomControl {
   Q_PROPERTY(int marginTop READ MarginTop WRITE setMarginTop)
   Q_PROPERTY(int marginBottom READ MarginBottom WRITE setMarginBottom)
   Q_PROPERTY(int minTicks READ MinTicks WRITE setMinTicks)
-  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE setMouseAction NOTIFY mouseActionChanged)
+  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE setMouseAction
+                 NOTIFY mouseActionChanged)
   Q_PROPERTY(double rangeLow READ RangeLow WRITE setRangeLow NOTIFY rangeChanged)
   Q_PROPERTY(double rangeHigh READ RangeHigh WRITE setRangeHigh NOTIFY rangeChanged)
   Q_PROPERTY(bool shortTicks READ ShortTicks WRITE setShortTicks)

@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
 
   // Qt signals beside the component events: the label follows the view window.
   QObject::connect(ui.tree, &dendrokit::TDendrogram::windowChanged, ui.status, [&] {
-    ui.status->setText(QString("Distances %1 to %2").arg(ui.tree->DistLow()).arg(ui.tree->DistHigh()));
+    ui.status->setText(
+        QString("Distances %1 to %2").arg(ui.tree->DistLow()).arg(ui.tree->DistHigh()));
   });
   window.show();
   return app.exec();

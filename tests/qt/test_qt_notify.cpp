@@ -206,7 +206,8 @@ TEST(QtNotify, OtherPathsEmitOnce) {
 
 // Like Qt's graphics views, the dendrogram and the chart take the room a layout has left.
 TEST(QtLayout, ViewsExpandBesideALabel) {
-  for (QWidget* view : {static_cast<QWidget*>(new TDendrogram), static_cast<QWidget*>(new TPlotra)}) {
+  for (QWidget* view :
+       {static_cast<QWidget*>(new TDendrogram), static_cast<QWidget*>(new TPlotra)}) {
     QWidget host;
     auto* layout = new QVBoxLayout(&host);
     layout->addWidget(view);
