@@ -87,50 +87,37 @@ TEST(QtNotify, MetaObjectWalkOnePerChangeNoneForTheSame) {
   }
 }
 
-class DendroPaths : public ::testing::Test {
- protected:
-  void SetUp() override {
-    d_.SetBounds(0, 0, 300, 300);
-    d_.Data().Resize(2, 6);
-    for (int r = 1; r <= 6; ++r) d_.Data().SetElem(1, r, r * r);
-    d_.ResetZoom();
-  }
-  TDendrogram d_;
-};
-
-// Every path that moves the view window emits windowChanged once; zoomPanned stays the
-// signal of OnZoomPan (user zooms and pans only).
-TEST_F(DendroPaths, WindowChangedByEveryPath) {
-  QSignalSpy window(&d_, &TDendrogram::windowChanged);
-  QSignalSpy zoomPan(&d_, &TDendrogram::zoomPanned);
+// Every path that moves the dendrogram's window emits windowChanged once; zoomPanned stays
+// the signal of OnZoomPan (user zooms and pans only). A dragged label band emits
+// marginChanged, a new font family fontIsTrueTypeChanged when the check's result changes.
+TEST(QtNotify, DendrogramPaths) {
+  TDendrogram d;
+  d.SetBounds(0, 0, 300, 300);
+  d.Data().Resize(2, 6);
+  for (int r = 1; r <= 6; ++r) d.Data().SetElem(1, r, r * r);
+  d.ResetZoom();
+  QSignalSpy window(&d, &TDendrogram::windowChanged), zoomPan(&d, &TDendrogram::zoomPanned);
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+  const auto drag = [&](int x0, int y0, int x1, int y1) {
+    d.MouseDown(mbLeft, ssLeft, x0, y0);
+    d.MouseMove(ssLeft, x0, y0);
+    d.MouseMove(ssLeft, x1, y1);
+    d.MouseUp(mbLeft, 0, x1, y1);
+  };
   struct Step {
     const char* what;
     std::function<void()> act;
     int window, zoomPan;
-  };
-  const Step steps[] = {
-      {"SetRange", [&] { d_.SetRange(0, 10, 0, 50); }, 1, 0},
-      {"SetRange, same", [&] { d_.SetRange(10, 0, 50, 0); }, 0, 0},
-      {"SetRange, empty", [&] { d_.SetRange(1, 1, 0, 5); }, 0, 0},
-      {"ResetZoom", [&] { d_.ResetZoom(); }, 1, 0},
-      {"ResetZoom, same", [&] { d_.ResetZoom(); }, 0, 0},
-      {"DistHigh ignored", [&] { d_.SetDistHigh(d_.DistLow()); }, 0, 0},
-      {"wheel", [&] { d_.WheelZoom(150, 150, 1); }, 1, 1},
-      {"key",
-       [&] {
-         QKeyEvent key(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
-         QApplication::sendEvent(&d_, &key);
-       },
-       1, 1},
-      {"drag",
-       [&] {
-         d_.SetMouseAction(maPan);
-         d_.MouseDown(mbLeft, ssLeft, 150, 150);
-         d_.MouseMove(ssLeft, 150, 150);
-         d_.MouseMove(ssLeft, 170, 140);
-         d_.MouseUp(mbLeft, 0, 170, 140);
-       },
-       1, 1},
+  } const steps[] = {
+      {"SetRange", [&] { d.SetRange(0, 10, 0, 50); }, 1, 0},
+      {"SetRange, same", [&] { d.SetRange(10, 0, 50, 0); }, 0, 0},
+      {"SetRange, empty", [&] { d.SetRange(1, 1, 0, 5); }, 0, 0},
+      {"ResetZoom", [&] { d.ResetZoom(); }, 1, 0},
+      {"ResetZoom, same", [&] { d.ResetZoom(); }, 0, 0},
+      {"DistHigh ignored", [&] { d.SetDistHigh(d.DistLow()); }, 0, 0},
+      {"wheel", [&] { d.WheelZoom(150, 150, 1); }, 1, 1},
+      {"key", [&] { QApplication::sendEvent(&d, &key); }, 1, 1},
+      {"drag", [&] { d.SetMouseAction(maPan), drag(150, 150, 170, 140); }, 1, 1},
   };
   for (const Step& s : steps) {
     window.clear();
@@ -139,30 +126,24 @@ TEST_F(DendroPaths, WindowChangedByEveryPath) {
     EXPECT_EQ(window.count(), s.window) << s.what;
     EXPECT_EQ(zoomPan.count(), s.zoomPan) << s.what;
   }
-}
 
-// Dragging the label band's edge changes Margin without its setter.
-TEST_F(DendroPaths, MarginDragEmitsMarginChanged) {
-  d_.SetOrientation(dirLeftward);
-  d_.SetMargin(100);
-  d_.SetMarginIsMoveable(true);
-  QSignalSpy spy(&d_, &TDendrogram::marginChanged);
-  d_.MouseMove(ssLeft, 100, 10);
-  d_.MouseMove(ssLeft, 104, 10);
-  EXPECT_EQ(d_.Margin(), 104);
-  EXPECT_EQ(spy.count(), 1);
-}
+  d.SetOrientation(dirLeftward);
+  d.SetMargin(100);
+  d.SetMarginIsMoveable(true);
+  QSignalSpy margin(&d, &TDendrogram::marginChanged);
+  d.MouseMove(ssLeft, 100, 10);
+  d.MouseMove(ssLeft, 104, 10);
+  EXPECT_EQ(d.Margin(), 104);
+  EXPECT_EQ(margin.count(), 1);
 
-// The font check is read-only and follows font changes.
-TEST_F(DendroPaths, FontIsTrueTypeNotifies) {
-  QSignalSpy spy(&d_, &TDendrogram::fontIsTrueTypeChanged);
-  const bool before = d_.FontIsTrueType();
-  for (const QString& family : QFontDatabase::families()) {
-    if (QFontDatabase::isSmoothlyScalable(family) == before) continue;
-    d_.setFont(QFont(family, 9));
-    break;
-  }
-  EXPECT_EQ(spy.count(), d_.FontIsTrueType() != before ? 1 : 0);
+  QSignalSpy font(&d, &TDendrogram::fontIsTrueTypeChanged);
+  const bool before = d.FontIsTrueType();
+  for (const QString& family : QFontDatabase::families())
+    if (QFontDatabase::isSmoothlyScalable(family) != before) {
+      d.setFont(QFont(family, 9));
+      break;
+    }
+  EXPECT_EQ(font.count(), d.FontIsTrueType() != before ? 1 : 0);
 }
 
 // The scale's range by the mouse, its decimals by the label type, its mouse action by a
