@@ -20,7 +20,7 @@
   QString Name##Q() const { return QString::fromStdString(Name()); }                     \
   void Set##Name##Q(const QString& value) { Set##Name(value.toStdString()); }            \
   void set##Name(const QString& value) { Set##Name##Q(value); }
-// The Qt-style WRITE of a property whose specified setter SetName already takes its Qt type
+// The Qt-style WRITE of a property whose component setter SetName already takes its Qt type
 // (numbers, flags, the library's enumerations): setName, as uic writes it.
 #define DENDROKIT_QT_SETTER(Name, Type) \
   void set##Name(Type value) { Set##Name(value); }
