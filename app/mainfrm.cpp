@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -116,6 +117,9 @@ QLabel* MakeLabel(QWidget* parent, const char* text, int left, int top, int widt
 
 // Qt never lets a wheel turn scroll a bar further than one page, so with a page step of 0 the
 // wheel would not move it at all: the bar lends itself a page of one turn's lines meanwhile.
+// Qt's scroll bars also invert their key controls (made for vertical bars, where Down
+// raises the value), so on a horizontal bar Left would raise it: keys are taken uninverted,
+// Left lowers and Right raises, as the arrow buttons do; the wheel keeps Qt's direction.
 class WheelScrollBar : public QScrollBar {
  public:
   using QScrollBar::QScrollBar;
@@ -126,6 +130,12 @@ class WheelScrollBar : public QScrollBar {
     setPageStep(QApplication::wheelScrollLines() * singleStep());
     QScrollBar::wheelEvent(event);
     setPageStep(page);
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    const bool inverted = invertedControls();
+    setInvertedControls(false);
+    QScrollBar::keyPressEvent(event);
+    setInvertedControls(inverted);
   }
 };
 

@@ -1,6 +1,8 @@
 #include "app/radiogroup.h"
 
 #include <QEvent>
+#include <QKeyEvent>
+#include <algorithm>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 #include <QRadioButton>
@@ -14,7 +16,11 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
     auto* button = new QRadioButton(items[i], this);
     group_.addButton(button, i);
     buttons_.push_back(button);
+    button->installEventFilter(this);
   }
+  connect(&group_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+    if (checked) FixTabStop();
+  });
   // idToggled fires for programmatic checks too; only a user's click that changes the
   // checked item is a choice.
   connect(&group_, &QButtonGroup::idClicked, this, [this](int id) {
@@ -23,6 +29,7 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
     if (OnClick) OnClick(nullptr);
   });
   ArrangeButtons();
+  FixTabStop();
 }
 
 int TRadioGroup::ItemIndex() const { return group_.checkedId(); }
@@ -38,6 +45,38 @@ void TRadioGroup::SetItemIndex(int index) {
   group_.setExclusive(false);
   for (auto* button : buttons_) button->setChecked(false);
   group_.setExclusive(true);
+  FixTabStop();
+}
+
+void TRadioGroup::FixTabStop() {
+  const int stop = std::max(0, ItemIndex());
+  for (int i = 0; i < Count(); ++i)
+    Button(i)->setFocusPolicy(i == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+// Up and Left check the previous item, Down and Right the next, as a user's click does (so
+// OnClick follows); at either end the check stays.
+bool TRadioGroup::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QGroupBox::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  int step = 0;
+  switch (key->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left: step = -1; break;
+    case Qt::Key_Down:
+    case Qt::Key_Right: step = 1; break;
+    default: return QGroupBox::eventFilter(watched, event);
+  }
+  if (key->modifiers() & ~Qt::KeypadModifier) return QGroupBox::eventFilter(watched, event);
+  const auto at = std::find(buttons_.begin(), buttons_.end(), watched);
+  if (at == buttons_.end()) return QGroupBox::eventFilter(watched, event);
+  const int target = static_cast<int>(at - buttons_.begin()) + step;
+  if (target >= 0 && target < Count()) {
+    QRadioButton* button = Button(target);
+    button->setFocus(step < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    button->click();
+  }
+  return true;
 }
 
 void TRadioGroup::resizeEvent(QResizeEvent* event) {

@@ -33,9 +33,14 @@ class TRadioGroup : public QGroupBox {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  // Arrow keys on a button move the check within the group.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ArrangeButtons();
+  // The group is one tab stop, its checked button (the first while none is checked), like
+  // Qt's own exclusive groups; the other buttons take the focus only by a click.
+  void FixTabStop();
 
   QButtonGroup group_;
   std::vector<QRadioButton*> buttons_;

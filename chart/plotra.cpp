@@ -8,6 +8,7 @@
 
 #include "gfxbase/dialogs.h"
 #include "gfxbase/errors.h"
+#include "gfxbase/notify.h"
 
 namespace dendrokit {
 
@@ -55,6 +56,8 @@ TCustomPlotra::TCustomPlotra(QWidget* parent)
       backGroundImg_(std::make_unique<TBakGndImg>()) {
   textFont_->Assign(&Font());
   setFocusPolicy(Qt::StrongFocus);  // takes the focus, and with it the arrow and tab keys
+  // A view of data, like Qt's graphics views: a layout gives it the room that is left.
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   classVisibleData_.fill(true);
   classVisibleAnnotation_.fill(true);
   layerVisible_.fill(true);
@@ -597,19 +600,28 @@ void TCustomPlotra::MarginChanged() {
   RepaintIfAuto();
 }
 
+void TCustomPlotra::SetFillColor(TColor v) {
+  TNotifyScope notify(this);
+  fillColor_ = v;
+}
+
 void TCustomPlotra::SetMarginLeft(int v) {
+  TNotifyScope notify(this);
   marginLeft_ = std::clamp(v, 0, kMaxMargin);
   MarginChanged();
 }
 void TCustomPlotra::SetMarginRight(int v) {
+  TNotifyScope notify(this);
   marginRight_ = std::clamp(v, 0, kMaxMargin);
   MarginChanged();
 }
 void TCustomPlotra::SetMarginTop(int v) {
+  TNotifyScope notify(this);
   marginTop_ = std::clamp(v, 0, kMaxMargin);
   MarginChanged();
 }
 void TCustomPlotra::SetMarginBottom(int v) {
+  TNotifyScope notify(this);
   marginBottom_ = std::clamp(v, 0, kMaxMargin);
   MarginChanged();
 }
@@ -653,6 +665,7 @@ void TCustomPlotra::Resize() {
 }
 
 void TCustomPlotra::SetStandardLayout(TplLayout v) {
+  TNotifyScope notify(this);
   if (!ValidEnum(v)) return;
   standardLayout_ = v;
   const TLayoutSpec s = StandardLayoutSpec(v);
@@ -794,24 +807,29 @@ void TCustomPlotra::SetCaption(const std::string& v) {
   RepaintIfAuto();
 }
 void TCustomPlotra::SetCaptionPosX(int v) {
+  TNotifyScope notify(this);
   captionPosX_ = v;
   RepaintIfAuto();
 }
 void TCustomPlotra::SetCaptionPosY(int v) {
+  TNotifyScope notify(this);
   captionPosY_ = v;
   RepaintIfAuto();
 }
 void TCustomPlotra::SetCaptionAlignment(TAlignment v) {
+  TNotifyScope notify(this);
   if (!ValidEnum(v)) return;
   captionAlignment_ = v;
   RepaintIfAuto();
 }
 void TCustomPlotra::SetCaptionAnchorHoriz(TCaptionAnchorHoriz v) {
+  TNotifyScope notify(this);
   if (!ValidEnum(v)) return;
   captionAnchorHoriz_ = v;
   RepaintIfAuto();
 }
 void TCustomPlotra::SetCaptionAnchorVert(TCaptionAnchorVert v) {
+  TNotifyScope notify(this);
   if (!ValidEnum(v)) return;
   captionAnchorVert_ = v;
   RepaintIfAuto();
@@ -888,6 +906,7 @@ void TCustomPlotra::AssignTo(TPersistent& dest) const {
 }
 
 void TCustomPlotra::Assign(const TPersistent* source) {
+  TNotifyScope notify(this);
   const auto* src = dynamic_cast<const TCustomPlotra*>(source);
   if (!src) {
     TCustomControl::Assign(source);

@@ -84,51 +84,58 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   Q_OBJECT
   // Qt properties: the published settings of plain type through their own getters and
   // setters (settings objects such as Scale1X or CrossHair1 stay C++ only).
-  Q_PROPERTY(QColor dataColor READ DataColorQ WRITE SetDataColorQ)
-  Q_PROPERTY(QColor fillColor READ FillColorQ WRITE SetFillColorQ)
-  Q_PROPERTY(QColor textBkColor READ TextBkColorQ WRITE SetTextBkColorQ)
-  Q_PROPERTY(dendrokit::TPenStyle penStyle READ PenStyle WRITE SetPenStyle)
-  Q_PROPERTY(int classDefault READ ClassDefault WRITE SetClassDefault)
-  Q_PROPERTY(dendrokit::TTextBkg textBkStyle READ TextBkStyle WRITE SetTextBkStyle)
-  Q_PROPERTY(dendrokit::TAlignment textAlignment READ TextAlignment WRITE SetTextAlignment)
-  Q_PROPERTY(int textFontStyle READ TextFontStyle WRITE SetTextFontStyle)
-  Q_PROPERTY(int lineWidth READ LineWidth WRITE SetLineWidth)
-  Q_PROPERTY(int allocSize READ AllocSize WRITE SetAllocSize)
-  Q_PROPERTY(bool autoRedraw READ AutoRedraw WRITE SetAutoRedraw)
-  Q_PROPERTY(int marginLeft READ MarginLeft WRITE SetMarginLeft)
-  Q_PROPERTY(int marginRight READ MarginRight WRITE SetMarginRight)
-  Q_PROPERTY(int marginTop READ MarginTop WRITE SetMarginTop)
-  Q_PROPERTY(int marginBottom READ MarginBottom WRITE SetMarginBottom)
-  Q_PROPERTY(int shadowWidth READ ShadowWidth WRITE SetShadowWidth)
-  Q_PROPERTY(bool isometric READ Isometric WRITE SetIsometric)
-  Q_PROPERTY(dendrokit::TplLayout standardLayout READ StandardLayout WRITE SetStandardLayout)
-  Q_PROPERTY(QColor windColor READ WindColorQ WRITE SetWindColorQ)
-  Q_PROPERTY(QColor chartColor READ ChartColorQ WRITE SetChartColorQ)
-  Q_PROPERTY(QColor chartFrameColor READ ChartFrameColorQ WRITE SetChartFrameColorQ)
-  Q_PROPERTY(QColor gridColor READ GridColorQ WRITE SetGridColorQ)
-  Q_PROPERTY(dendrokit::GridStyleType gridStyle READ GridStyle WRITE SetGridStyle)
-  Q_PROPERTY(double gridDx READ GridDx WRITE SetGridDx)
-  Q_PROPERTY(double gridDy READ GridDy WRITE SetGridDy)
-  Q_PROPERTY(dendrokit::TShadowStyle shadowStyle READ ShadowStyle WRITE SetShadowStyle)
-  Q_PROPERTY(QColor shadowColor READ ShadowColorQ WRITE SetShadowColorQ)
-  Q_PROPERTY(QColor shadowBakColor READ ShadowBakColorQ WRITE SetShadowBakColorQ)
-  Q_PROPERTY(QString caption READ CaptionQ WRITE SetCaptionQ)
-  Q_PROPERTY(int captionPosX READ CaptionPosX WRITE SetCaptionPosX)
-  Q_PROPERTY(int captionPosY READ CaptionPosY WRITE SetCaptionPosY)
-  Q_PROPERTY(dendrokit::TAlignment captionAlignment READ CaptionAlignment WRITE SetCaptionAlignment)
-  Q_PROPERTY(dendrokit::TCaptionAnchorHoriz captionAnchorHoriz READ CaptionAnchorHoriz WRITE SetCaptionAnchorHoriz)
-  Q_PROPERTY(dendrokit::TCaptionAnchorVert captionAnchorVert READ CaptionAnchorVert WRITE SetCaptionAnchorVert)
-  Q_PROPERTY(int captionTrim READ CaptionTrim WRITE SetCaptionTrim)
-  Q_PROPERTY(bool avoidDuplicateMarks READ AvoidDuplicateMarks WRITE SetAvoidDuplicateMarks)
-  Q_PROPERTY(int minDupMarkDist READ MinDupMarkDist WRITE SetMinDupMarkDist)
-  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE SetMouseAction)
-  Q_PROPERTY(bool mouseCursorFixed READ MouseCursorFixed WRITE SetMouseCursorFixed)
-  Q_PROPERTY(double panGridDx READ PanGridDx WRITE SetPanGridDx)
-  Q_PROPERTY(double panGridDy READ PanGridDy WRITE SetPanGridDy)
-  Q_PROPERTY(double panGridOffsX READ PanGridOffsX WRITE SetPanGridOffsX)
-  Q_PROPERTY(double panGridOffsY READ PanGridOffsY WRITE SetPanGridOffsY)
-  Q_PROPERTY(QColor mouseTraceColor READ MouseTraceColorQ WRITE SetMouseTraceColorQ)
-  Q_PROPERTY(bool mouseTraceInvert READ MouseTraceInvert WRITE SetMouseTraceInvert)
+  Q_PROPERTY(QColor dataColor READ DataColorQ WRITE setDataColor)
+  Q_PROPERTY(QColor fillColor READ FillColorQ WRITE setFillColor NOTIFY fillColorChanged)
+  Q_PROPERTY(QColor textBkColor READ TextBkColorQ WRITE setTextBkColor NOTIFY fillColorChanged)
+  Q_PROPERTY(dendrokit::TPenStyle penStyle READ PenStyle WRITE setPenStyle)
+  Q_PROPERTY(int classDefault READ ClassDefault WRITE setClassDefault)
+  Q_PROPERTY(dendrokit::TTextBkg textBkStyle READ TextBkStyle WRITE setTextBkStyle)
+  Q_PROPERTY(dendrokit::TAlignment textAlignment READ TextAlignment WRITE setTextAlignment)
+  Q_PROPERTY(int textFontStyle READ TextFontStyle WRITE setTextFontStyle)
+  Q_PROPERTY(int lineWidth READ LineWidth WRITE setLineWidth)
+  Q_PROPERTY(int allocSize READ AllocSize WRITE setAllocSize)
+  Q_PROPERTY(bool autoRedraw READ AutoRedraw WRITE setAutoRedraw)
+  Q_PROPERTY(int marginLeft READ MarginLeft WRITE setMarginLeft NOTIFY marginsChanged)
+  Q_PROPERTY(int marginRight READ MarginRight WRITE setMarginRight NOTIFY marginsChanged)
+  Q_PROPERTY(int marginTop READ MarginTop WRITE setMarginTop NOTIFY marginsChanged)
+  Q_PROPERTY(int marginBottom READ MarginBottom WRITE setMarginBottom NOTIFY marginsChanged)
+  Q_PROPERTY(int shadowWidth READ ShadowWidth WRITE setShadowWidth)
+  Q_PROPERTY(bool isometric READ Isometric WRITE setIsometric)
+  Q_PROPERTY(dendrokit::TplLayout standardLayout READ StandardLayout WRITE setStandardLayout)
+  Q_PROPERTY(QColor windColor READ WindColorQ WRITE setWindColor)
+  Q_PROPERTY(QColor chartColor READ ChartColorQ WRITE setChartColor)
+  Q_PROPERTY(QColor chartFrameColor READ ChartFrameColorQ WRITE setChartFrameColor)
+  Q_PROPERTY(QColor gridColor READ GridColorQ WRITE setGridColor)
+  Q_PROPERTY(dendrokit::GridStyleType gridStyle READ GridStyle WRITE setGridStyle)
+  Q_PROPERTY(double gridDx READ GridDx WRITE setGridDx)
+  Q_PROPERTY(double gridDy READ GridDy WRITE setGridDy)
+  Q_PROPERTY(dendrokit::TShadowStyle shadowStyle READ ShadowStyle WRITE setShadowStyle)
+  Q_PROPERTY(QColor shadowColor READ ShadowColorQ WRITE setShadowColor)
+  Q_PROPERTY(QColor shadowBakColor READ ShadowBakColorQ WRITE setShadowBakColor)
+  Q_PROPERTY(QString caption READ CaptionQ WRITE setCaption)
+  Q_PROPERTY(int captionPosX READ CaptionPosX WRITE setCaptionPosX
+                 NOTIFY captionPlaceChanged)
+  Q_PROPERTY(int captionPosY READ CaptionPosY WRITE setCaptionPosY
+                 NOTIFY captionPlaceChanged)
+  Q_PROPERTY(dendrokit::TAlignment captionAlignment READ CaptionAlignment WRITE setCaptionAlignment
+                 NOTIFY captionPlaceChanged)
+  Q_PROPERTY(dendrokit::TCaptionAnchorHoriz captionAnchorHoriz READ CaptionAnchorHoriz
+                 WRITE setCaptionAnchorHoriz
+                 NOTIFY captionPlaceChanged)
+  Q_PROPERTY(dendrokit::TCaptionAnchorVert captionAnchorVert READ CaptionAnchorVert
+                 WRITE setCaptionAnchorVert
+                 NOTIFY captionPlaceChanged)
+  Q_PROPERTY(int captionTrim READ CaptionTrim WRITE setCaptionTrim)
+  Q_PROPERTY(bool avoidDuplicateMarks READ AvoidDuplicateMarks WRITE setAvoidDuplicateMarks)
+  Q_PROPERTY(int minDupMarkDist READ MinDupMarkDist WRITE setMinDupMarkDist)
+  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE setMouseAction)
+  Q_PROPERTY(bool mouseCursorFixed READ MouseCursorFixed WRITE setMouseCursorFixed)
+  Q_PROPERTY(double panGridDx READ PanGridDx WRITE setPanGridDx)
+  Q_PROPERTY(double panGridDy READ PanGridDy WRITE setPanGridDy)
+  Q_PROPERTY(double panGridOffsX READ PanGridOffsX WRITE setPanGridOffsX)
+  Q_PROPERTY(double panGridOffsY READ PanGridOffsY WRITE setPanGridOffsY)
+  Q_PROPERTY(QColor mouseTraceColor READ MouseTraceColorQ WRITE setMouseTraceColor)
+  Q_PROPERTY(bool mouseTraceInvert READ MouseTraceInvert WRITE setMouseTraceInvert)
 
  public:
   DENDROKIT_QCOLOR_ACCESSORS(DataColor)
@@ -142,6 +149,40 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   DENDROKIT_QCOLOR_ACCESSORS(ShadowBakColor)
   DENDROKIT_QSTRING_ACCESSORS(Caption)
   DENDROKIT_QCOLOR_ACCESSORS(MouseTraceColor)
+  DENDROKIT_QT_SETTER(PenStyle, TPenStyle)
+  DENDROKIT_QT_SETTER(ClassDefault, int)
+  DENDROKIT_QT_SETTER(TextBkStyle, TTextBkg)
+  DENDROKIT_QT_SETTER(TextAlignment, TAlignment)
+  DENDROKIT_QT_SETTER(TextFontStyle, int)
+  DENDROKIT_QT_SETTER(LineWidth, int)
+  DENDROKIT_QT_SETTER(AllocSize, int)
+  DENDROKIT_QT_SETTER(AutoRedraw, bool)
+  DENDROKIT_QT_SETTER(MarginLeft, int)
+  DENDROKIT_QT_SETTER(MarginRight, int)
+  DENDROKIT_QT_SETTER(MarginTop, int)
+  DENDROKIT_QT_SETTER(MarginBottom, int)
+  DENDROKIT_QT_SETTER(ShadowWidth, int)
+  DENDROKIT_QT_SETTER(Isometric, bool)
+  DENDROKIT_QT_SETTER(StandardLayout, TplLayout)
+  DENDROKIT_QT_SETTER(GridStyle, GridStyleType)
+  DENDROKIT_QT_SETTER(GridDx, double)
+  DENDROKIT_QT_SETTER(GridDy, double)
+  DENDROKIT_QT_SETTER(ShadowStyle, TShadowStyle)
+  DENDROKIT_QT_SETTER(CaptionPosX, int)
+  DENDROKIT_QT_SETTER(CaptionPosY, int)
+  DENDROKIT_QT_SETTER(CaptionAlignment, TAlignment)
+  DENDROKIT_QT_SETTER(CaptionAnchorHoriz, TCaptionAnchorHoriz)
+  DENDROKIT_QT_SETTER(CaptionAnchorVert, TCaptionAnchorVert)
+  DENDROKIT_QT_SETTER(CaptionTrim, int)
+  DENDROKIT_QT_SETTER(AvoidDuplicateMarks, bool)
+  DENDROKIT_QT_SETTER(MinDupMarkDist, int)
+  DENDROKIT_QT_SETTER(MouseAction, TMouseActMode)
+  DENDROKIT_QT_SETTER(MouseCursorFixed, bool)
+  DENDROKIT_QT_SETTER(PanGridDx, double)
+  DENDROKIT_QT_SETTER(PanGridDy, double)
+  DENDROKIT_QT_SETTER(PanGridOffsX, double)
+  DENDROKIT_QT_SETTER(PanGridOffsY, double)
+  DENDROKIT_QT_SETTER(MouseTraceInvert, bool)
 
  signals:
   // Raised after the matching std::function event's handler, with the same arguments
@@ -162,6 +203,12 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   void beforeCrossHairMove(int whichCrossHair, int dx, int dy, bool& allowMove);
   void crossHairMoved(int whichCrossHair);
   void textLabelMoved(int whichTextLabel);
+  // Notify signals, once per real change by any path: the four margins (also set by
+  // StandardLayout and Assign), the caption's place (position, alignment, anchors), and
+  // FillColor, which TextBkColor writes too.
+  void marginsChanged();
+  void captionPlaceChanged();
+  void fillColorChanged();
 
  public:
   static constexpr int kLayers = 16;
@@ -303,9 +350,9 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
   void SetDataColor(TColor v) { dataColor_ = v; }
   // Text background and fill colour of new items (TextBkColor is the same setting).
   TColor FillColor() const { return fillColor_; }
-  void SetFillColor(TColor v) { fillColor_ = v; }
+  void SetFillColor(TColor v);
   TColor TextBkColor() const { return fillColor_; }
-  void SetTextBkColor(TColor v) { fillColor_ = v; }
+  void SetTextBkColor(TColor v) { SetFillColor(v); }
   TPenStyle PenStyle() const { return penStyle_; }
   void SetPenStyle(TPenStyle v);
   std::uint8_t ClassDefault() const { return classDefault_; }

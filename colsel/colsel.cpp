@@ -15,6 +15,7 @@
 #include <limits>
 
 #include "gfxbase/canvas.h"
+#include "gfxbase/notify.h"
 
 namespace dendrokit {
 namespace {
@@ -148,12 +149,14 @@ std::string TColSel::Name() const { return objectName().toStdString(); }
 void TColSel::SetName(const std::string& value) { setObjectName(QString::fromStdString(value)); }
 
 void TColSel::SetNumColors(int numColors) {
+  TNotifyScope notify(this);
   if (!slots_.SetNumColors(numColors)) return;
   Rebuild();
   Repaint();
 }
 
 void TColSel::SetSelColor(TColor color) {
+  TNotifyScope notify(this);
   slots_.SetSelColor(color, ColorToRGB, [this](std::string& name) {
     if (OnColorNameChange) OnColorNameChange(this, name);
   });
@@ -280,7 +283,10 @@ void TColSel::Guarded(const char* what, const std::function<void()>& work) {
 // A slot of the combobox's signal, so outside event(): each event stands alone, and a
 // selection made is reported by OnChange even when OnClick failed.
 void TColSel::UserSelected(int index) {
-  if (index >= 0) slots_.SelectSlot(index + 1);
+  if (index >= 0) {
+    TNotifyScope notify(this);  // selColorChanged comes before the events
+    slots_.SelectSlot(index + 1);
+  }
   Guarded("OnClick", [this] {
     if (OnClick) OnClick(this);
   });

@@ -45,21 +45,27 @@ DENDROKIT_EXPORT void DrawColSelItem(TCanvas& canvas, const TRect& rect, const s
 class DENDROKIT_EXPORT TColSel : public QComboBox, public TPersistent {
   Q_OBJECT
   // Qt properties: the published properties through their own getters and setters.
-  Q_PROPERTY(int numColors READ NumColors WRITE SetNumColors)
-  Q_PROPERTY(QColor selColor READ SelColorQ WRITE SetSelColorQ NOTIFY colorChanged)
-  Q_PROPERTY(int colorBarWidth READ ColorBarWidth WRITE SetColorBarWidth)
-  Q_PROPERTY(QColor color READ ColorQ WRITE SetColorQ)
-  Q_PROPERTY(int dropDownCount READ DropDownCount WRITE SetDropDownCount)
+  Q_PROPERTY(int numColors READ NumColors WRITE setNumColors)
+  Q_PROPERTY(QColor selColor READ SelColorQ WRITE setSelColor NOTIFY selColorChanged)
+  Q_PROPERTY(int colorBarWidth READ ColorBarWidth WRITE setColorBarWidth)
+  Q_PROPERTY(QColor color READ ColorQ WRITE setColor)
+  Q_PROPERTY(int dropDownCount READ DropDownCount WRITE setDropDownCount)
 
  public:
   DENDROKIT_QCOLOR_ACCESSORS(SelColor)
   DENDROKIT_QCOLOR_ACCESSORS(Color)
+  DENDROKIT_QT_SETTER(NumColors, int)
+  DENDROKIT_QT_SETTER(ColorBarWidth, int)
+  DENDROKIT_QT_SETTER(DropDownCount, int)
 
  signals:
   // Raised after the matching std::function event's handler, with the same arguments
   // (the colour name as a reference, so a direct connection may change it too).
   void colorNameChanging(QString& colorName);
   void colorChanged(const QColor& color);
+  // Notify signal of SelColor, once per real change by any path (SetSelColor, NumColors,
+  // the user's pick); colorChanged stays OnChange's signal (the user's pick, changed or not).
+  void selColorChanged();
   void clicked();
   void droppedDown();
   void entered();

@@ -11,6 +11,7 @@
 #include "gfxbase/draw.h"
 #include "gfxbase/errors.h"
 #include "gfxbase/globals.h"
+#include "gfxbase/notify.h"
 #include "gfxbase/stdcolors.h"
 #include "numeric/storage_access_p.h"
 #include "scale/scale.h"
@@ -48,6 +49,8 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   suppressRecalc_ = true;
   setMinimumSize(kMinSize, kMinSize);
   setFocusPolicy(Qt::StrongFocus);
+  // A view of data, like Qt's graphics views: a layout gives it the room that is left.
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   TCustomControl::SetBounds(Left(), Top(), 250, 300);
   for (std::size_t i = 0; i < classColors_.size(); ++i) classColors_[i] = StdColors[i % 16].value;
   // category10, as 0x00BBGGRR.
@@ -116,6 +119,10 @@ TDendrogram::~TDendrogram() {
 
 void TDendrogram::SetMarkedObject(int value) {
   if (Change(markedObject_, value)) Repaint();
+}
+
+void TDendrogram::setMarkStyle(int value) {
+  if (value >= 0 && value <= 255) SetMarkStyle(static_cast<std::uint8_t>(value));
 }
 
 void TDendrogram::SetMarkStyle(std::uint8_t value) {
@@ -521,6 +528,7 @@ std::string TDendrogram::ObjLabelText(int obj) const {
 // ---- View window --------------------------------------------------------------------------
 
 void TDendrogram::SetDistLow(double value) {
+  TNotifyScope notify(this);
   if (!std::isfinite(value) || !(value < window_.DistHigh)) return;
   window_.DistLow = value;
   ApplyScaleRange();
@@ -529,6 +537,7 @@ void TDendrogram::SetDistLow(double value) {
 }
 
 void TDendrogram::SetDistHigh(double value) {
+  TNotifyScope notify(this);
   if (!std::isfinite(value) || !(value > window_.DistLow)) return;
   window_.DistHigh = value;
   ApplyScaleRange();
@@ -537,6 +546,7 @@ void TDendrogram::SetDistHigh(double value) {
 }
 
 void TDendrogram::SetObjLow(double value) {
+  TNotifyScope notify(this);
   if (!std::isfinite(value) || !(value < window_.ObjHigh)) return;
   window_.ObjLow = value;
   CalcTransform();
@@ -544,6 +554,7 @@ void TDendrogram::SetObjLow(double value) {
 }
 
 void TDendrogram::SetObjHigh(double value) {
+  TNotifyScope notify(this);
   if (!std::isfinite(value) || !(value > window_.ObjLow)) return;
   window_.ObjHigh = value;
   CalcTransform();
@@ -551,6 +562,7 @@ void TDendrogram::SetObjHigh(double value) {
 }
 
 void TDendrogram::SetRange(double objA, double objB, double distA, double distB) {
+  TNotifyScope notify(this);
   if (objA == objB || distA == distB) return;
   if (!std::isfinite(objA) || !std::isfinite(objB) || !std::isfinite(distA) ||
       !std::isfinite(distB))
@@ -623,6 +635,7 @@ TDendroGeometry TDendrogram::Geometry() const {
 // ---- Layout ---------------------------------------------------------------------------------
 
 void TDendrogram::SetMargin(int value) {
+  TNotifyScope notify(this);
   if (!Change(margin_, std::clamp(value, 0, 200))) return;
   SetOrientation(orientation_);
 }
@@ -762,6 +775,7 @@ void TDendrogram::Resize() {
 // The family is checked when its name changes; size, style or colour changes of a family
 // that is not installed (the default face falls back through font matching) do not raise.
 void TDendrogram::FontChanged() {
+  TNotifyScope notify(this);
   if (Font().Name() != checkedFontName_) {
     fontIsTrueType_ = IsTrueTypeFont(Font().Name());
     checkedFontName_ = Font().Name();
@@ -842,6 +856,7 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
     if (std::abs(along - edge) < 8 && across < g.SH) {
       SetCursor(objIsX ? crVSplit : crHSplit);
       if (left && e > 50 && e < 200) {
+        TNotifyScope notify(this);
         margin_ = e;
         SetOrientation(orientation_);
       }
@@ -980,6 +995,7 @@ void TDendrogram::StartDrag(int x, int y) {
 void TDendrogram::Pan(const TViewWindow& s, double startDObj, double startDDist, int dx, int dy,
                       int mode) {
   if (mode == 0) return;
+  TNotifyScope notify(this);
   const TDendroGeometry g = Geometry();
   const bool objIsX = ObjectAxisIsX(orientation_);
   const int objPx = objIsX ? dx : dy;

@@ -50,34 +50,34 @@ using TZoomPanEvent = std::function<void(TObject* sender)>;
 class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   Q_OBJECT
   // Qt properties: the published properties through their own getters and setters.
-  Q_PROPERTY(int markedObject READ MarkedObject WRITE SetMarkedObject)
-  Q_PROPERTY(int markStyle READ MarkStyle WRITE SetMarkStyle)
-  Q_PROPERTY(dendrokit::TClusterMethod clusterMethod READ ClusterMethod WRITE SetClusterMethod)
-  Q_PROPERTY(dendrokit::TDistMode distMeasure READ DistMeasure WRITE SetDistMeasure)
-  Q_PROPERTY(double flexAlpha READ FlexAlpha WRITE SetFlexAlpha)
-  Q_PROPERTY(double distLow READ DistLow WRITE SetDistLow NOTIFY zoomPanned)
-  Q_PROPERTY(double distHigh READ DistHigh WRITE SetDistHigh NOTIFY zoomPanned)
-  Q_PROPERTY(double objLow READ ObjLow WRITE SetObjLow NOTIFY zoomPanned)
-  Q_PROPERTY(double objHigh READ ObjHigh WRITE SetObjHigh NOTIFY zoomPanned)
-  Q_PROPERTY(int margin READ Margin WRITE SetMargin)
-  Q_PROPERTY(bool marginIsMoveable READ MarginIsMoveable WRITE SetMarginIsMoveable)
-  Q_PROPERTY(int scaleWidth READ ScaleWidth WRITE SetScaleWidth)
-  Q_PROPERTY(int scaleHeight READ ScaleHeight WRITE SetScaleHeight)
-  Q_PROPERTY(dendrokit::TDirection orientation READ Orientation WRITE SetOrientation)
-  Q_PROPERTY(dendrokit::TColorScheme colorScheme READ ColorScheme WRITE SetColorScheme)
-  Q_PROPERTY(QColor colorDendrogram READ ColorDendrogramQ WRITE SetColorDendrogramQ)
+  Q_PROPERTY(int markedObject READ MarkedObject WRITE setMarkedObject)
+  Q_PROPERTY(int markStyle READ MarkStyle WRITE setMarkStyle)
+  Q_PROPERTY(dendrokit::TClusterMethod clusterMethod READ ClusterMethod WRITE setClusterMethod)
+  Q_PROPERTY(dendrokit::TDistMode distMeasure READ DistMeasure WRITE setDistMeasure)
+  Q_PROPERTY(double flexAlpha READ FlexAlpha WRITE setFlexAlpha)
+  Q_PROPERTY(double distLow READ DistLow WRITE setDistLow NOTIFY windowChanged)
+  Q_PROPERTY(double distHigh READ DistHigh WRITE setDistHigh NOTIFY windowChanged)
+  Q_PROPERTY(double objLow READ ObjLow WRITE setObjLow NOTIFY windowChanged)
+  Q_PROPERTY(double objHigh READ ObjHigh WRITE setObjHigh NOTIFY windowChanged)
+  Q_PROPERTY(int margin READ Margin WRITE setMargin NOTIFY marginChanged)
+  Q_PROPERTY(bool marginIsMoveable READ MarginIsMoveable WRITE setMarginIsMoveable)
+  Q_PROPERTY(int scaleWidth READ ScaleWidth WRITE setScaleWidth)
+  Q_PROPERTY(int scaleHeight READ ScaleHeight WRITE setScaleHeight)
+  Q_PROPERTY(dendrokit::TDirection orientation READ Orientation WRITE setOrientation)
+  Q_PROPERTY(dendrokit::TColorScheme colorScheme READ ColorScheme WRITE setColorScheme)
+  Q_PROPERTY(QColor colorDendrogram READ ColorDendrogramQ WRITE setColorDendrogram)
   Q_PROPERTY(QColor colorDendrogramBackGnd READ ColorDendrogramBackGndQ
-                 WRITE SetColorDendrogramBackGndQ)
-  Q_PROPERTY(QColor colorLabelsBG READ ColorLabelsBGQ WRITE SetColorLabelsBGQ)
-  Q_PROPERTY(QColor colorEmptyArea READ ColorEmptyAreaQ WRITE SetColorEmptyAreaQ)
-  Q_PROPERTY(QColor colorScale READ ColorScaleQ WRITE SetColorScaleQ)
-  Q_PROPERTY(QColor colorScaleBackGnd READ ColorScaleBackGndQ WRITE SetColorScaleBackGndQ)
-  Q_PROPERTY(int decPlaces READ DecPlaces WRITE SetDecPlaces)
-  Q_PROPERTY(bool forceStaggeredLabels READ ForceStaggeredLabels WRITE SetForceStaggeredLabels)
-  Q_PROPERTY(bool showClassColors READ ShowClassColors WRITE SetShowClassColors)
-  Q_PROPERTY(dendrokit::TFrameStyle frameStyle READ FrameStyle WRITE SetFrameStyle)
-  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE SetMouseAction)
-  Q_PROPERTY(bool fontIsTrueType READ FontIsTrueType)
+                 WRITE setColorDendrogramBackGnd)
+  Q_PROPERTY(QColor colorLabelsBG READ ColorLabelsBGQ WRITE setColorLabelsBG)
+  Q_PROPERTY(QColor colorEmptyArea READ ColorEmptyAreaQ WRITE setColorEmptyArea)
+  Q_PROPERTY(QColor colorScale READ ColorScaleQ WRITE setColorScale)
+  Q_PROPERTY(QColor colorScaleBackGnd READ ColorScaleBackGndQ WRITE setColorScaleBackGnd)
+  Q_PROPERTY(int decPlaces READ DecPlaces WRITE setDecPlaces)
+  Q_PROPERTY(bool forceStaggeredLabels READ ForceStaggeredLabels WRITE setForceStaggeredLabels)
+  Q_PROPERTY(bool showClassColors READ ShowClassColors WRITE setShowClassColors)
+  Q_PROPERTY(dendrokit::TFrameStyle frameStyle READ FrameStyle WRITE setFrameStyle)
+  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE setMouseAction)
+  Q_PROPERTY(bool fontIsTrueType READ FontIsTrueType NOTIFY fontIsTrueTypeChanged)
   Q_PROPERTY(QStringList objLabels READ ObjLabels WRITE setObjLabels NOTIFY objLabelsChanged)
 
  public:
@@ -87,6 +87,27 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   DENDROKIT_QCOLOR_ACCESSORS(ColorEmptyArea)
   DENDROKIT_QCOLOR_ACCESSORS(ColorScale)
   DENDROKIT_QCOLOR_ACCESSORS(ColorScaleBackGnd)
+  DENDROKIT_QT_SETTER(MarkedObject, int)
+  // Values outside 0..255 are ignored.
+  void setMarkStyle(int value);
+  DENDROKIT_QT_SETTER(ClusterMethod, TClusterMethod)
+  DENDROKIT_QT_SETTER(DistMeasure, TDistMode)
+  DENDROKIT_QT_SETTER(FlexAlpha, double)
+  DENDROKIT_QT_SETTER(DistLow, double)
+  DENDROKIT_QT_SETTER(DistHigh, double)
+  DENDROKIT_QT_SETTER(ObjLow, double)
+  DENDROKIT_QT_SETTER(ObjHigh, double)
+  DENDROKIT_QT_SETTER(Margin, int)
+  DENDROKIT_QT_SETTER(MarginIsMoveable, bool)
+  DENDROKIT_QT_SETTER(ScaleWidth, int)
+  DENDROKIT_QT_SETTER(ScaleHeight, int)
+  DENDROKIT_QT_SETTER(Orientation, TDirection)
+  DENDROKIT_QT_SETTER(ColorScheme, TColorScheme)
+  DENDROKIT_QT_SETTER(DecPlaces, int)
+  DENDROKIT_QT_SETTER(ForceStaggeredLabels, bool)
+  DENDROKIT_QT_SETTER(ShowClassColors, bool)
+  DENDROKIT_QT_SETTER(FrameStyle, TFrameStyle)
+  DENDROKIT_QT_SETTER(MouseAction, TMouseActMode)
 
  signals:
   // Raised after the matching std::function event's handler, with the same arguments
@@ -101,6 +122,12 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void objLabelsChanged();
   void clustersChanged();
   void selectionChanged();
+  // Notify signals, once per real change by any path (setter, SetRange, ResetZoom, mouse,
+  // wheel, keys): the view window (DistLow, DistHigh, ObjLow, ObjHigh), the label band's
+  // width, and the font check. zoomPanned stays OnZoomPan's signal (user zooms and pans).
+  void windowChanged();
+  void marginChanged();
+  void fontIsTrueTypeChanged();
 
  public:
   // Smallest width and height SetBounds accepts.

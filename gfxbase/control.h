@@ -32,7 +32,7 @@ using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, i
 
 class DENDROKIT_EXPORT TCustomControl : public QWidget, public TPersistent {
   Q_OBJECT
-  Q_PROPERTY(QColor color READ ColorQ WRITE SetColorQ)
+  Q_PROPERTY(QColor color READ ColorQ WRITE setColor)
 
  signals:
   // Each event below also raises a Qt signal: first the std::function handler, then the

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "gfxbase/notify.h"
+
 namespace dendrokit {
 
 namespace {
@@ -57,6 +59,7 @@ void TScale::HookDateFormat() {
 }
 
 void TScale::InitDefaults() {
+  TNotifyScope notify(this);
   suppressPaint_ = true;
   loadingFlag_ = true;
   caption_.clear();
@@ -103,6 +106,7 @@ void TScale::InitDefaults() {
 // ---- Copying ---------------------------------------------------------------------------
 
 void TScale::Assign(const TPersistent* source) {
+  TNotifyScope notify(this);
   const auto* src = dynamic_cast<const TScale*>(source);
   if (!src) {
     TCustomControl::Assign(source);
@@ -246,6 +250,7 @@ void TScale::SetDateFormat(const TDTLabel& v) {
 }
 
 void TScale::SetDecPlaces(int v) {
+  TNotifyScope notify(this);
   decPlaces_ = std::clamp(v, -3, 12);
   UpdateScaling();
   Changed();
@@ -258,6 +263,7 @@ void TScale::SetFrameStyle(TFrameStyle v) {
 }
 
 void TScale::SetLabelType(TFigType v) {
+  TNotifyScope notify(this);
   if (v > ftUserText) return;
   labelType_ = v;
   if (v == ftDateTime) logarithmic_ = false;
@@ -267,6 +273,7 @@ void TScale::SetLabelType(TFigType v) {
 }
 
 void TScale::SetLogarithmic(bool v) {
+  TNotifyScope notify(this);
   // Until the end of loading (always, for a scale created at run time) the stored value
   // is taken as it is; afterwards only a range that a logarithm can map is accepted.
   if (v && !loadingFlag_ &&
@@ -306,7 +313,13 @@ void TScale::SetMinTicks(int v) {
   Changed();
 }
 
+void TScale::SetMouseAction(TMouseActMode v) {
+  TNotifyScope notify(this);
+  mouseAction_ = v;
+}
+
 void TScale::SetRangeLow(double v) {
+  TNotifyScope notify(this);
   if (!std::isfinite(v)) return;
   rangeLow_ = v;
   if (rangeLow_ == rangeHigh_) rangeHigh_ = ApartFrom(rangeLow_);
@@ -315,6 +328,7 @@ void TScale::SetRangeLow(double v) {
 }
 
 void TScale::SetRangeHigh(double v) {
+  TNotifyScope notify(this);
   if (!std::isfinite(v)) return;
   rangeHigh_ = v;
   if (rangeHigh_ == rangeLow_) rangeLow_ = ApartFrom(rangeHigh_);
@@ -323,6 +337,7 @@ void TScale::SetRangeHigh(double v) {
 }
 
 void TScale::SetRange(double low, double high) {
+  TNotifyScope notify(this);
   if (!std::isfinite(low) || !std::isfinite(high)) return;
   rangeLow_ = low;
   rangeHigh_ = low == high ? ApartFrom(low) : high;
@@ -525,6 +540,7 @@ void TScale::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 }
 
 void TScale::DblClick() {
+  TNotifyScope notify(this);
   if (mouseAction_ == maPan)
     mouseAction_ = maZoom;
   else if (mouseAction_ == maZoom)

@@ -34,32 +34,33 @@ using TScaleRenderedEvent = std::function<void(TObject* sender, TCanvas& canvas)
 class DENDROKIT_EXPORT TScale : public TCustomControl {
   Q_OBJECT
   // Qt properties: the published properties through their own getters and setters.
-  Q_PROPERTY(QString caption READ CaptionQ WRITE SetCaptionQ)
-  Q_PROPERTY(int captionPosX READ CaptionPosX WRITE SetCaptionPosX)
-  Q_PROPERTY(int captionPosY READ CaptionPosY WRITE SetCaptionPosY)
-  Q_PROPERTY(dendrokit::TAlignment captionAlignment READ CaptionAlignment WRITE SetCaptionAlignment)
-  Q_PROPERTY(dendrokit::TScaleUnitAnchor captionAnchor READ CaptionAnchor WRITE SetCaptionAnchor)
-  Q_PROPERTY(QColor colorBackGnd READ ColorBackGndQ WRITE SetColorBackGndQ)
-  Q_PROPERTY(QColor colorScale READ ColorScaleQ WRITE SetColorScaleQ)
-  Q_PROPERTY(dendrokit::TColorScheme colorScheme READ ColorScheme WRITE SetColorScheme)
-  Q_PROPERTY(int decPlaces READ DecPlaces WRITE SetDecPlaces)
-  Q_PROPERTY(dendrokit::TFrameStyle frameStyle READ FrameStyle WRITE SetFrameStyle)
-  Q_PROPERTY(dendrokit::TFigType labelType READ LabelType WRITE SetLabelType)
-  Q_PROPERTY(bool logarithmic READ Logarithmic WRITE SetLogarithmic)
-  Q_PROPERTY(int marginLeft READ MarginLeft WRITE SetMarginLeft)
-  Q_PROPERTY(int marginRight READ MarginRight WRITE SetMarginRight)
-  Q_PROPERTY(int marginTop READ MarginTop WRITE SetMarginTop)
-  Q_PROPERTY(int marginBottom READ MarginBottom WRITE SetMarginBottom)
-  Q_PROPERTY(int minTicks READ MinTicks WRITE SetMinTicks)
-  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE SetMouseAction)
-  Q_PROPERTY(double rangeLow READ RangeLow WRITE SetRangeLow NOTIFY zoomPanned)
-  Q_PROPERTY(double rangeHigh READ RangeHigh WRITE SetRangeHigh NOTIFY zoomPanned)
-  Q_PROPERTY(bool shortTicks READ ShortTicks WRITE SetShortTicks)
-  Q_PROPERTY(bool showBaseLine READ ShowBaseLine WRITE SetShowBaseLine)
-  Q_PROPERTY(QString scaleInscript READ ScaleInscriptQ WRITE SetScaleInscriptQ)
-  Q_PROPERTY(dendrokit::TScaleType scaleType READ ScaleType WRITE SetScaleType)
-  Q_PROPERTY(bool transparent READ Transparent WRITE SetTransparent)
-  Q_PROPERTY(QString userTickText READ UserTickTextQ WRITE SetUserTickTextQ)
+  Q_PROPERTY(QString caption READ CaptionQ WRITE setCaption)
+  Q_PROPERTY(int captionPosX READ CaptionPosX WRITE setCaptionPosX)
+  Q_PROPERTY(int captionPosY READ CaptionPosY WRITE setCaptionPosY)
+  Q_PROPERTY(dendrokit::TAlignment captionAlignment READ CaptionAlignment WRITE setCaptionAlignment)
+  Q_PROPERTY(dendrokit::TScaleUnitAnchor captionAnchor READ CaptionAnchor WRITE setCaptionAnchor)
+  Q_PROPERTY(QColor colorBackGnd READ ColorBackGndQ WRITE setColorBackGnd)
+  Q_PROPERTY(QColor colorScale READ ColorScaleQ WRITE setColorScale)
+  Q_PROPERTY(dendrokit::TColorScheme colorScheme READ ColorScheme WRITE setColorScheme)
+  Q_PROPERTY(int decPlaces READ DecPlaces WRITE setDecPlaces NOTIFY decPlacesChanged)
+  Q_PROPERTY(dendrokit::TFrameStyle frameStyle READ FrameStyle WRITE setFrameStyle)
+  Q_PROPERTY(dendrokit::TFigType labelType READ LabelType WRITE setLabelType)
+  Q_PROPERTY(bool logarithmic READ Logarithmic WRITE setLogarithmic NOTIFY logarithmicChanged)
+  Q_PROPERTY(int marginLeft READ MarginLeft WRITE setMarginLeft)
+  Q_PROPERTY(int marginRight READ MarginRight WRITE setMarginRight)
+  Q_PROPERTY(int marginTop READ MarginTop WRITE setMarginTop)
+  Q_PROPERTY(int marginBottom READ MarginBottom WRITE setMarginBottom)
+  Q_PROPERTY(int minTicks READ MinTicks WRITE setMinTicks)
+  Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE setMouseAction
+                 NOTIFY mouseActionChanged)
+  Q_PROPERTY(double rangeLow READ RangeLow WRITE setRangeLow NOTIFY rangeChanged)
+  Q_PROPERTY(double rangeHigh READ RangeHigh WRITE setRangeHigh NOTIFY rangeChanged)
+  Q_PROPERTY(bool shortTicks READ ShortTicks WRITE setShortTicks)
+  Q_PROPERTY(bool showBaseLine READ ShowBaseLine WRITE setShowBaseLine)
+  Q_PROPERTY(QString scaleInscript READ ScaleInscriptQ WRITE setScaleInscript)
+  Q_PROPERTY(dendrokit::TScaleType scaleType READ ScaleType WRITE setScaleType)
+  Q_PROPERTY(bool transparent READ Transparent WRITE setTransparent)
+  Q_PROPERTY(QString userTickText READ UserTickTextQ WRITE setUserTickText)
 
  public:
   DENDROKIT_QSTRING_ACCESSORS(Caption)
@@ -67,11 +68,39 @@ class DENDROKIT_EXPORT TScale : public TCustomControl {
   DENDROKIT_QSTRING_ACCESSORS(UserTickText)
   DENDROKIT_QCOLOR_ACCESSORS(ColorBackGnd)
   DENDROKIT_QCOLOR_ACCESSORS(ColorScale)
+  DENDROKIT_QT_SETTER(CaptionPosX, int)
+  DENDROKIT_QT_SETTER(CaptionPosY, int)
+  DENDROKIT_QT_SETTER(CaptionAlignment, TAlignment)
+  DENDROKIT_QT_SETTER(CaptionAnchor, TScaleUnitAnchor)
+  DENDROKIT_QT_SETTER(ColorScheme, TColorScheme)
+  DENDROKIT_QT_SETTER(DecPlaces, int)
+  DENDROKIT_QT_SETTER(FrameStyle, TFrameStyle)
+  DENDROKIT_QT_SETTER(LabelType, TFigType)
+  DENDROKIT_QT_SETTER(Logarithmic, bool)
+  DENDROKIT_QT_SETTER(MarginLeft, int)
+  DENDROKIT_QT_SETTER(MarginRight, int)
+  DENDROKIT_QT_SETTER(MarginTop, int)
+  DENDROKIT_QT_SETTER(MarginBottom, int)
+  DENDROKIT_QT_SETTER(MinTicks, int)
+  DENDROKIT_QT_SETTER(MouseAction, TMouseActMode)
+  DENDROKIT_QT_SETTER(RangeLow, double)
+  DENDROKIT_QT_SETTER(RangeHigh, double)
+  DENDROKIT_QT_SETTER(ShortTicks, bool)
+  DENDROKIT_QT_SETTER(ShowBaseLine, bool)
+  DENDROKIT_QT_SETTER(ScaleType, TScaleType)
+  DENDROKIT_QT_SETTER(Transparent, bool)
 
  signals:
   // Raised after the matching std::function event's handler, with the same arguments
   // (var parameters as references, so a direct connection may change them too).
   void zoomPanned();
+  // Notify signals, once per real change by any path: the range (setters, SetRange, mouse
+  // pan and zoom, Assign; zoomPanned stays OnZoomPan's signal), Logarithmic and DecPlaces
+  // (LabelType changes them too), MouseAction (a double click switches it).
+  void rangeChanged();
+  void logarithmicChanged();
+  void decPlacesChanged();
+  void mouseActionChanged();
   void scaleTickDrawn(dendrokit::TCanvas* canvas, dendrokit::TScaleType scaleType,
                       double currentTickPos, int chartX, int chartY);
   void beforeTickLabel(dendrokit::TScaleType scaleType, double currentTickPos,
@@ -144,7 +173,7 @@ class DENDROKIT_EXPORT TScale : public TCustomControl {
   int MinTicks() const { return minTicks_; }
   void SetMinTicks(int v);
   TMouseActMode MouseAction() const { return mouseAction_; }
-  void SetMouseAction(TMouseActMode v) { mouseAction_ = v; }
+  void SetMouseAction(TMouseActMode v);
   // Number of tick values recorded by the last drawing (at most 250).
   int NumTicks() const { return numTicks_; }
   // Range ends are never equal: setting one equal to the other moves the other by 1 (or

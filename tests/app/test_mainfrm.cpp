@@ -102,6 +102,81 @@ TEST_F(MainWindow, TabOrder) {
   EXPECT_NE(QApplication::focusWidget(), F().Plotra1);
 }
 
+// Keys go where a user's key press goes: to the widget that has the focus.
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr);
+  QKeyEvent press(QEvent::KeyPress, key, modifiers);
+  QApplication::sendEvent(focus, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+  QApplication::sendEvent(focus, &release);
+}
+
+// On every bar Left lowers and Right raises, as the arrow buttons do, and stop at the ends;
+// the bar's handler follows.
+TEST_F(MainWindow, ScrollBarKeys) {
+  QApplication::setActiveWindow(&F());
+  for (QScrollBar* bar : {F().SBarHigh, F().SBarAlpha, F().SBarHorzScaleWid, F().SBarMargin}) {
+    bar->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), bar);
+    bar->setValue(bar->minimum() + 5);
+    Press(Qt::Key_Left);
+    EXPECT_EQ(bar->value(), bar->minimum() + 4);
+    Press(Qt::Key_Right);
+    Press(Qt::Key_Right);
+    EXPECT_EQ(bar->value(), bar->minimum() + 6);
+    bar->setValue(bar->minimum());
+    Press(Qt::Key_Left);
+    EXPECT_EQ(bar->value(), bar->minimum());
+    bar->setValue(bar->maximum());
+    Press(Qt::Key_Right);
+    EXPECT_EQ(bar->value(), bar->maximum());
+  }
+  F().SBarMargin->setFocus();
+  F().SBarMargin->setValue(20);
+  Press(Qt::Key_Left);
+  EXPECT_EQ(D().Margin(), 19);
+}
+
+// Tab enters a radio group at its checked item, Shift+Tab too; the arrows move the check
+// as clicks do (the handler runs) and stop at the ends.
+TEST_F(MainWindow, RadioGroupKeys) {
+  QApplication::setActiveWindow(&F());
+  TRadioGroup* group = F().RGOrientation;
+  F().ButNewData->setFocus();
+  Press(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), group->Button(1));  // "Downward"
+  Press(Qt::Key_Down);
+  EXPECT_EQ(QApplication::focusWidget(), group->Button(2));
+  EXPECT_EQ(group->ItemIndex(), 2);
+  EXPECT_EQ(D().Orientation(), dirLeftward);
+  EXPECT_EQ(F().LblScaleWidth->text().toStdString(), "Height of Scale");
+  Press(Qt::Key_Right);
+  EXPECT_EQ(D().Orientation(), dirRightward);
+  Press(Qt::Key_Right);  // the last item stays
+  EXPECT_EQ(group->ItemIndex(), 3);
+  Press(Qt::Key_Up);
+  Press(Qt::Key_Left);
+  Press(Qt::Key_Left);
+  Press(Qt::Key_Up);  // the first item stays
+  EXPECT_EQ(group->ItemIndex(), 0);
+  EXPECT_EQ(D().Orientation(), dirUpward);
+  Press(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), F().SBarHigh);
+  Press(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), group->Button(0));
+  // A check made by the program moves the tab stop too.
+  F().RGDistMode->SetItemIndex(4);
+  F().RGOrientation->Button(0)->setFocus();
+  Press(Qt::Key_Tab);
+  Press(Qt::Key_Tab);  // SBarHigh, the colour selectors, SBarHorzScaleWid, then the group
+  for (int i = 0; i < 5 && QApplication::focusWidget() &&
+                  QApplication::focusWidget()->parentWidget() != F().RGDistMode;
+       ++i)
+    Press(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), F().RGDistMode->Button(4));
+}
+
 TEST_F(MainWindow, StartUp) {
   // The chart holds one label per object at the object's two values, each group in its square.
   const TPlotra& chart = *F().Plotra1;

@@ -1,5 +1,6 @@
 # Installs dendrokit into a scratch prefix and builds the outside project in consumer/ against
-# it, then runs what it built (and, with Qt, the installed sample program).
+# it, then runs what it built (and, with Qt, the installed sample program, and builds the
+# projects in examples/).
 #   -DSOURCE_DIR=<repo> -DWORK_DIR=<scratch> -DGENERATOR=<gen> -DWITH_QT=ON|OFF
 #   -DINSTALL_FROM=<build tree to install>   (omitted: configure and build a fresh tree)
 #   -DLAUNCHER=<compiler launcher, may be empty>
@@ -40,6 +41,19 @@ if(WITH_QT)
   run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${consumer}/use_controls)
   run(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${prefix}/bin/dendrokit-sample
     --screenshot ${WORK_DIR}/sample.png)
+  # The examples a user copies: the README's program (which the README must show as it is)
+  # and the Designer form, each a project of its own.
+  file(READ ${SOURCE_DIR}/README.md readme)
+  file(READ ${SOURCE_DIR}/examples/readme/main.cpp readme_program)
+  string(FIND "${readme}" "${readme_program}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "README.md does not show examples/readme/main.cpp as it is")
+  endif()
+  foreach(example readme designer-form)
+    run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/${example} -B ${WORK_DIR}/${example}-build
+      -G ${GENERATOR} -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
+    run(${CMAKE_COMMAND} --build ${WORK_DIR}/${example}-build)
+  endforeach()
 elseif(EXISTS ${consumer}/use_controls)
   message(FATAL_ERROR "a Qt-free install offers the controls")
 endif()
