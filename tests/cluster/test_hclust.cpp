@@ -317,7 +317,7 @@ TEST(HierarchicalClustering, UnknownMethodIsRefusedBeforeAnythingHappens) {
   TIntMatrix table;
   TVector dist, pos;
   bool called = false;
-  EXPECT_THROW(HierarchicalClustering(nullptr, data, dmEuclid, static_cast<TClusterMethod>(6),
+  EXPECT_THROW(HierarchicalClustering(nullptr, data, dmEuclid, static_cast<TClusterMethod>(8),
                                       0.5, table, dist, pos,
                                       [&](TObject*, double, double) { called = true; }, {}),
                EVELError);
