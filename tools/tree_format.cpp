@@ -106,6 +106,25 @@ std::vector<int> LeafOrder(const Tree& t) {
   return order;
 }
 
+std::vector<int> PeerOrder(const Tree& t) {
+  std::vector<int> order;
+  order.reserve(Ix(t.n));
+  if (t.n == 1) return {1};
+  std::vector<int> stack{2 * t.n - 1};
+  while (!stack.empty()) {
+    const int node = stack.back();
+    stack.pop_back();
+    if (node <= t.n) {
+      order.push_back(node);
+      continue;
+    }
+    const int a = t.first[Ix(node - t.n - 1)], b = t.second[Ix(node - t.n - 1)];
+    stack.push_back(std::max(a, b));
+    stack.push_back(std::min(a, b));
+  }
+  return order;
+}
+
 std::string FormatTable(const Tree& t) {
   std::string text = "step,node1,node2,node,distance\n";
   char buf[128];
@@ -148,7 +167,7 @@ std::string FormatR(const Tree& t) {
   text += ints(left) + (left.empty() ? "" : ", ") + ints(right) + "), dim = c(" +
           std::to_string(t.n - 1) + "L, 2L)),\n  height = c(";
   for (int s = 1; s < t.n; ++s) text += (s > 1 ? ", " : "") + RNumber(t.height[Ix(s - 1)]);
-  text += "),\n  order = c(" + ints(LeafOrder(t)) + "),\n  labels = c(";
+  text += "),\n  order = c(" + ints(PeerOrder(t)) + "),\n  labels = c(";
   for (int k = 1; k <= t.n; ++k) text += (k > 1 ? ", " : "") + EscapedString(t.labels[Ix(k - 1)]);
   text += "),\n  method = " + EscapedString(t.method) + ", call = NULL, dist.method = " +
           EscapedString(t.distance) + "), class = \"hclust\")\n";
