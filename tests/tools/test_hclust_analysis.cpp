@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -378,6 +381,95 @@ TEST(HclustCuts, HeightCutKeepsSubtreesWithInversionsWhole) {
   t.labels = {"a", "b", "c"};
   EXPECT_EQ(CutTreeAtHeight(t, 1.5), (std::vector<int>{1, 2, 3}));
   EXPECT_EQ(CutTreeAtHeight(t, 2.0), (std::vector<int>{1, 1, 1}));
+}
+
+}  // namespace
+}  // namespace dendrokit::tools
+
+namespace dendrokit::tools {
+namespace {
+
+// ---- Optimal leaf ordering: the least sum of neighbour distances among the tree's orders. ----
+
+double PathCost(const std::vector<int>& order, const std::function<double(int, int)>& d) {
+  double sum = 0.0;
+  for (std::size_t i = 1; i < order.size(); ++i)
+    sum += d(std::min(order[i - 1], order[i]), std::max(order[i - 1], order[i]));
+  return sum;
+}
+
+// Every order the tree allows (each node's children either way round), by brute force.
+std::vector<std::vector<int>> AllOrders(const Tree& t, int node) {
+  if (node <= t.n) return {{node}};
+  const auto a = AllOrders(t, t.first[static_cast<std::size_t>(node - t.n - 1)]);
+  const auto b = AllOrders(t, t.second[static_cast<std::size_t>(node - t.n - 1)]);
+  std::vector<std::vector<int>> all;
+  for (const auto& x : a)
+    for (const auto& y : b) {
+      std::vector<int> xy = x, yx = y;
+      xy.insert(xy.end(), y.begin(), y.end());
+      yx.insert(yx.end(), x.begin(), x.end());
+      all.push_back(xy);
+      all.push_back(yx);
+    }
+  return all;
+}
+
+TEST(HclustOptimalOrder, IsTheLeastCostOrderOfTheTree) {
+  std::uint64_t state = 12345;
+  auto next = [&]() {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(state >> 11) / 9007199254740992.0;
+  };
+  for (int trial = 0; trial < 60; ++trial) {
+    const int n = 3 + trial % 7;
+    std::string data;
+    for (int i = 0; i < n; ++i) data += std::to_string(next()) + "," + std::to_string(next()) + "\n";
+    const Outcome table = Hclust({"--method", trial % 2 ? "average" : "complete"}, data);
+    Tree t;
+    t.n = n;
+    std::istringstream lines(table.out);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+      int step, a, b, node;
+      char c;
+      std::istringstream cells(line);
+      cells >> step >> c >> a >> c >> b >> c >> node;
+      t.first.push_back(a);
+      t.second.push_back(b);
+      t.height.push_back(0.0);
+    }
+    CsvOptions options;
+    Dataset ds;
+    ReadCsv(data, options, ds);
+    const auto d = [&](int i, int j) { return ds.values.Distance(dmEuclid, i, j); };
+    const std::vector<int> order = OptimalLeafOrder(t, d);
+    double best = std::numeric_limits<double>::infinity();
+    bool allowed = false;
+    for (const auto& o : AllOrders(t, 2 * n - 1)) {
+      best = std::min(best, PathCost(o, d));
+      allowed = allowed || o == order;
+    }
+    EXPECT_TRUE(allowed) << "trial " << trial;
+    EXPECT_NEAR(PathCost(order, d), best, 1e-12) << "trial " << trial;
+  }
+}
+
+TEST(HclustOptimalOrder, NeverCostsMoreThanScipys) {
+  const Outcome r = Hclust({"--input", "distances", "--header", "--method", "average", "--order",
+                            "optimal", kEuro});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<double> tri = NumbersIn("eurodist_condensed.txt");
+  const int n = 21;
+  const auto d = [&](int i, int j) {
+    const auto r0 = static_cast<std::size_t>(i - 1);
+    return tri[r0 * (2 * n - r0 - 1) / 2 + static_cast<std::size_t>(j - i - 1)];
+  };
+  std::vector<int> ours, scipy;
+  for (const std::string& s : SecondColumn(r.out)) ours.push_back(std::stoi(s));
+  for (const std::string& s : Words("eurodist_average_optimal_scipy.txt")) scipy.push_back(std::stoi(s));
+  EXPECT_LE(PathCost(ours, d), PathCost(scipy, d));
 }
 
 }  // namespace
