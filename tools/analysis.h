@@ -26,7 +26,8 @@ enum class Metric {
 // canberra. `noPair` receives the first pair (1-based) whose distance is undefined (no column
 // present in both, or 0/0 such as the cosine of a zero row); the result is then empty.
 // jaccard, dice and binary treat nonzero as present (R's binary); the coefficient forms are
-// 1 - the library's continuous coefficients; canberra drops 0/0 terms and scales as R does.
+// the library's continuous coefficients themselves; canberra drops 0/0 terms and scales as
+// R does.
 std::vector<double> PairwiseDistances(const TMatrix& data, Metric metric, double p,
                                       std::optional<std::pair<int, int>>& noPair);
 

@@ -150,6 +150,7 @@ struct Options {
   bool distancesInput = false;
   std::optional<double> p;
   bool wardNamed = false;  // "ward" typed, which means ward.D
+  bool distanceNamed = false;
   Order order = Order::kR;
   std::vector<int> cutKs;
   std::vector<double> cutHeights;
@@ -265,6 +266,7 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& v
       o.wardNamed = v == "ward";
     } else if (arg == "--distance") {
       o.distance = static_cast<Distance>(Lookup(kDistances, takeValue(), "distance"));
+      o.distanceNamed = true;
     } else if (arg == "--alpha") {
       o.alpha = Number("--alpha", takeValue());
     } else if (arg == "--header") {
@@ -335,6 +337,9 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& v
     throw BadInput{"--p applies to --distance minkowski only"};
   if (o.p && !(*o.p > 0.0))
     throw BadInput{"--p " + ShortNumber(*o.p) + " must be greater than 0"};
+  if (o.distancesInput && (o.distanceNamed || o.p))
+    throw BadInput{"--input distances clusters the distances as given: --distance and --p "
+                   "apply to data"};
   if (o.distancesInput && (o.scale || o.lowMemory || o.csv.keepMissing || o.csv.dropMissing))
     throw BadInput{"--input distances clusters the distances as given: --scale, --low-memory "
                    "and --missing drop or pairwise apply to data"};
