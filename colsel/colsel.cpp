@@ -266,10 +266,34 @@ void TColSel::Rebuild() {
   setCurrentIndex(slots_.SelectedSlot() - 1);
 }
 
+// Runs an application's handler for a path Qt called; an exception is reported and stops.
+void TColSel::Guarded(const char* what, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const std::exception& e) {
+    qWarning("TColSel %s: %s: %s", Name().c_str(), what, e.what());
+  } catch (...) {
+    qWarning("TColSel %s: %s: unknown exception", Name().c_str(), what);
+  }
+}
+
+// A slot of the combobox's signal, so outside event(): each event stands alone, and a
+// selection made is reported by OnChange even when OnClick failed.
 void TColSel::UserSelected(int index) {
   if (index >= 0) slots_.SelectSlot(index + 1);
-  if (OnClick) OnClick(this);
-  if (OnChange) OnChange(this);
+  Guarded("OnClick", [this] {
+    if (OnClick) OnClick(this);
+  });
+  Guarded("OnChange", [this] {
+    if (OnChange) OnChange(this);
+  });
+}
+
+// Every event handler runs below QComboBox::event: no exception reaches Qt's event loop.
+bool TColSel::event(QEvent* event) {
+  bool result = true;
+  Guarded("event", [&] { result = QComboBox::event(event); });
+  return result;
 }
 
 void TColSel::changeEvent(QEvent* event) {

@@ -134,11 +134,13 @@ class DENDROKIT_EXPORT TColSel : public QComboBox, public TPersistent {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void BindSignals();
   void Rebuild();
   void UserSelected(int index);
+  void Guarded(const char* what, const std::function<void()>& work);
   void Repaint();
   TColSelItemLook LookOf(int slot) const;
   void FontOf(TFont& font) const;

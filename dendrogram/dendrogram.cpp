@@ -12,6 +12,7 @@
 #include "gfxbase/errors.h"
 #include "gfxbase/globals.h"
 #include "gfxbase/stdcolors.h"
+#include "numeric/storage_access_p.h"
 #include "scale/scale.h"
 
 namespace dendrokit {
@@ -38,31 +39,6 @@ void Guarded(const char* what, F&& work) {
   } catch (...) {
     qWarning("TDendrogram %s: unknown exception", what);
   }
-}
-
-// Copies the values of a freshly computed container into an owned one while keeping the
-// owned one's handlers (Assign would take the fresh one's empty handlers), then reports the
-// change once.
-template <typename C>
-void Adopt(C& owned, const C& fresh) {
-  const auto onChange = owned.OnChange;
-  const auto onResize = owned.OnResize;
-  const auto onSort = owned.OnSortExchange;
-  owned.Assign(&fresh);
-  owned.OnChange = onChange;
-  owned.OnResize = onResize;
-  owned.OnSortExchange = onSort;
-  if (owned.OnChange) owned.OnChange(&owned);
-}
-
-// Matrices have no Assign: take the shape, then the columns.
-void Adopt(TIntMatrix& owned, const TIntMatrix& fresh) {
-  owned.Resize(fresh.NrOfColumns(), fresh.NrOfRows());
-  for (int col = 1; col <= fresh.NrOfColumns(); ++col) {
-    const auto from = fresh.Column(col);
-    std::copy(from.begin(), from.end(), owned.Column(col).begin());
-  }
-  if (owned.OnChange) owned.OnChange(&owned);
 }
 
 }  // namespace
@@ -145,11 +121,12 @@ void TDendrogram::SetMarkStyle(std::uint8_t value) {
 void TDendrogram::SetClusterMethod(TClusterMethod value) {
   if (value == clusterMethod_) return;
   const TClusterMethod old = clusterMethod_;
+  const std::uint64_t tree = treeGeneration_;
   clusterMethod_ = value;
   try {
     CalcDendrogram();
   } catch (...) {
-    clusterMethod_ = old;  // the shown tree is still the old method's
+    if (treeGeneration_ == tree) clusterMethod_ = old;  // the shown tree is the old method's
     throw;
   }
   Repaint();
@@ -158,11 +135,12 @@ void TDendrogram::SetClusterMethod(TClusterMethod value) {
 void TDendrogram::SetDistMeasure(TDistMode value) {
   if (value == distMeasure_ || !IsEnumValue(value)) return;
   const TDistMode old = distMeasure_;
+  const std::uint64_t tree = treeGeneration_;
   distMeasure_ = value;
   try {
     CalcDendrogram();
   } catch (...) {
-    distMeasure_ = old;
+    if (treeGeneration_ == tree) distMeasure_ = old;
     throw;
   }
   Repaint();
@@ -173,12 +151,13 @@ void TDendrogram::SetFlexAlpha(double value) {
   value = std::clamp(value, 0.5, 1.0);
   if (value == flexAlpha_) return;
   const double old = flexAlpha_;
+  const std::uint64_t tree = treeGeneration_;
   flexAlpha_ = value;
   if (clusterMethod_ == cmFlexLink) {
     try {
       CalcDendrogram();
     } catch (...) {
-      flexAlpha_ = old;
+      if (treeGeneration_ == tree) flexAlpha_ = old;
       throw;
     }
   }
@@ -187,34 +166,79 @@ void TDendrogram::SetFlexAlpha(double value) {
 
 void TDendrogram::CalcDendrogram() {
   if (suppressRecalc_) return;
-  if (OnDendroBegin) OnDendroBegin(this);
-  const int n = data_->NrOfRows();
-  // The run fills fresh containers; the owned ones change only after it succeeded, so a
-  // failed run leaves the previous tree, window and picture intact.
-  TIntMatrix mergeTable;
-  TVector mergeDist;
-  TVector nodePos;
-  mergeTable.Resize(3, n);
-  mergeDist.Resize(n);
-  nodePos.Resize(n);
-  ProgressCounter = 0.0;
-  auto progress = [this](TObject*, double, double percent) {
-    if (!AbortComputation && OnProgress) OnProgress(this, RoundPixel(percent));
+  if (clustering_) {
+    reclusterPending_ = true;
+    return;
+  }
+  struct Running {
+    TDendrogram& d;
+    explicit Running(TDendrogram& dendrogram) : d(dendrogram) { d.clustering_ = true; }
+    ~Running() { d.clustering_ = d.reclusterPending_ = false; }
   };
-  // Through the event itself, so that its Qt signal is raised too.
-  TOnCalcDistanceEvent calcDistance;
-  if (OnCalcDistance)
-    calcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
-      OnCalcDistance(sender, row1, row2, distance);
-    };
-  HierarchicalClustering(this, data_->DataMatrix(), distMeasure_, clusterMethod_, flexAlpha_,
-                         mergeTable, mergeDist, nodePos, progress, calcDistance);
-  nodeClass_->Resize(2 * n - 1);
-  Adopt(*mergeTable_, mergeTable);
-  Adopt(*mergeDist_, mergeDist);
-  Adopt(*nodePos_, nodePos);
-  treeN_ = n;
+  {
+    Running running(*this);
+    if (OnDendroBegin) OnDendroBegin(this);
+    do {
+      reclusterPending_ = false;
+      // The run fills fresh containers; the owned ones change only after it succeeded, so
+      // a failed run leaves the previous tree, window and picture intact.
+      const int n = data_->NrOfRows();
+      TIntMatrix mergeTable;
+      TVector mergeDist;
+      TVector nodePos;
+      TIntVector nodeClass;
+      mergeTable.Resize(3, n);
+      mergeDist.Resize(n);
+      nodePos.Resize(n);
+      // Classes kept where the new tree has the node, as a resize would keep them.
+      nodeClass.Resize(2 * n - 1);
+      const auto oldClass = nodeClass_->Values();
+      std::copy_n(oldClass.begin(), std::min(oldClass.size(), nodeClass.Values().size()),
+                  nodeClass.Values().begin());
+      ProgressCounter = 0.0;
+      auto progress = [this](TObject*, double, double percent) {
+        if (!AbortComputation && OnProgress) OnProgress(this, RoundPixel(percent));
+      };
+      // Through the event itself, so that its Qt signal is raised too.
+      TOnCalcDistanceEvent calcDistance;
+      if (OnCalcDistance)
+        calcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
+          OnCalcDistance(sender, row1, row2, distance);
+        };
+      HierarchicalClustering(this, data_->DataMatrix(), distMeasure_, clusterMethod_,
+                             flexAlpha_, mergeTable, mergeDist, nodePos, progress, calcDistance);
+      if (reclusterPending_) continue;  // the settings changed meanwhile: this tree is stale
+      AdoptTree(mergeTable, mergeDist, nodePos, nodeClass, n);
+    } while (reclusterPending_);
+  }
   if (OnDendroDone) OnDendroDone(this);
+}
+
+// Takes the storage of a finished run without allocating, so the four outputs change
+// together; their handlers are told afterwards (a handler that throws then finds the new
+// tree whole).
+void TDendrogram::AdoptTree(TIntMatrix& mergeTable, TVector& mergeDist, TVector& nodePos,
+                            TIntVector& nodeClass, int n) {
+  const bool classResized = nodeClass.NrOfElem() != nodeClass_->NrOfElem();
+  const bool tableResized = mergeTable.NrOfColumns() != mergeTable_->NrOfColumns() ||
+                            mergeTable.NrOfRows() != mergeTable_->NrOfRows();
+  detail::StorageAccess::Exchange(*nodeClass_, nodeClass);
+  detail::StorageAccess::Exchange(*mergeTable_, mergeTable);
+  detail::StorageAccess::Exchange(*mergeDist_, mergeDist);
+  detail::StorageAccess::Exchange(*nodePos_, nodePos);
+  treeN_ = n;
+  ++treeGeneration_;
+  if (classResized) {
+    if (nodeClass_->OnChange) nodeClass_->OnChange(nodeClass_.get());
+    if (nodeClass_->OnResize) nodeClass_->OnResize(nodeClass_.get());
+  }
+  if (tableResized) {  // as Resize reports a new shape, then the new cells
+    if (mergeTable_->OnResize) mergeTable_->OnResize(mergeTable_.get());
+    if (mergeTable_->OnChange) mergeTable_->OnChange(mergeTable_.get());
+  }
+  if (mergeTable_->OnChange) mergeTable_->OnChange(mergeTable_.get());
+  if (mergeDist_->OnChange) mergeDist_->OnChange(mergeDist_.get());
+  if (nodePos_->OnChange) nodePos_->OnChange(nodePos_.get());
 }
 
 // ---- View window --------------------------------------------------------------------------

@@ -194,7 +194,11 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
 
   // ---- Operations ----
   // Reclusters Data (unless SuppressRecalc). Keeps the window and does not repaint.
-  // Exceptions of the clustering propagate; the previous tree then stays.
+  // Exceptions of the clustering propagate; the previous tree then stays, whole: MergeTable,
+  // MergeDist, NodePos and NodeClass change together or not at all. Called while a
+  // recluster runs (a handler of OnProgress changing the method or the data), it returns at
+  // once and the running recluster starts again with the settings then current, so the
+  // tree shown is always the one of the last request.
   void CalcDendrogram();
   // Window over all objects and 105 % of the largest merge distance; repaints.
   void ResetZoom();
@@ -254,6 +258,8 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
 
  private:
   void BindSignals();
+  void AdoptTree(TIntMatrix& mergeTable, TVector& mergeDist, TVector& nodePos,
+                 TIntVector& nodeClass, int n);
   // Stores the scale's place, size and range for the orientation, recomputes the mapping.
   void ApplyLayout();
   void ApplyScaleRange();
@@ -305,6 +311,12 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   bool suppressRecalc_ = true;
   bool fontIsTrueType_ = false;
   int treeN_ = 1;  // objects of the tree last computed
+  // A recluster asked for while one runs (from OnProgress, say) runs after it: the last
+  // request wins. treeGeneration_ counts the trees adopted, so a setter whose recluster
+  // failed knows whether its outputs changed.
+  bool clustering_ = false;
+  bool reclusterPending_ = false;
+  std::uint64_t treeGeneration_ = 0;
   std::string checkedFontName_;  // family whose FontIsTrueType is recorded
 
   // Mouse state.

@@ -223,7 +223,27 @@ void TCustomControl::changeEvent(QEvent* event) {
   }
 }
 
+// Every event handler of every control runs below QWidget::event, so this is the one place
+// where an exception from an application's handler (OnClick, OnMouseEnter, OnZoomPan, ...)
+// is stopped before it reaches Qt's event loop.
 bool TCustomControl::event(QEvent* event) {
+  bool result = true;
+  GuardedFromQt("event", [&] { result = DispatchEvent(event); });
+  return result;
+}
+
+void TCustomControl::GuardedFromQt(const char* what, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const std::exception& e) {
+    qWarning("%s %s: %s: %s", std::string(ClassName()).c_str(), Name().c_str(), what, e.what());
+  } catch (...) {
+    qWarning("%s %s: %s: unknown exception", std::string(ClassName()).c_str(), Name().c_str(),
+             what);
+  }
+}
+
+bool TCustomControl::DispatchEvent(QEvent* event) {
   if (event->type() == QEvent::CursorChange && !settingCursor_) {
     cursor_ = crDefault;
     const Qt::CursorShape shape = cursor().shape();
@@ -323,16 +343,22 @@ void TCustomControl::showEvent(QShowEvent* event) {
   }
 }
 
+// Each raise below stands alone: an exception from one handler is reported and does not
+// skip the next (a double click's press still arrives, a release still clicks).
 void TCustomControl::mousePressEvent(QMouseEvent* event) {
   const auto button = ButtonOf(event->button());
   if (!button) return QWidget::mousePressEvent(event);
-  MouseDown(*button, ShiftOf(event->modifiers(), event->buttons()),
-            RoundPixel(event->position().x()), RoundPixel(event->position().y()));
+  GuardedFromQt("mouse down", [&] {
+    MouseDown(*button, ShiftOf(event->modifiers(), event->buttons()),
+              RoundPixel(event->position().x()), RoundPixel(event->position().y()));
+  });
 }
 
 void TCustomControl::mouseMoveEvent(QMouseEvent* event) {
-  MouseMove(ShiftOf(event->modifiers(), event->buttons()), RoundPixel(event->position().x()),
-            RoundPixel(event->position().y()));
+  GuardedFromQt("mouse move", [&] {
+    MouseMove(ShiftOf(event->modifiers(), event->buttons()), RoundPixel(event->position().x()),
+              RoundPixel(event->position().y()));
+  });
 }
 
 void TCustomControl::mouseReleaseEvent(QMouseEvent* event) {
@@ -340,27 +366,29 @@ void TCustomControl::mouseReleaseEvent(QMouseEvent* event) {
   if (!button) return QWidget::mouseReleaseEvent(event);
   const int x = RoundPixel(event->position().x());
   const int y = RoundPixel(event->position().y());
-  MouseUp(*button, ShiftOf(event->modifiers(), event->buttons()), x, y);
-  if (*button == mbLeft && rect().contains(x, y)) Click();
+  GuardedFromQt("mouse up", [&] { MouseUp(*button, ShiftOf(event->modifiers(), event->buttons()), x, y); });
+  if (*button == mbLeft && rect().contains(x, y)) GuardedFromQt("click", [&] { Click(); });
 }
 
 void TCustomControl::mouseDoubleClickEvent(QMouseEvent* event) {
   const auto button = ButtonOf(event->button());
   if (!button) return QWidget::mouseDoubleClickEvent(event);
   // The second press of a double click: first the double click, then the press itself.
-  DblClick();
-  MouseDown(*button, ShiftOf(event->modifiers(), event->buttons()) | ssDouble,
-            RoundPixel(event->position().x()), RoundPixel(event->position().y()));
+  GuardedFromQt("double click", [&] { DblClick(); });
+  GuardedFromQt("mouse down", [&] {
+    MouseDown(*button, ShiftOf(event->modifiers(), event->buttons()) | ssDouble,
+              RoundPixel(event->position().x()), RoundPixel(event->position().y()));
+  });
 }
 
 void TCustomControl::enterEvent(QEnterEvent* event) {
   QWidget::enterEvent(event);
-  MouseEnter();
+  GuardedFromQt("mouse enter", [&] { MouseEnter(); });
 }
 
 void TCustomControl::leaveEvent(QEvent* event) {
   QWidget::leaveEvent(event);
-  MouseLeave();
+  GuardedFromQt("mouse leave", [&] { MouseLeave(); });
 }
 
 void TCustomControl::contextMenuEvent(QContextMenuEvent* event) {

@@ -189,10 +189,14 @@ class DENDROKIT_EXPORT TCustomControl : public QWidget, public TPersistent {
   // Repaints unless loading or never shown; for paths Qt calls, never throws (reports
   // through qWarning).
   void RepaintFromQt();
+  // Runs work for a path Qt called: an exception (an application's handler throwing) is
+  // reported through qWarning and stops there.
+  void GuardedFromQt(const char* what, const std::function<void()>& work);
 
  private:
   void PushFontToQt();
   void TakeFontFromQt();
+  bool DispatchEvent(QEvent* event);
 
   // Matches an allocated (or requested) shown image to the widget size.
   void SyncImageSize();

@@ -6,6 +6,7 @@
 #include "gfxbase/export.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "numeric/matrix.h"
@@ -22,6 +23,17 @@ struct DENDROKIT_EXPORT StorageAccess {
     m.rows_ = rows;
     if (m.OnResize) m.OnResize(&m);
     if (m.OnChange) m.OnChange(&m);
+  }
+  // Exchanges shape and cells of two containers of one class; never allocates, raises
+  // nothing (the caller notifies once every container it exchanges has changed).
+  static void Exchange(TIntMatrix& a, TIntMatrix& b) noexcept {
+    a.data_.swap(b.data_);
+    std::swap(a.cols_, b.cols_);
+    std::swap(a.rows_, b.rows_);
+  }
+  template <typename T>
+  static void Exchange(TBasicVector<T>& a, TBasicVector<T>& b) noexcept {
+    a.data_.swap(b.data_);
   }
   // As v.Resize(storage.size()) with the elements taken from storage; never allocates.
   template <typename T>

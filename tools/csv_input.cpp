@@ -27,26 +27,37 @@ struct Cell {
   bool quoted = false;
 };
 
-// Cells of one line. A quoted cell may hold the delimiter; "" in it stands for a quote.
-std::vector<Cell> SplitLine(std::string_view line, char delimiter, std::size_t lineNo) {
+// Cells of the record that starts at text[pos]; pos moves past the record's newline. A quoted
+// cell may hold the delimiter and line breaks (R's write.csv writes row names so); "" in it
+// stands for a quote. lines counts the line breaks inside quoted cells.
+std::vector<Cell> SplitRecord(std::string_view text, std::size_t& pos, char delimiter,
+                              std::size_t lineNo, std::size_t& lines) {
   std::vector<Cell> cells;
-  std::size_t i = 0;
+  std::size_t i = pos;
   const bool blanks = delimiter == ' ';
   auto isDelim = [&](char c) { return blanks ? (c == ' ' || c == '\t') : c == delimiter; };
+  auto lineEnd = [&](std::size_t k) { return k >= text.size() || text[k] == '\n'; };
+  // Only blanks and CRs up to the end of the line.
+  auto restEmpty = [&](std::size_t k) {
+    while (!lineEnd(k) && (text[k] == ' ' || text[k] == '\t' || text[k] == '\r')) ++k;
+    return lineEnd(k);
+  };
+  while (!lineEnd(i) && (text[i] == ' ' || text[i] == '\t')) ++i;  // a record's edge blanks
   for (;;) {
     if (blanks)
-      while (i < line.size() && isDelim(line[i])) ++i;
+      while (!lineEnd(i) && isDelim(text[i])) ++i;
     else
-      while (i < line.size() && (line[i] == ' ' || line[i] == '\t') && !isDelim(line[i])) ++i;
+      while (!lineEnd(i) && (text[i] == ' ' || text[i] == '\t') && !isDelim(text[i])) ++i;
     Cell cell;
-    if (i < line.size() && line[i] == '"') {
+    if (!lineEnd(i) && text[i] == '"') {
       cell.quoted = true;
+      const std::size_t openLine = lineNo + lines;
       ++i;
       for (;;) {
-        if (i >= line.size())
-          throw InputError(Where(lineNo, cells.size() + 1) + "quote not closed");
-        if (line[i] == '"') {
-          if (i + 1 < line.size() && line[i + 1] == '"') {
+        if (i >= text.size())
+          throw InputError(Where(openLine, cells.size() + 1) + "quote not closed");
+        if (text[i] == '"') {
+          if (i + 1 < text.size() && text[i + 1] == '"') {
             cell.text += '"';
             i += 2;
             continue;
@@ -54,26 +65,32 @@ std::vector<Cell> SplitLine(std::string_view line, char delimiter, std::size_t l
           ++i;
           break;
         }
-        cell.text += line[i++];
+        if (text[i] == '\n') {
+          ++lines;
+          if (!cell.text.empty() && cell.text.back() == '\r') cell.text.pop_back();
+        }
+        cell.text += text[i++];
       }
-      while (i < line.size() && (line[i] == ' ' || line[i] == '\t') && !isDelim(line[i])) ++i;
-      if (i < line.size() && !isDelim(line[i]))
-        throw InputError(Where(lineNo, cells.size() + 1) + "text after the closing quote");
+      while (!lineEnd(i) && (text[i] == ' ' || text[i] == '\t') && !isDelim(text[i])) ++i;
+      if (!lineEnd(i) && !isDelim(text[i]) && !restEmpty(i))
+        throw InputError(Where(lineNo + lines, cells.size() + 1) + "text after the closing quote");
     } else {
       const std::size_t start = i;
-      while (i < line.size() && !isDelim(line[i])) ++i;
-      cell.text = std::string(Trim(line.substr(start, i - start)));
+      while (!lineEnd(i) && !isDelim(text[i])) ++i;
+      cell.text = std::string(Trim(text.substr(start, i - start)));
     }
     cells.push_back(std::move(cell));
-    if (i >= line.size()) break;
+    if (restEmpty(i)) break;
     ++i;  // the delimiter
     if (blanks) {
-      while (i < line.size() && isDelim(line[i])) ++i;
-      if (i >= line.size()) break;
-    } else if (Trim(line.substr(i)).empty()) {
+      while (!lineEnd(i) && isDelim(text[i])) ++i;
+      if (restEmpty(i)) break;
+    } else if (restEmpty(i)) {
       break;  // one trailing delimiter ends the line
     }
   }
+  while (!lineEnd(i)) ++i;
+  pos = i + 1;
   return cells;
 }
 
@@ -105,10 +122,42 @@ bool IsMissingText(std::string_view t) {
 
 enum class CellKind { kNumber, kMissing, kBad };
 
+// Whether a number that from_chars finds out of range is too small rather than too large:
+// the decimal exponent of its first significant digit is negative. Such a number reads as 0,
+// as R and NumPy read it.
+bool Underflows(std::string_view number) {
+  std::size_t i = 0;
+  if (i < number.size() && (number[i] == '-' || number[i] == '+')) ++i;
+  long long magnitude = -1;  // the exponent of the first significant digit, before 'e'
+  bool point = false, found = false;
+  for (; i < number.size() && number[i] != 'e' && number[i] != 'E'; ++i) {
+    if (number[i] == '.') {
+      point = true;
+    } else if (!found && number[i] != '0') {
+      found = true;
+    } else if (!found && point) {
+      --magnitude;  // a leading zero after the point
+    } else if (found && !point) {
+      ++magnitude;  // one more significant digit before the point
+    }
+    if (found && !point && magnitude < 0) magnitude = 0;
+  }
+  long long exponent = 0;
+  if (i < number.size()) {
+    ++i;
+    const bool negative = i < number.size() && number[i] == '-';
+    if (i < number.size() && (number[i] == '-' || number[i] == '+')) ++i;
+    for (; i < number.size(); ++i) exponent = std::min(exponent * 10 + (number[i] - '0'), 1'000'000'000LL);
+    if (negative) exponent = -exponent;
+  }
+  return found && magnitude + exponent < 0;
+}
+
 // Parses a whole cell as a finite number. Missing: empty, NA, NaN and infinities; bad:
 // anything else that is not a number (problem says what).
 CellKind ParseCell(std::string_view text, bool decimalComma, double& value,
                    std::string& problem) {
+  text = Trim(text);  // blanks inside quotes are not part of a number either
   if (IsMissingText(text)) {
     problem = text.empty() ? "empty cell" : Quoted(text) + " is a missing value";
     return CellKind::kMissing;
@@ -131,6 +180,10 @@ CellKind ParseCell(std::string_view text, bool decimalComma, double& value,
   }
   const char* end = digits.data() + digits.size();
   const auto [ptr, ec] = std::from_chars(digits.data(), end, value);
+  if (ec == std::errc::result_out_of_range && ptr == end && Underflows(digits)) {
+    value = text.front() == '-' ? -0.0 : 0.0;
+    return CellKind::kNumber;
+  }
   if (ec == std::errc::result_out_of_range) {
     problem = Quoted(text) + " is out of range";
     return CellKind::kBad;
@@ -212,7 +265,7 @@ void ReadCsv(std::string text, const CsvOptions& options, Dataset& out) {
   int labelColumn = options.labelColumn.value_or(0);  // 1-based, 0 none
   bool headerPending = options.header;
   bool firstLine = true;
-  std::size_t lineNo = 0, pos = 0;
+  std::size_t lineNo = 0, pos = 0, spanned = 0;
   const char* hint = " (--missing drop drops rows with missing values, --missing pairwise uses the pairs present)";
   std::vector<Cell> header;
   bool haveHeader = false;
@@ -222,14 +275,17 @@ void ReadCsv(std::string text, const CsvOptions& options, Dataset& out) {
                ? " (" + Quoted(header[c].text) + ")" : std::string();
   };
   while (pos < text.size()) {
+    lineNo += 1 + spanned;
+    spanned = 0;
     std::size_t eol = text.find('\n', pos);
     if (eol == std::string::npos) eol = text.size();
     const std::string_view line = Trim(std::string_view(text).substr(pos, eol - pos));
-    pos = eol + 1;
-    ++lineNo;
-    if (line.empty() || line.front() == '#') continue;
+    if (line.empty() || line.front() == '#') {
+      pos = eol + 1;
+      continue;
+    }
     if (delimiter == 0) delimiter = GuessDelimiter(line, options.decimalComma);
-    const std::vector<Cell> cells = SplitLine(line, delimiter, lineNo);
+    const std::vector<Cell> cells = SplitRecord(text, pos, delimiter, lineNo, spanned);
     if (firstLine) {
       firstLine = false;
       cellsPerLine = cells.size();
@@ -329,7 +385,7 @@ void ReadCsv(std::string text, const CsvOptions& options, Dataset& out) {
   }
   const std::size_t rows = out.labels.size();
   if (rows == 0) {
-    std::string message = Where(lineNo + 1, 1) + "no data";
+    std::string message = Where(lineNo + spanned + 1, 1) + "no data";
     if (out.dropped > 0)
       message += " (every row has a missing value)";
     else if (options.header)

@@ -46,8 +46,9 @@ struct Dataset {
 
 // Parses the whole text. Blank lines and lines starting with '#' are skipped; a UTF-8 BOM, a
 // CR before each newline and one trailing delimiter per line are accepted; cells may be
-// quoted ("" inside quotes is a quote). Fills a fresh Dataset (containers do not move);
-// throws InputError.
+// quoted ("" inside quotes is a quote; a quoted cell may span lines). Blanks around a number,
+// inside quotes or not, are not part of it; a number too small for a double reads as 0.
+// Fills a fresh Dataset (containers do not move); throws InputError.
 void ReadCsv(std::string text, const CsvOptions& options, Dataset& out);
 
 // s with control and non-ASCII bytes as '?', in double quotes, cut after 40 bytes.

@@ -601,6 +601,10 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
     Tree tree;
     tree.n = n;
     tree.labels = std::move(ds.labels);
+    // One rule for every output, the picture too: text that is not UTF-8 is replaced.
+    if (const int changed = MakeLabelsValidUtf8(tree); changed > 0)
+      err << "hclust: " << changed << (changed == 1 ? " label is" : " labels are")
+          << " not valid UTF-8 text (or hold NUL); those bytes are written as U+FFFD\n";
     tree.method = kMethodNames[static_cast<int>(o.method)];
     tree.distance = o.distancesInput ? std::string("given")
                                      : std::string(kDistanceNames[static_cast<int>(o.distance)]);
@@ -655,6 +659,9 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
       }
       for (int k = 1; k <= 2 * n - 1; ++k) tree.position.push_back(pos.Elem(k));
     }
+
+    if (const std::string problem = HeightProblem(tree); !problem.empty())
+      throw BadInput{problem};
 
     std::string text;
     switch (o.output) {

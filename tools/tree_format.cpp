@@ -29,7 +29,8 @@ std::pair<int, int> DrawnChildren(const Tree& t, int node) {
 }
 
 // A label as one CSV cell: quoted when it holds a delimiter, a quote or edge blanks.
-std::string CsvCell(const std::string& s) {
+std::string CsvCell(const std::string& label) {
+  const std::string s = ValidUtf8(label);
   const bool plain = s.find_first_of(",;\"\t\r\n") == std::string::npos && !s.empty() &&
                      s.front() != ' ' && s.back() != ' ';
   if (plain) return s;
@@ -38,7 +39,9 @@ std::string CsvCell(const std::string& s) {
   return q + "\"";
 }
 
-std::string EscapedString(const std::string& s) {
+// A JSON string (also the original R string syntax for plain ASCII names).
+std::string EscapedString(const std::string& text) {
+  const std::string s = ValidUtf8(text);
   std::string q = "\"";
   for (char c : s) {
     const auto u = static_cast<unsigned char>(c);
@@ -56,8 +59,50 @@ std::string EscapedString(const std::string& s) {
   return q + "\"";
 }
 
-std::string NewickLabel(const std::string& s) {
-  if (!s.empty() && s.find_first_of(" \t()[]':;,") == std::string::npos) return s;
+// The code points of valid UTF-8 text.
+std::vector<char32_t> CodePoints(std::string_view s) {
+  std::vector<char32_t> out;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto u = static_cast<unsigned char>(s[i]);
+    const int len = u < 0x80 ? 1 : u < 0xE0 ? 2 : u < 0xF0 ? 3 : 4;
+    char32_t c = len == 1 ? u : len == 2 ? u & 0x1F : len == 3 ? u & 0x0F : u & 0x07;
+    for (int k = 1; k < len && i + Ix(k) < s.size(); ++k)
+      c = c << 6 | (static_cast<unsigned char>(s[i + Ix(k)]) & 0x3F);
+    out.push_back(c);
+    i += Ix(len);
+  }
+  return out;
+}
+
+// An R string that every locale's parser reads back: printable ASCII as is, the rest as \u or
+// \U escapes (R takes no octal or hex escape in a string with \u escapes).
+std::string RString(const std::string& text) {
+  std::string q = "\"";
+  for (const char32_t c : CodePoints(ValidUtf8(text))) {
+    if (c == '"' || c == '\\') {
+      q += '\\';
+      q += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      q += static_cast<char>(c);
+    } else {
+      char buf[16];
+      if (c <= 0xFFFF)
+        std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+      else
+        std::snprintf(buf, sizeof buf, "\\U%08x", static_cast<unsigned>(c));
+      q += buf;
+    }
+  }
+  return q + "\"";
+}
+
+std::string NewickLabel(const std::string& label) {
+  const std::string s = ValidUtf8(label);
+  const bool plain = !s.empty() && std::none_of(s.begin(), s.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7F || std::string_view(" ()[]':;,_\"").find(c) != std::string_view::npos;
+  });
+  if (plain) return s;
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("''") : std::string(1, c);
   return q + "'";
@@ -72,6 +117,64 @@ std::string RNumber(double v) {
 std::string JsonNumber(double v) { return std::isfinite(v) ? ShortNumber(v) : "null"; }
 
 }  // namespace
+
+std::string ValidUtf8(std::string_view s) {
+  constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+  std::string out;
+  out.reserve(s.size());
+  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned char u = at(i);
+    if (u >= 0x01 && u < 0x80) {
+      out += static_cast<char>(u);
+      ++i;
+      continue;
+    }
+    // The length a lead byte announces and the range its second byte must fall in (which
+    // rules out overlong forms, surrogates and code points above U+10FFFF).
+    int len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (u >= 0xC2 && u <= 0xDF) len = 2;
+    else if (u >= 0xE0 && u <= 0xEF) len = 3, lo = u == 0xE0 ? 0xA0 : 0x80, hi = u == 0xED ? 0x9F : 0xBF;
+    else if (u >= 0xF0 && u <= 0xF4) len = 4, lo = u == 0xF0 ? 0x90 : 0x80, hi = u == 0xF4 ? 0x8F : 0xBF;
+    std::size_t k = 1;
+    while (len > 0 && k < Ix(len) && i + k < s.size() &&
+           at(i + k) >= (k == 1 ? lo : 0x80) && at(i + k) <= (k == 1 ? hi : 0xBF))
+      ++k;
+    if (len > 0 && k == Ix(len)) out.append(s.substr(i, k));
+    else out += kReplacement;
+    i += k;
+  }
+  return out;
+}
+
+int MakeLabelsValidUtf8(Tree& t) {
+  int changed = 0;
+  for (std::string& label : t.labels) {
+    std::string valid = ValidUtf8(label);
+    if (valid != label) {
+      label = std::move(valid);
+      ++changed;
+    }
+  }
+  return changed;
+}
+
+std::string HeightProblem(const Tree& t) {
+  for (int s = 1; s < t.n; ++s) {
+    const double h = t.height[Ix(s - 1)];
+    if (!std::isfinite(h))
+      return "merge " + std::to_string(s) + " of " + std::to_string(t.n - 1) + " has height " +
+             ShortNumber(h) +
+             ": the distances are not finite (values near the largest double, or a "
+             "coefficient of two rows of zeros); no tree is written";
+    for (const int child : {t.first[Ix(s - 1)], t.second[Ix(s - 1)]})
+      if (!std::isfinite(h - Height(t, child)))
+        return "merge " + std::to_string(s) + " of " + std::to_string(t.n - 1) +
+               " is farther above its child than a double can hold; no tree is written";
+  }
+  return "";
+}
 
 std::string ShortNumber(double v) {
   if (std::isnan(v)) return "nan";
@@ -168,9 +271,9 @@ std::string FormatR(const Tree& t) {
           std::to_string(t.n - 1) + "L, 2L)),\n  height = c(";
   for (int s = 1; s < t.n; ++s) text += (s > 1 ? ", " : "") + RNumber(t.height[Ix(s - 1)]);
   text += "),\n  order = c(" + ints(PeerOrder(t)) + "),\n  labels = c(";
-  for (int k = 1; k <= t.n; ++k) text += (k > 1 ? ", " : "") + EscapedString(t.labels[Ix(k - 1)]);
-  text += "),\n  method = " + EscapedString(t.method) + ", call = NULL, dist.method = " +
-          EscapedString(t.distance) + "), class = \"hclust\")\n";
+  for (int k = 1; k <= t.n; ++k) text += (k > 1 ? ", " : "") + RString(t.labels[Ix(k - 1)]);
+  text += "),\n  method = " + RString(t.method) + ", call = NULL, dist.method = " +
+          RString(t.distance) + "), class = \"hclust\")\n";
   return text;
 }
 

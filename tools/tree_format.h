@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dendrokit::tools {
@@ -39,10 +40,12 @@ std::string FormatTable(const Tree& t);
 // SciPy's Z: "id1 id2 height size" per step, 0-based ids, the smaller id first.
 std::string FormatScipy(const Tree& t);
 // An R expression of class "hclust" (merge, height, order, labels, method, dist.method)
-// that R reads with dget().
+// that R reads with dget() in any locale: strings hold printable ASCII, everything else as
+// \u escapes (R refuses raw bidi controls and NUL).
 std::string FormatR(const Tree& t);
 // Newick with labels and branch lengths (parent height minus child height), children in
-// drawing order.
+// drawing order. Labels are quoted ('') unless they are plain printable text without blanks,
+// underscores (read as blanks) or Newick's punctuation.
 std::string FormatNewick(const Tree& t);
 // {"objects", "method", "distance", "root", "order", "nodes": [{id, label | children,
 // height, size}]}; heights that are not finite are null.
@@ -62,6 +65,16 @@ std::string FormatClusters(const Tree& t, const std::vector<int>& cluster);
 // Pearson correlation between the cophenetic distances (the height of the merge that joins
 // i and j) and dist(i, j) (1-based) over all pairs i < j.
 double CopheneticCorrelation(const Tree& t, const std::function<double(int, int)>& dist);
+
+// s as UTF-8 text every reader takes: each ill-formed sequence (its longest valid-looking
+// start, as Unicode recommends) and each NUL becomes U+FFFD. The outputs write labels so.
+std::string ValidUtf8(std::string_view s);
+// Applies ValidUtf8 to the labels; returns how many changed.
+int MakeLabelsValidUtf8(Tree& t);
+
+// Why the tree cannot be written (a merge height, or a Newick branch length, that is not
+// finite), or "" when it can.
+std::string HeightProblem(const Tree& t);
 
 // Shortest text that reads back as the same double.
 std::string ShortNumber(double v);

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdint>
 #include <string>
 
 #include "chart/plotra_geometry.h"
+#include "chart/plotra_picture.h"
 #include "gfxbase/draw.h"
 #include "tests/chart/plotra_test_util.h"
 
@@ -198,8 +202,9 @@ TEST(PlotraPaint, ChangedCopiesAndPartialRepaint) {
   }
 }
 
-// A PNG whose header declares 100,000 x 100,000 pixels.
-QByteArray BombPng() {
+// A PNG of w x h pixels of the given bit depth and colour type with the given IDAT bytes.
+QByteArray PngFile(std::uint32_t w, std::uint32_t h, char depth, char colourType,
+                   const QByteArray& pixels) {
   auto crc = [](const QByteArray& d) {
     std::uint32_t c = 0xFFFFFFFF;
     for (unsigned char b : d) {
@@ -213,14 +218,18 @@ QByteArray BombPng() {
     for (int i = 0; i < 4; ++i) b[i] = char((v >> (24 - 8 * i)) & 0xFF);
     return b;
   };
-  QByteArray ihdr = QByteArray("IHDR") + be32(100000) + be32(100000) + QByteArray("\x08\x02\0\0\0", 5);
-  QByteArray png("\x89PNG\r\n\x1a\n", 8);
-  png += be32(13) + ihdr + be32(crc(ihdr));
-  QByteArray idat("IDAT");
-  png += be32(0) + idat + be32(crc(idat));
-  QByteArray iend("IEND");
-  png += be32(0) + iend + be32(crc(iend));
-  return png;
+  auto chunk = [&](const char* type, const QByteArray& data) {
+    const QByteArray body = QByteArray(type) + data;
+    return be32(std::uint32_t(data.size())) + body + be32(crc(body));
+  };
+  QByteArray ihdr = be32(w) + be32(h) + depth + colourType + QByteArray(3, 0);
+  return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", pixels) +
+         chunk("IEND", {});
+}
+
+// A PNG whose header declares w x h pixels (100,000 x 100,000 by default) and holds none.
+QByteArray BombPng(std::uint32_t w = 100000, std::uint32_t h = 100000) {
+  return PngFile(w, h, 8, 2, {});
 }
 
 TEST(PlotraPaint, UnusableBackgroundPictureGivesChartColour) {
@@ -243,6 +252,58 @@ TEST(PlotraPaint, UnusableBackgroundPictureGivesChartColour) {
     EXPECT_EQ(c.BackGroundImg().Name(), "") << name.toStdString();
     EXPECT_EQ(c.PixelAt(c.At(50, 50)), 0x336699u) << name.toStdString();
   }
+}
+
+// Regression: a FIFO as the picture blocked the GUI thread until a writer came. Only regular
+// files are read; devices and folders are refused like unreadable files.
+TEST(PlotraPaint, OnlyRegularFilesAreReadAsPictures) {
+  QTemporaryDir dir;
+  const std::string fifo = dir.filePath("pipe.png").toStdString();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& name : {fifo, std::string("/dev/zero"), dir.path().toStdString()}) {
+    EXPECT_FALSE(LoadBackgroundPicture(name)) << name;
+    TestChart c(270, 160);
+    c.SetChartColor(0x336699);
+    c.BackGroundImg().SetIncludePath(true);
+    c.BackGroundImg().SetName(name);
+    c.Repaint();
+    EXPECT_EQ(c.BackGroundImg().Name(), "") << name;
+    EXPECT_EQ(c.PixelAt(c.At(50, 50)), 0x336699u) << name;
+  }
+}
+
+// Regression: Qt's own allocation limit (128 MB) refused pictures within the pixel limit when
+// they decode to 8 bytes a pixel; the pixel limit is the only one, checked on the header.
+TEST(PlotraPaint, ThePixelLimitIsTheOnlyLimitOnPictures) {
+  QTemporaryDir dir;
+  const QString wide = dir.filePath("wide.png"), over = dir.filePath("over.png");
+  constexpr int kSide = 4200;  // 16-bit RGBA: 141 MB decoded
+  {
+    QByteArray row(1 + kSide * 8, '\xFF');
+    row[0] = 0;  // no filter
+    for (int x = 0; x < kSide; ++x) row[1 + x * 8] = row[2 + x * 8] = 0;  // red 0
+    QByteArray rows;
+    rows.reserve(row.size() * kSide);
+    for (int y = 0; y < kSide; ++y) rows += row;
+    QFile f(wide);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(PngFile(kSide, kSide, 16, 6, qCompress(rows, 1).mid(4)));
+  }
+  const std::optional<QImage> pic = LoadBackgroundPicture(wide.toStdString());
+  ASSERT_TRUE(pic);
+  EXPECT_EQ(pic->size(), QSize(kSide, kSide));
+  EXPECT_EQ(pic->pixel(kSide - 1, kSide - 1) & 0xFFFFFFu, 0x00FFFFu);
+  // One row above 32 Mi pixels of 8-bit grey: 34 MB decoded, which Qt would take.
+  QByteArray grey(1 + 8192, '\x80');
+  grey[0] = 0;
+  QByteArray rows;
+  rows.reserve(grey.size() * 4097);
+  for (int y = 0; y < 4097; ++y) rows += grey;
+  QFile f(over);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(PngFile(8192, 4097, 8, 0, qCompress(rows, 1).mid(4)));
+  f.close();
+  EXPECT_FALSE(LoadBackgroundPicture(over.toStdString()));
 }
 
 }  // namespace

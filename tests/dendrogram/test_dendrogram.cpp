@@ -1,6 +1,7 @@
 // TDendrogram's model rules (setters, recomputation, zoom, failures) and a few pixel
 // checks that the paint draws what the layout functions say.
 #include <climits>
+#include <vector>
 #include <stdexcept>
 #include <string>
 
@@ -101,6 +102,53 @@ TEST(Dendrogram, FailedRecomputationKeepsTreeSettingAndPicture) {
   // A missing font raises from the font change and leaves the picture alone.
   EXPECT_THROW(d->Font().SetName("No Such Font Family"), EVELError);
   EXPECT_FALSE(d->Scale().HasShownImage());  // the embedded scale renders only
+}
+
+std::vector<double> Heights(const TDendrogram& d) {
+  return {d.MergeDist().Values().begin(), d.MergeDist().Values().end()};
+}
+
+std::vector<double> Spread(int n) {
+  std::vector<double> xs;
+  for (int i = 0; i < n; ++i) xs.push_back((i * 37) % 101 + 0.25 * (i % 3));
+  return xs;
+}
+
+// Regression: a recluster asked for from OnProgress was overwritten by the running one:
+// ClusterMethod said single linkage under the complete-linkage tree, and data shrunk from 50
+// to 10 rows left a 50-object tree. The request runs after the current one: the last wins.
+TEST(Dendrogram, ReclusterAskedForWhileOneRunsRunsAfterIt) {
+  auto single = MakeDendrogram(dirLeftward, 400, 300, Spread(50));
+  auto ten = MakeDendrogram(dirLeftward, 400, 300, Spread(10));
+  ten->SetClusterMethod(cmCompleteLink);
+  auto d = MakeDendrogram(dirLeftward, 400, 300, Spread(50));
+  d->SetClusterMethod(cmWard);
+  int begins = 0, dones = 0, asked = 0;
+  d->OnDendroBegin = [&](TObject*) { ++begins; };
+  d->OnDendroDone = [&](TObject*) { ++dones; };
+  d->OnProgress = [&](TObject*, int percent) {
+    if (percent == 50 && asked++ == 0) d->SetClusterMethod(cmSingleLink);
+  };
+  d->SetClusterMethod(cmCompleteLink);
+  EXPECT_EQ(asked, 2);  // the second run reached 50 % too, and asked for nothing new
+  EXPECT_EQ(d->ClusterMethod(), cmSingleLink);
+  EXPECT_EQ(Heights(*d), Heights(*single));
+  EXPECT_EQ(begins, 1);
+  EXPECT_EQ(dones, 1);
+
+  asked = 0;
+  d->OnProgress = [&](TObject*, int percent) {
+    if (percent == 50 && asked++ == 0) {
+      d->SetClusterMethod(cmCompleteLink);
+      d->Data().Resize(1, 10);
+    }
+  };
+  d->SetClusterMethod(cmWard);
+  EXPECT_EQ(d->ClusterMethod(), cmCompleteLink);
+  EXPECT_EQ(d->MergeTable().NrOfRows(), 9);
+  EXPECT_EQ(d->NodePos().NrOfElem(), 19);
+  EXPECT_EQ(d->NodeClass().NrOfElem(), 19);
+  EXPECT_EQ(Heights(*d), Heights(*ten));
 }
 
 TEST(Dendrogram, ExceptionsOfHandlersStayInsidePaintAndMouse) {

@@ -10,6 +10,7 @@
 
 #include "numeric/storage_p.h"
 #include "tools/hclust_cli.h"
+#include "tools/tree_format.h"
 
 namespace dendrokit::tools {
 namespace {
@@ -148,10 +149,81 @@ INSTANTIATE_TEST_SUITE_P(
         SameCase{"JaccardIsADissimilarity", {"--distance", "jaccard", "--method", "single"},
                  "1,1,0\n1,1,0\n0,0,1\n", {"--distance", "euclid", "--method", "single"},
                  "0\n0\n1\n", ""},
+        // Regression: blanks inside quotes were taken as part of the number.
+        SameCase{"QuotedNumberWithBlanks", {}, "\"4 \",\" 5\"\n1,\"\t2\"\n", {}, "4,5\n1,2\n", ""},
+        // Regression: an underflow was refused as out of range; R and NumPy read 0.
+        SameCase{"UnderflowIsZero", {}, "1e-400\n-1E-999999999999\n0.0001e-330\n1\n", {}, "0\n0\n0\n1\n", ""},
         // Regression: average was WPGMA; in SciPy and R it is UPGMA.
         SameCase{"AverageIsUpgma", {"--method", "average"}, "0\n1\n3\n9\n", {"--method", "upgma"},
                  "0\n1\n3\n9\n", ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Regression: a quoted row name with a line break (as R's write.csv writes it) was refused
+// with "quote not closed".
+TEST(HclustCli, QuotedCellsMayHoldLineBreaks) {
+  const Outcome r = Hclust({"--header", "--order", "drawn"},
+                           "\"\",\"x\"\r\n\"a\r\nb\",1\r\n\"c,\n\n\",2\r\n\"d\",7\r\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "position,object,label\n1,2,\"c,\n\n\"\n2,1,\"a\nb\"\n3,3,d\n");
+  // Line numbers count the breaks inside quotes; an open quote names the line it opened on.
+  EXPECT_NE(Hclust({"--labels", "1"}, "\"a\n\",2\n3,x\n").err.find("line 3, column 2"), std::string::npos);
+  EXPECT_NE(Hclust({}, "1,2\n\"3\n4\n").err.find("line 2, column 1: quote not closed"),
+            std::string::npos);
+}
+
+TEST(HclustCli, ANegativeExponentCanStillOverflow) {
+  const Outcome r = Hclust({}, "1\n1" + std::string(320, '0') + "e-5\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("line 2, column 1: \"1000"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("is out of range"), std::string::npos) << r.err;
+}
+
+// Regression: labels that are not UTF-8 made invalid JSON and R that dget refused, and
+// Newick wrote control bytes and underscores unquoted. One rule for every output.
+TEST(HclustCli, LabelsAreWrittenAsTextEveryReaderTakes) {
+  const std::string data = "\"a\xff\",0\n\"b_c\",1\n\"d\re\",3\n\"\x1b\x01\x7f\",7\n";
+  const Outcome json = Hclust({"--labels", "1", "--format", "json"}, data);
+  EXPECT_EQ(json.status, 0);
+  EXPECT_NE(json.out.find("\"label\": \"a\xEF\xBF\xBD\""), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find("\"label\": \"d\\u000de\""), std::string::npos) << json.out;
+  EXPECT_EQ(json.err, "hclust: 1 label is not valid UTF-8 text (or hold NUL); those bytes are "
+                      "written as U+FFFD\n");
+  const Outcome newick = Hclust({"--labels", "1", "--format", "newick"}, data);
+  EXPECT_EQ(newick.out, "(('d\re':3,('b_c':1,a\xEF\xBF\xBD:1):2):4.5,'\x1b\x01\x7f':7.5);\n");
+  const Outcome r = Hclust({"--labels", "1", "--format", "r"}, "\"\xe2\x80\xae\\\",0\n\"\xc3\xa9\xf0\x9f\x98\x80\",1\n");
+  EXPECT_NE(r.out.find("labels = c(\"\\u202e\\\\\", \"\\u00e9\\U0001f600\")"), std::string::npos) << r.out;
+  const Outcome cut = Hclust({"--labels", "1", "--cut", "1"}, "\"\xc0\xaf x\",0\n\"\xed\xa0\x80,\",1\n");
+  EXPECT_EQ(cut.out, "label,cluster\n\xEF\xBF\xBD\xEF\xBF\xBD x,1\n\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD,\",1\n");
+}
+
+TEST(HclustCli, ValidUtf8ReplacesEachIllFormedSequenceOnce) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
+      {"a\xe2\x82" "b", "a\xEF\xBF\xBD" "b"},  // a truncated sequence is one
+      {"\xf4\x90\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // above U+10FFFF: each byte
+      {std::string("x\0y", 3), "x\xEF\xBF\xBDy"},            // NUL: no reader keeps it
+      {"\xf0\x9f\x98", "\xEF\xBF\xBD"}};
+  for (const auto& [in, want] : cases) EXPECT_EQ(ValidUtf8(in), want);
+}
+
+// Regression: inf and nan heights were written as if they were numbers (Newick "inf", JSON
+// null, R Inf) with exit status 0.
+TEST(HclustCli, ANonFiniteHeightIsAnErrorInEveryFormat) {
+  const std::vector<std::vector<std::string>> outputs = {
+      {"--format", "table"}, {"--format", "scipy"}, {"--format", "r"}, {"--format", "newick"},
+      {"--format", "json"},  {"--order"},           {"--cut", "2"},    {"--cut-height", "1"}};
+  for (const auto& args : outputs) {
+    const Outcome over = Hclust(args, "1e308\n-1e308\n0\n");
+    EXPECT_EQ(over.status, 2) << args[0];
+    EXPECT_EQ(over.out, "");
+    EXPECT_EQ(over.err.rfind("hclust: merge 1 of 2 has height inf: ", 0), 0u) << over.err;
+    std::vector<std::string> jaccard = args;
+    jaccard.insert(jaccard.end(), {"--distance", "jaccard-coefficient"});
+    const Outcome nan = Hclust(jaccard, "0,0\n0,0\n1,1\n");
+    EXPECT_EQ(nan.status, 2) << args[0];
+    EXPECT_NE(nan.err.find("has height nan"), std::string::npos) << nan.err;
+  }
+}
 
 struct BadCase {
   const char* name;
