@@ -374,24 +374,4 @@ std::vector<int> CutTreeAtHeight(const Tree& t, double h) {
   return cluster;
 }
 
-std::string FormatClusterTable(const Tree& t, const std::vector<std::string>& heads,
-                               const std::vector<std::vector<int>>& clusters) {
-  // A single cut keeps the familiar two columns.
-  if (clusters.size() == 1) return FormatClusters(t, clusters[0]);
-  std::string text = "label";
-  for (const std::string& h : heads) text += ',' + h;
-  text += '\n';
-  const std::string single = FormatClusters(t, std::vector<int>(Ix(t.n), 0));
-  // Labels as FormatClusters quotes them: the cell before ",0" of each of its lines.
-  std::size_t pos = single.find('\n') + 1;
-  for (int i = 0; i < t.n; ++i) {
-    const std::size_t eol = single.find('\n', pos);
-    text += single.substr(pos, eol - pos - 2);
-    for (const auto& c : clusters) text += ',' + std::to_string(c[Ix(i)]);
-    text += '\n';
-    pos = eol + 1;
-  }
-  return text;
-}
-
 }  // namespace dendrokit::tools

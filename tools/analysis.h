@@ -54,8 +54,4 @@ std::string FormatLeafOrder(const Tree& t, const std::vector<int>& order);
 // SciPy's fcluster with the distance criterion; for sorted heights also R's cutree(h = )).
 std::vector<int> CutTreeAtHeight(const Tree& t, double h);
 
-// label then one column per cut, headed by the cut's name (R's colnames of cutree).
-std::string FormatClusterTable(const Tree& t, const std::vector<std::string>& heads,
-                               const std::vector<std::vector<int>>& clusters);
-
 }  // namespace dendrokit::tools

@@ -370,6 +370,20 @@ std::string FormatClusters(const Tree& t, const std::vector<int>& cluster) {
   return text;
 }
 
+std::string FormatClusterTable(const Tree& t, const std::vector<std::string>& heads,
+                               const std::vector<std::vector<int>>& clusters) {
+  if (clusters.size() == 1) return FormatClusters(t, clusters[0]);
+  std::string text = "label";
+  for (const std::string& h : heads) text += ',' + CsvCell(h);
+  text += '\n';
+  for (int i = 1; i <= t.n; ++i) {
+    text += CsvCell(t.labels[Ix(i - 1)]);
+    for (const std::vector<int>& c : clusters) text += ',' + std::to_string(c[Ix(i - 1)]);
+    text += '\n';
+  }
+  return text;
+}
+
 // One pass over the pairs with running means and co-moments (Welford), so that no array of
 // n(n-1)/2 values is needed and large values do not cancel.
 double CopheneticCorrelation(const Tree& t, const std::function<double(int, int)>& dist) {

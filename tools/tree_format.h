@@ -62,6 +62,11 @@ std::optional<int> ClustersAtHeight(const Tree& t, double h);
 // label,cluster for every object in data order.
 std::string FormatClusters(const Tree& t, const std::vector<int>& cluster);
 
+// label then one column per cut, headed by the cut's name (R's colnames of
+// cutree); one cut keeps FormatClusters' label,cluster.
+std::string FormatClusterTable(const Tree& t, const std::vector<std::string>& heads,
+                               const std::vector<std::vector<int>>& clusters);
+
 // Pearson correlation between the cophenetic distances (the height of the merge that joins
 // i and j) and dist(i, j) (1-based) over all pairs i < j.
 double CopheneticCorrelation(const Tree& t, const std::function<double(int, int)>& dist);
