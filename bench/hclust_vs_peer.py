@@ -12,6 +12,11 @@ process (from wait4), next to the memory bound 1.05 * 8*n(n-1)/2 bytes + 32 MiB.
 With --vectors both sides cluster the data vectors without a distance matrix: hclust
 --method ward.D2 --low-memory against fastcluster's linkage_vector(x, "ward").
 
+With --analysis the peer is SciPy alone (/usr/bin/python3): a condensed distance matrix as
+input (hclust --input distances against linkage(y, "average")), every metric beyond the
+Euclidean one (hclust --distance M against pdist(x, M) then linkage), centroid and median
+(against linkage(x, M)) and the optimal leaf ordering (against optimal_leaf_ordering).
+
 The peers are needed only here: on Debian, apt-get install python3-scipy python3-fastcluster.
 """
 import argparse
@@ -54,6 +59,81 @@ x = np.loadtxt(sys.argv[1], delimiter=",", ndmin=2)
 z = fastcluster.linkage_vector(x, method="ward")
 np.savetxt(sys.stdout, z, delimiter=",", fmt="%.17g")
 """
+
+
+# --analysis: name -> (hclust arguments, SciPy script arguments). {data} and {dist} are the
+# data file and its condensed distances (one value per line).
+ANALYSIS_SCRIPT = r"""
+import sys
+import numpy as np
+from scipy.cluster.hierarchy import linkage, leaves_list, optimal_leaf_ordering
+from scipy.spatial.distance import pdist
+task, path = sys.argv[1], sys.argv[2]
+if task == "distances":
+    z = linkage(np.loadtxt(path), "average")
+    np.savetxt(sys.stdout, z, delimiter=",", fmt="%.17g")
+    sys.exit()
+x = np.loadtxt(path, delimiter=",", ndmin=2)
+if task.startswith("metric:"):
+    metric = task[7:]
+    y = pdist(x, "minkowski", p=3) if metric == "minkowski" else pdist(x, metric)
+    z = linkage(y, "average")
+elif task in ("centroid", "median"):
+    z = linkage(x, task)
+elif task == "optimal":
+    y = pdist(x)
+    z = linkage(y, "average")
+    np.savetxt(sys.stdout, leaves_list(optimal_leaf_ordering(z, y)), fmt="%d")
+    sys.exit()
+np.savetxt(sys.stdout, z, delimiter=",", fmt="%.17g")
+"""
+
+ANALYSIS_TASKS = [
+    ("distances", ["--input", "distances", "--method", "average", "{dist}"], "distances"),
+    ("maximum/chebyshev", ["--distance", "maximum", "--method", "average", "{data}"], "metric:chebyshev"),
+    ("canberra", ["--distance", "canberra", "--method", "average", "{data}"], "metric:canberra"),
+    ("minkowski p=3", ["--distance", "minkowski", "--p", "3", "--method", "average", "{data}"],
+     "metric:minkowski"),
+    ("cosine", ["--distance", "cosine", "--method", "average", "{data}"], "metric:cosine"),
+    ("correlation", ["--distance", "correlation", "--method", "average", "{data}"], "metric:correlation"),
+    ("hamming", ["--distance", "hamming", "--method", "average", "{data}"], "metric:hamming"),
+    ("binary/jaccard", ["--distance", "binary", "--method", "average", "{data}"], "metric:jaccard"),
+    ("centroid", ["--method", "centroid", "{data}"], "centroid"),
+    ("median", ["--method", "median", "{data}"], "median"),
+    ("optimal order", ["--method", "average", "--order", "optimal", "{data}"], "optimal"),
+]
+
+
+def analysis(args, sizes, kinds):
+    peer = "/usr/bin/python3"
+    print(f"# {os.cpu_count()} CPUs, load average {os.getloadavg()[0]:.2f} at start; "
+          f"{args.repeats} runs each, {args.columns} columns; peer: SciPy")
+    print("| data | n | task | hclust s | SciPy s | ratio | hclust MiB | SciPy MiB |")
+    print("|---|---:|---|---:|---:|---:|---:|---:|")
+    with tempfile.TemporaryDirectory() as tmp:
+        for kind in kinds:
+            for n in sizes:
+                data = os.path.join(tmp, f"{kind}-{n}.csv")
+                write_data(data, kind, n, args.columns, args.seed)
+                dist = os.path.join(tmp, f"{kind}-{n}-dist.txt")
+                subprocess.run([peer, "-c", "import sys, numpy as np; from scipy.spatial.distance "
+                                "import pdist; np.savetxt(sys.argv[2], pdist(np.loadtxt(sys.argv[1], "
+                                "delimiter=',', ndmin=2)), fmt='%.17g')", data, dist], check=True)
+                for name, ours_args, task in ANALYSIS_TASKS:
+                    if args.rules != "all" and name not in args.rules.split(","):
+                        continue
+                    cmd = [args.hclust] + [a.format(data=data, dist=dist) for a in ours_args]
+                    path = dist if task == "distances" else data
+                    ours, theirs = [], []
+                    for _ in range(args.repeats):
+                        ours.append(run(cmd))
+                        theirs.append(run([peer, "-c", ANALYSIS_SCRIPT, task, path]))
+                    t_ours = statistics.median(t for t, _ in ours)
+                    t_peer = statistics.median(t for t, _ in theirs)
+                    print(f"| {kind} | {n} | {name} | {t_ours:.2f} | {t_peer:.2f} | "
+                          f"{t_ours / t_peer:.2f} | {max(m for _, m in ours):.0f} | "
+                          f"{max(m for _, m in theirs):.0f} |", flush=True)
+    print(f"# load average {os.getloadavg()[0]:.2f} at the end")
 
 
 def find_peer_python():
@@ -102,10 +182,14 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--hclust", default=os.path.join(HERE, "..", "build", "tools", "hclust"))
     ap.add_argument("--vectors", action="store_true")
+    ap.add_argument("--analysis", action="store_true")
     args = ap.parse_args()
 
     if not os.access(args.hclust, os.X_OK):
         sys.exit(f"{args.hclust} not found: build first (./run.sh or cmake --build build)")
+    if args.analysis:
+        analysis(args, [int(s) for s in args.sizes.split(",")], args.data.split(","))
+        return
     peer_python = find_peer_python()
     rules = list(PEER_METHOD) if args.rules == "all" else args.rules.split(",")
     if args.vectors:

@@ -55,6 +55,17 @@ inline double UpgmaUpdate(double dok, double dtk, double no, double nt) {
   return dok * no / (no + nt) + dtk * nt / (no + nt);
 }
 
+// Squared distance of k's centroid to the centroid of o and t, from the squared distances.
+inline double CentroidUpdate(double dok, double dtk, double dot, double no, double nt) {
+  const double sum = no + nt;
+  return (no * dok + nt * dtk) / sum - no * nt * dot / (sum * sum);
+}
+
+// The same with o and t weighted equally, whatever their sizes (WPGMC).
+inline double MedianUpdate(double dok, double dtk, double dot) {
+  return (dok + dtk) * 0.5 - dot * 0.25;
+}
+
 // What one merge step knows about the pair it joins: d(o, t) and the sizes before the step.
 struct MergeStep {
   double dot;
@@ -72,6 +83,8 @@ inline double LinkageUpdate(const MergeStep& m, double dok, double dtk, double n
   if constexpr (M == cmAvgLink) return AvgLinkUpdate(dok, dtk);
   if constexpr (M == cmFlexLink) return FlexLinkUpdate(dok, dtk, m.dot, m.alpha, m.beta);
   if constexpr (M == cmUpgma) return UpgmaUpdate(dok, dtk, m.no, m.nt);
+  if constexpr (M == cmCentroid) return CentroidUpdate(dok, dtk, m.dot, m.no, m.nt);
+  if constexpr (M == cmMedian) return MedianUpdate(dok, dtk, m.dot);
 }
 
 // Binary min-heap of rows keyed by (lower bound, row index). The index is part of the key:
@@ -393,6 +406,8 @@ void RunGenericLinkage(TClusterMethod method, CondensedMatrix& d, Workspace& w, 
     case cmAvgLink: return GenericLinkage<cmAvgLink>(d, w, h, alpha, sender, progress);
     case cmFlexLink: return GenericLinkage<cmFlexLink>(d, w, h, alpha, sender, progress);
     case cmUpgma: return GenericLinkage<cmUpgma>(d, w, h, alpha, sender, progress);
+    case cmCentroid: return GenericLinkage<cmCentroid>(d, w, h, alpha, sender, progress);
+    case cmMedian: return GenericLinkage<cmMedian>(d, w, h, alpha, sender, progress);
   }
 }
 
@@ -553,6 +568,84 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
 
   // A progress handler may have resized an output meanwhile: copy what fits, as element
   // writes would.
+  CopyInto(mergeTable.Column(1), h.first);
+  CopyInto(mergeTable.Column(2), h.second);
+  CopyInto(mergeTable.Column(3), h.node);
+  CopyInto(mergeDist.Values(), h.dist);
+  CopyInto(nodePos.Values(), pos);
+  if (mergeTable.OnChange) mergeTable.OnChange(&mergeTable);
+  if (mergeDist.OnChange) mergeDist.OnChange(&mergeDist);
+  if (nodePos.OnChange) nodePos.OnChange(&nodePos);
+  return 0;
+}
+
+int HierarchicalClusteringOfDistances(TObject* sender, std::span<const double> distances,
+                                      int n, TClusterMethod method, double flexAlpha,
+                                      TIntMatrix& mergeTable, TVector& mergeDist,
+                                      TVector& nodePos, const TClusterProgressProc& progress) {
+  if (static_cast<unsigned>(method) >= EnumCount<TClusterMethod>())
+    throw EVELError("HierarchicalClustering: unknown clustering method " +
+                    std::to_string(static_cast<unsigned>(method)));
+  if (n < 1 || n > std::numeric_limits<int>::max() / 2)
+    throw EVELError("HierarchicalClustering: " + std::to_string(n) +
+                    " objects (1 to 2^30 - 1 can be clustered)");
+  const auto un = static_cast<std::size_t>(n);
+  const std::size_t pairs = un % 2 == 0 ? un / 2 * (un - 1) : (un - 1) / 2 * un;
+  if (distances.size() != pairs)
+    throw EVELError("HierarchicalClustering: " + std::to_string(distances.size()) +
+                    " distances given; " + std::to_string(n) + " objects have " +
+                    std::to_string(pairs));
+  if (progress) progress(sender, ProgressCounter, 0.0);
+  const double alpha = std::clamp(flexAlpha, 0.5, 1.0);
+  const int steps = std::max(n - 1, 1);
+  const auto ust = static_cast<std::size_t>(steps);
+  std::optional<CondensedMatrix> d;
+  std::optional<Workspace> w;
+  MergeHistory h;
+  std::vector<double> pos;
+  std::vector<int> count, start;
+  std::vector<std::int32_t> tableStorage;
+  std::vector<double> distStorage, posStorage;
+  const bool newTable = mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps;
+  const bool newDist = mergeDist.NrOfElem() != steps;
+  const bool newPos = nodePos.NrOfElem() != 2 * n - 1;
+  try {
+    d.emplace(un);
+    w.emplace(n);
+    std::copy(distances.begin(), distances.end(), d->Data());
+    for (std::size_t r = 0; r + 1 < un; ++r) {
+      const detail::RowMinimum m = detail::RowMin(d->Row(r), un - 1 - r);
+      w->bound[r] = m.key;
+      w->nn[r] = static_cast<int>(r) + 1 + (m.index < 0 ? 0 : static_cast<int>(m.index));
+    }
+    h = MergeHistory{std::vector<std::int32_t>(ust, 0), std::vector<std::int32_t>(ust, 0),
+                     std::vector<std::int32_t>(ust, 0), std::vector<double>(ust, 0.0)};
+    pos.assign(2 * un - 1, 0.0);
+    count.resize(2 * un - 1);
+    start.resize(2 * un - 1);
+    if (newTable) tableStorage = detail::MakeStorage<std::int32_t>(3 * std::int64_t{steps});
+    if (newDist) distStorage = detail::MakeStorage<double>(steps);
+    if (newPos) posStorage = detail::MakeStorage<double>(2 * std::int64_t{n} - 1);
+  } catch (const std::bad_alloc&) {
+    throw EVELError("HierarchicalClustering: not enough memory for " + std::to_string(n) +
+                    " objects");
+  }
+  if (newTable) detail::StorageAccess::Adopt(mergeTable, 3, steps, tableStorage);
+  if (newDist) detail::StorageAccess::Adopt(mergeDist, distStorage);
+  if (newPos) detail::StorageAccess::Adopt(nodePos, posStorage);
+  if (n < 2) {
+    AbortComputation = false;
+    pos[0] = 1.0;
+  } else {
+    RunGenericLinkage(method, *d, *w, h, alpha, sender, progress);
+    if (AbortComputation) {
+      nodePos.Clear();
+      mergeTable.Fill(0);
+      mergeDist.Clear();
+      return -1;
+    }
+    LeafPositions(n, h, pos, count, start);
+  }
   CopyInto(mergeTable.Column(1), h.first);
   CopyInto(mergeTable.Column(2), h.second);
   CopyInto(mergeTable.Column(3), h.node);

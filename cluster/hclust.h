@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 
 #include "gfxbase/component.h"
 #include "gfxbase/enums.h"
@@ -43,5 +44,18 @@ DENDROKIT_EXPORT int HierarchicalClustering(TObject* sender, TMatrix& data, TDis
                            TVector& mergeDist, TVector& nodePos,
                            const TClusterProgressProc& progress,
                            const TOnCalcDistanceEvent& onCalcDistance);
+
+// The same clustering of n objects whose distances are given: the condensed upper triangle
+// d(1,2), d(1,3), ..., d(1,n), d(2,3), ..., d(n-1,n) (n(n-1)/2 values, the layout of SciPy's
+// condensed matrices). The values are copied; the outputs, ties, progress calls, stopping and
+// non-qualifying distances behave as above. cmCentroid and cmMedian expect squared Euclidean
+// distances. Throws EVELError for an unknown method, n outside 1 .. 2^30 - 1, a count that
+// is not n(n-1)/2, or missing memory, before any output changes.
+DENDROKIT_EXPORT int HierarchicalClusteringOfDistances(TObject* sender,
+                                                       std::span<const double> distances, int n,
+                                                       TClusterMethod method, double flexAlpha,
+                                                       TIntMatrix& mergeTable, TVector& mergeDist,
+                                                       TVector& nodePos,
+                                                       const TClusterProgressProc& progress);
 
 }  // namespace dendrokit

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Input in(data, size);
   const int n = 1 + in.Below(12);
   const int m = 1 + in.Below(4);
-  const auto method = static_cast<TClusterMethod>(in.Below(6));
+  const auto method = static_cast<TClusterMethod>(in.Below(8));
   const auto mode = static_cast<TDistMode>(in.Below(6));
   const double alpha = Value(in);
   TMatrix matrix;

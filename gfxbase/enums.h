@@ -68,13 +68,15 @@ DENDROKIT_ENUM_NAMES(TMouseActMode, "maNone", "maPan", "maPanHoriz", "maPanVert"
 
 // Enumerations of the controls' settings, kept here beside the others so that the Qt
 // meta-object layer (gfxbase/qenums.h) can register every one of them under its name.
-// Linkage rules, ordinals 0 to 5. cmAvgLink weights both merged clusters equally (WPGMA),
+// Linkage rules, ordinals 0 to 7. cmAvgLink weights both merged clusters equally (WPGMA),
 // cmUpgma by their sizes; cmWard applies its update to the distances as the measure gives them.
+// cmCentroid and cmMedian (weighted centroid, WPGMC) are exact on squared Euclidean distances
+// only; their merge heights can decrease from one step to the next.
 enum TClusterMethod : std::uint8_t {
-  cmSingleLink, cmCompleteLink, cmWard, cmAvgLink, cmFlexLink, cmUpgma
+  cmSingleLink, cmCompleteLink, cmWard, cmAvgLink, cmFlexLink, cmUpgma, cmCentroid, cmMedian
 };
 DENDROKIT_ENUM_NAMES(TClusterMethod, "cmSingleLink", "cmCompleteLink", "cmWard", "cmAvgLink",
-                     "cmFlexLink", "cmUpgma");
+                     "cmFlexLink", "cmUpgma", "cmCentroid", "cmMedian");
 
 // Standard layouts of margins, caption and the scales of layers 1..4.
 enum TplLayout : std::uint8_t {

@@ -200,6 +200,51 @@ CellKind ParseCell(std::string_view text, bool decimalComma, double& value,
   return CellKind::kNumber;
 }
 
+// The file columns (1-based) a --columns or --exclude list names. Names need the header.
+std::vector<int> ResolveColumns(const std::string& spec, const std::string& option,
+                                const std::vector<Cell>* header, std::size_t count) {
+  std::vector<int> picked;
+  std::size_t start = 0;
+  while (start <= spec.size()) {
+    std::size_t comma = spec.find(',', start);
+    if (comma == std::string::npos) comma = spec.size();
+    const std::string item(Trim(std::string_view(spec).substr(start, comma - start)));
+    start = comma + 1;
+    if (item.empty()) throw InputError(option + ": empty item in " + Quoted(spec));
+    int first = 0, last = 0;
+    const std::size_t dash = item.find('-', 1);
+    auto number = [](std::string_view t, int& v) {
+      const auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+      return !t.empty() && ec == std::errc() && ptr == t.data() + t.size();
+    };
+    bool named = false;
+    if (header) {
+      for (std::size_t c = 0; c < header->size(); ++c)
+        if ((*header)[c].text == item) {
+          first = last = static_cast<int>(c + 1);
+          named = true;
+          break;
+        }
+    }
+    if (!named) {
+      if (number(item, first)) {
+        last = first;
+      } else if (dash != std::string::npos &&
+                 number(std::string_view(item).substr(0, dash), first) &&
+                 number(std::string_view(item).substr(dash + 1), last)) {
+      } else {
+        throw InputError(option + ": no column " + Quoted(item) +
+                         (header ? "" : " (names need --header)"));
+      }
+      if (first < 1 || last < first || static_cast<std::size_t>(last) > count)
+        throw InputError(option + ": " + Quoted(item) + " is outside columns 1 to " +
+                         std::to_string(count));
+    }
+    for (int c = first; c <= last; ++c) picked.push_back(c);
+  }
+  return picked;
+}
+
 }  // namespace
 
 std::string Quoted(std::string_view s) {
@@ -222,7 +267,14 @@ void ReadCsv(std::string text, const CsvOptions& options, Dataset& out) {
   bool headerPending = options.header;
   bool firstLine = true;
   std::size_t lineNo = 0, pos = 0, spanned = 0;
-  const char* hint = " (--missing drop drops rows with missing values)";
+  const char* hint = " (--missing drop drops rows with missing values, --missing pairwise uses the pairs present)";
+  std::vector<Cell> header;
+  bool haveHeader = false;
+  std::vector<char> skip;  // per file column: not read (--columns, --exclude)
+  auto columnName = [&](std::size_t c) {
+    return haveHeader && c < header.size() && !header[c].text.empty()
+               ? " (" + Quoted(header[c].text) + ")" : std::string();
+  };
   while (pos < text.size()) {
     lineNo += 1 + spanned;
     spanned = 0;
@@ -246,6 +298,8 @@ void ReadCsv(std::string text, const CsvOptions& options, Dataset& out) {
         // R's write.csv leaves the header cell above the row names empty.
         if (!options.labelColumn && cells[0].text.empty() && cellsPerLine > 1) labelColumn = 1;
         headerPending = false;
+        header = cells;
+        haveHeader = true;
         continue;
       }
     }
@@ -274,21 +328,46 @@ void ReadCsv(std::string text, const CsvOptions& options, Dataset& out) {
       }
     }
     if (columns == 0) {
-      columns = cellsPerLine - (labelColumn > 0 ? 1 : 0);
+      // R's write.table header lacks the row names' cell: its names start at column 2.
+      if (haveHeader && header.size() + 1 == cellsPerLine) header.insert(header.begin(), Cell{});
+      skip.assign(cellsPerLine, 0);
+      const std::vector<Cell>* names = haveHeader ? &header : nullptr;
+      if (!options.columns.empty()) {
+        std::fill(skip.begin(), skip.end(), 1);
+        for (int c : ResolveColumns(options.columns, "--columns", names, cellsPerLine))
+          skip[static_cast<std::size_t>(c - 1)] = 0;
+      }
+      if (!options.exclude.empty())
+        for (int c : ResolveColumns(options.exclude, "--exclude", names, cellsPerLine))
+          skip[static_cast<std::size_t>(c - 1)] = 1;
+      for (std::size_t c = 0; c < cellsPerLine; ++c) {
+        if (skip[c] || static_cast<int>(c + 1) == labelColumn) continue;
+        ++columns;
+        out.fileColumns.push_back(static_cast<int>(c + 1));
+        if (haveHeader) out.names.push_back(c < header.size() ? header[c].text : std::string());
+      }
+      if (haveHeader)
+        for (const Cell& h : header) out.columnLabels.push_back(h.text);
       if (columns == 0) throw InputError(Where(lineNo, 1) + "no numeric column besides the labels");
     }
     ++out.rowsRead;
     std::size_t kept = values.size();
     bool missing = false;
     for (std::size_t c = 0; c < cells.size(); ++c) {
-      if (static_cast<int>(c + 1) == labelColumn) continue;
+      if (static_cast<int>(c + 1) == labelColumn || skip[c]) continue;
       double v = 0.0;
       std::string problem;
       const CellKind kind = ParseCell(cells[c].text, options.decimalComma, v, problem);
       if (kind == CellKind::kBad) {
         std::string message = Where(lineNo, c + 1) + problem;
         if (out.rowsRead == 1 && !options.header) message += " (a header line? use --header)";
+        else message += "; column " + std::to_string(c + 1) + columnName(c) +
+                        " is not numeric (--columns or --exclude choose the columns)";
         throw InputError(message);
+      }
+      if (kind == CellKind::kMissing && options.keepMissing) {
+        values.push_back(std::numeric_limits<double>::quiet_NaN());
+        continue;
       }
       if (kind == CellKind::kMissing) {
         if (!options.dropMissing) throw InputError(Where(lineNo, c + 1) + problem + hint);

@@ -24,6 +24,11 @@ struct CsvOptions {
   char delimiter = 0;
   bool decimalComma = false;
   bool dropMissing = false;
+  // Missing cells become NaN instead of an error (for distances from the pairs present).
+  bool keepMissing = false;
+  // Columns to read and to leave out, as the user wrote them: header names, 1-based numbers
+  // and ranges (2-5) counted among the file's columns, the label column included.
+  std::string columns, exclude;
 };
 
 struct Dataset {
@@ -34,6 +39,9 @@ struct Dataset {
   bool labelColumnGuessed = false;  // taken because the first column was not numeric
   int dropped = 0;                  // rows dropped for missing values
   int rowsRead = 0;                 // data rows before dropping
+  std::vector<std::string> names;   // header names of the numeric columns (with a header)
+  std::vector<int> fileColumns;     // 1-based file column of each numeric column
+  std::vector<std::string> columnLabels;  // header names of all file columns
 };
 
 // Parses the whole text. Blank lines and lines starting with '#' are skipped; a UTF-8 BOM, a

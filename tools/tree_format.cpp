@@ -220,6 +220,25 @@ std::vector<int> LeafOrder(const Tree& t) {
   return order;
 }
 
+std::vector<int> PeerOrder(const Tree& t) {
+  std::vector<int> order;
+  order.reserve(Ix(t.n));
+  if (t.n == 1) return {1};
+  std::vector<int> stack{2 * t.n - 1};
+  while (!stack.empty()) {
+    const int node = stack.back();
+    stack.pop_back();
+    if (node <= t.n) {
+      order.push_back(node);
+      continue;
+    }
+    const int a = t.first[Ix(node - t.n - 1)], b = t.second[Ix(node - t.n - 1)];
+    stack.push_back(std::max(a, b));
+    stack.push_back(std::min(a, b));
+  }
+  return order;
+}
+
 std::string FormatTable(const Tree& t) {
   std::string text = "step,node1,node2,node,distance\n";
   char buf[128];
@@ -262,7 +281,7 @@ std::string FormatR(const Tree& t) {
   text += ints(left) + (left.empty() ? "" : ", ") + ints(right) + "), dim = c(" +
           std::to_string(t.n - 1) + "L, 2L)),\n  height = c(";
   for (int s = 1; s < t.n; ++s) text += (s > 1 ? ", " : "") + RNumber(t.height[Ix(s - 1)]);
-  text += "),\n  order = c(" + ints(LeafOrder(t)) + "),\n  labels = c(";
+  text += "),\n  order = c(" + ints(PeerOrder(t)) + "),\n  labels = c(";
   for (int k = 1; k <= t.n; ++k) text += (k > 1 ? ", " : "") + RString(t.labels[Ix(k - 1)]);
   text += "),\n  method = " + RString(t.method) + ", call = NULL, dist.method = " +
           RString(t.distance) + "), class = \"hclust\")\n";
@@ -359,6 +378,20 @@ std::string FormatClusters(const Tree& t, const std::vector<int>& cluster) {
   std::string text = "label,cluster\n";
   for (int i = 1; i <= t.n; ++i)
     text += CsvCell(t.labels[Ix(i - 1)]) + ',' + std::to_string(cluster[Ix(i - 1)]) + '\n';
+  return text;
+}
+
+std::string FormatClusterTable(const Tree& t, const std::vector<std::string>& heads,
+                               const std::vector<std::vector<int>>& clusters) {
+  if (clusters.size() == 1) return FormatClusters(t, clusters[0]);
+  std::string text = "label";
+  for (const std::string& h : heads) text += ',' + CsvCell(h);
+  text += '\n';
+  for (int i = 1; i <= t.n; ++i) {
+    text += CsvCell(t.labels[Ix(i - 1)]);
+    for (const std::vector<int>& c : clusters) text += ',' + std::to_string(c[Ix(i - 1)]);
+    text += '\n';
+  }
   return text;
 }
 

@@ -30,6 +30,11 @@ void PlaceNodes(Tree& t);
 // The objects from left to right as the dendrogram draws them (1-based ids).
 std::vector<int> LeafOrder(const Tree& t);
 
+// R's hclust$order and SciPy's leaves_list of the same tree: depth first, the child with the
+// smaller id in the peers' numbering (objects before clusters, earlier clusters first) on the
+// left. The two peers number a given tree alike, so one walk serves both.
+std::vector<int> PeerOrder(const Tree& t);
+
 // step,node1,node2,node,distance with 17 significant digits (the original format).
 std::string FormatTable(const Tree& t);
 // SciPy's Z: "id1 id2 height size" per step, 0-based ids, the smaller id first.
@@ -56,6 +61,11 @@ std::vector<int> CutTree(const Tree& t, int k);
 std::optional<int> ClustersAtHeight(const Tree& t, double h);
 // label,cluster for every object in data order.
 std::string FormatClusters(const Tree& t, const std::vector<int>& cluster);
+
+// label then one column per cut, headed by the cut's name (R's colnames of
+// cutree); one cut keeps FormatClusters' label,cluster.
+std::string FormatClusterTable(const Tree& t, const std::vector<std::string>& heads,
+                               const std::vector<std::vector<int>>& clusters);
 
 // Pearson correlation between the cophenetic distances (the height of the merge that joins
 // i and j) and dist(i, j) (1-based) over all pairs i < j.

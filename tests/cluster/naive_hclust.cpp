@@ -15,6 +15,11 @@ double NewDistance(TClusterMethod method, double dok, double dtk, double dot, in
     case cmAvgLink: return (dok + dtk) * 0.5;
     case cmFlexLink: return alpha * (dok + dtk) + (1 - 2 * alpha) * dot;
     case cmUpgma: return dok * no / (no + nt) + dtk * nt / (no + nt);
+    case cmCentroid: {
+      const double a = no, b = nt, sum = a + b;
+      return (a * dok + b * dtk) / sum - a * b * dot / (sum * sum);
+    }
+    case cmMedian: return (dok + dtk) * 0.5 - dot * 0.25;
   }
   return 0.0;
 }

@@ -317,7 +317,7 @@ TEST(HierarchicalClustering, UnknownMethodIsRefusedBeforeAnythingHappens) {
   TIntMatrix table;
   TVector dist, pos;
   bool called = false;
-  EXPECT_THROW(HierarchicalClustering(nullptr, data, dmEuclid, static_cast<TClusterMethod>(6),
+  EXPECT_THROW(HierarchicalClustering(nullptr, data, dmEuclid, static_cast<TClusterMethod>(8),
                                       0.5, table, dist, pos,
                                       [&](TObject*, double, double) { called = true; }, {}),
                EVELError);
@@ -370,6 +370,69 @@ TEST(HierarchicalClustering, ProgressHandlerThatShrinksTheOutputsCannotCrashIt) 
   EXPECT_EQ(table.NrOfColumns(), 1);
   EXPECT_EQ(table.Elem(1, 1), 1);  // the first merge joins objects 1 and 8 (both 1)
   EXPECT_EQ(pos.NrOfElem(), 3);
+}
+
+}  // namespace
+}  // namespace dendrokit
+
+namespace dendrokit {
+namespace {
+
+// The given-triangle path is the data path without the distance computation: the same
+// merges, heights (bit for bit) and positions for every rule, ties included.
+TEST(HierarchicalClusteringOfDistances, EqualsTheDataPathForEveryRule) {
+  TMatrix data;
+  SetPoints(data, {{0, 0}, {3, 4}, {3, 5}, {0, 1}, {10, 10}, {11, 9}, {-2, 7}, {3, 4}});
+  const int n = data.NrOfRows();
+  std::vector<double> tri;
+  for (int i = 1; i <= n; ++i)
+    for (int j = i + 1; j <= n; ++j) tri.push_back(data.Distance(dmEuclidSqr, i, j));
+  for (int method = 0; method < 8; ++method) {
+    const auto m = static_cast<TClusterMethod>(method);
+    const auto fromData = Cluster(data, dmEuclidSqr, m, 0.7);
+    Result given;
+    ProgressCounter = 0.0;
+    int calls = 0;
+    given.code = HierarchicalClusteringOfDistances(nullptr, tri, n, m, 0.7, given.table, given.dist,
+                                                   given.pos, [&](TObject*, double, double) { ++calls; });
+    EXPECT_EQ(given.code, 0);
+    EXPECT_EQ(calls, n);  // once before the distances, once per step
+    for (int s = 1; s < n; ++s) {
+      EXPECT_EQ(Row(given.table, s), Row(fromData->table, s)) << EnumToName(m) << " step " << s;
+      EXPECT_EQ(given.dist.Elem(s), fromData->dist.Elem(s)) << EnumToName(m) << " step " << s;
+    }
+    for (int k = 1; k < 2 * n; ++k) EXPECT_EQ(given.pos.Elem(k), fromData->pos.Elem(k));
+  }
+}
+
+TEST(HierarchicalClusteringOfDistances, CentroidHeightsCanDecrease) {
+  // An equilateral triangle (squared side 1): the third point is nearer the first pair's
+  // centroid (squared 0.75) than the pair was to each other.
+  const std::vector<double> tri{1.0, 1.0, 1.0};
+  TIntMatrix table;
+  TVector dist, pos;
+  ASSERT_EQ(HierarchicalClusteringOfDistances(nullptr, tri, 3, cmCentroid, 0.5, table, dist, pos, {}), 0);
+  EXPECT_EQ(dist.Elem(1), 1.0);
+  EXPECT_EQ(dist.Elem(2), 0.75);
+  ASSERT_EQ(HierarchicalClusteringOfDistances(nullptr, tri, 3, cmMedian, 0.5, table, dist, pos, {}), 0);
+  EXPECT_EQ(dist.Elem(2), 0.75);
+}
+
+TEST(HierarchicalClusteringOfDistances, WrongCountIsRefusedBeforeAnythingChanges) {
+  TIntMatrix table;
+  TVector dist, pos;
+  bool called = false;
+  const std::vector<double> four{1, 2, 3, 4};
+  EXPECT_THROW(HierarchicalClusteringOfDistances(nullptr, four, 3, cmWard, 0.5, table, dist, pos,
+                                                 [&](TObject*, double, double) { called = true; }),
+               EVELError);
+  EXPECT_THROW(HierarchicalClusteringOfDistances(nullptr, {}, 0, cmWard, 0.5, table, dist, pos, {}),
+               EVELError);
+  EXPECT_FALSE(called);
+  EXPECT_EQ(table.NrOfRows(), 1);
+  // One object: nothing to merge, nodePos holds its position.
+  EXPECT_EQ(HierarchicalClusteringOfDistances(nullptr, {}, 1, cmWard, 0.5, table, dist, pos, {}), 0);
+  EXPECT_EQ(pos.Elem(1), 1.0);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ TEST_P(OracleByRule, MatchesReferenceBitForBit) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllRules, OracleByRule, ::testing::Range(0, 6),
+INSTANTIATE_TEST_SUITE_P(AllRules, OracleByRule, ::testing::Range(0, 8),
                          [](const auto& info) {
                            return std::string(EnumToName(static_cast<TClusterMethod>(info.param)));
                          });
@@ -33,7 +33,7 @@ INSTANTIATE_TEST_SUITE_P(AllRules, OracleByRule, ::testing::Range(0, 6),
 // Small cases, where ties and the first steps dominate, every rule with every measure.
 TEST(OracleSmall, EveryRuleWithEveryMeasure) {
   int failures = 0;
-  for (int method = 0; method < 6; ++method) {
+  for (int method = 0; method < 8; ++method) {
     for (int mode = 0; mode < 6; ++mode) {
       CaseOptions options{12, 2, method, mode};
       for (std::uint64_t i = 0; i < 60 && failures < 5; ++i) {
@@ -50,7 +50,7 @@ TEST(OracleSmall, EveryRuleWithEveryMeasure) {
 
 // A few bigger cases per rule: long candidate chains, many stale rows, deep trees.
 TEST(OracleLarge, EveryRuleOnFourHundredObjects) {
-  for (int method = 0; method < 6; ++method) {
+  for (int method = 0; method < 8; ++method) {
     CaseOptions options{450, 400, method, -1};
     const std::uint64_t seed = 5000000 + static_cast<std::uint64_t>(method);
     const std::string diff = RunOracleCase(seed, options);

@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Regression: a quoted row name with a line break (as R's write.csv writes it) was refused
 // with "quote not closed".
 TEST(HclustCli, QuotedCellsMayHoldLineBreaks) {
-  const Outcome r = Hclust({"--header", "--order"},
+  const Outcome r = Hclust({"--header", "--order", "drawn"},
                            "\"\",\"x\"\r\n\"a\r\nb\",1\r\n\"c,\n\n\",2\r\n\"d\",7\r\n");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "position,object,label\n1,2,\"c,\n\n\"\n2,1,\"a\nb\"\n3,3,d\n");
@@ -263,8 +263,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"OnlyAHeader", {"--header"}, "a,b\n", "line 2, column 1: no data after the header"},
         BadCase{"HeaderNotSkipped", {}, "a,b\n1,2\n", "line 1, column 1: \"a\" is not a number"},
         BadCase{"UnknownOption", {"--fast"}, "1\n2\n", "unknown option \"--fast\""},
-        BadCase{"UnknownMethod", {"--method", "centroid"}, "1\n2\n", "unknown method \"centroid\""},
-        BadCase{"UnknownDistance", {"--distance=cosine"}, "1\n2\n", "unknown distance \"cosine\""},
+        BadCase{"UnknownMethod", {"--method", "centroids"}, "1\n2\n", "unknown method \"centroids\""},
+        BadCase{"UnknownDistance", {"--distance=cosinus"}, "1\n2\n", "unknown distance \"cosinus\""},
         BadCase{"MissingValue", {"--alpha"}, "1\n2\n", "option --alpha needs a value"},
         BadCase{"BadAlpha", {"--alpha", "half"}, "1\n2\n", "--alpha: \"half\" is not a number"},
         BadCase{"FlagWithValue", {"--header=yes"}, "1\n2\n", "option --header takes no value"},
