@@ -204,6 +204,17 @@ void TCustomControl::RepaintFromQt() {
   }
 }
 
+void TCustomControl::connectNotify(const QMetaMethod& signal) {
+  QWidget::connectNotify(signal);
+  const int index = signal.methodIndex();
+  if (index >= 0 && index < kSignalFlagBits) {
+    everConnected_[static_cast<std::size_t>(index) / 64].fetch_or(std::uint64_t{1} << (index % 64),
+                                                                  std::memory_order_relaxed);
+  } else if (index < 0) {
+    for (auto& bits : everConnected_) bits.store(~std::uint64_t{0}, std::memory_order_relaxed);
+  }
+}
+
 void TCustomControl::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   try {
