@@ -40,7 +40,10 @@ TCustomControl::TCustomControl(QWidget* parent)
     : QWidget(parent), canvas_(std::make_unique<TCanvas>(&shown_)) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  canvas_->OnChange = [this](TObject*) { update(); };
+  // Repaint shows the picture once it is complete; drawing outside it shows at once.
+  canvas_->OnChange = [this](TObject*) {
+    if (!painting_) update();
+  };
   font_.OnChange = [this](TObject*) {
     if (syncingFont_) return;
     PushFontToQt();
