@@ -18,6 +18,8 @@ Euclidean one (hclust --distance M against pdist(x, M) then linkage), centroid a
 (against linkage(x, M)) and the optimal leaf ordering (against optimal_leaf_ordering).
 
 The peers are needed only here: on Debian, apt-get install python3-scipy python3-fastcluster.
+Without fastcluster the peer is SciPy's linkage (on the vectors SciPy computes the distances
+itself); the first line of the output names the peer used.
 """
 import argparse
 import os
@@ -135,16 +137,40 @@ def analysis(args, sizes, kinds):
                           f"{max(m for _, m in theirs):.0f} |", flush=True)
     print(f"# load average {os.getloadavg()[0]:.2f} at the end")
 
+# Without fastcluster the peer is SciPy's own linkage (on the vectors it computes the
+# distances itself, so that peer is not memory-free).
+PEER_SCRIPT_SCIPY = r"""
+import sys
+import numpy as np
+from scipy.spatial.distance import pdist
+from scipy.cluster.hierarchy import linkage
+x = np.loadtxt(sys.argv[1], delimiter=",", ndmin=2)
+z = linkage(pdist(x, "euclidean"), method=sys.argv[2])
+np.savetxt(sys.stdout, z, delimiter=",", fmt="%.17g")
+"""
+
+PEER_VECTOR_SCRIPT_SCIPY = r"""
+import sys
+import numpy as np
+from scipy.cluster.hierarchy import linkage
+x = np.loadtxt(sys.argv[1], delimiter=",", ndmin=2)
+z = linkage(x, method="ward")
+np.savetxt(sys.stdout, z, delimiter=",", fmt="%.17g")
+"""
+
 
 def find_peer_python():
-    for exe in dict.fromkeys([sys.executable, "/usr/bin/python3"]):
-        if not os.path.exists(exe):
-            continue
-        ok = subprocess.run([exe, "-c", "import numpy, scipy.spatial, fastcluster"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if ok.returncode == 0:
-            return exe
-    sys.exit("The peer pipeline needs SciPy and fastcluster for Python 3.\n"
+    """(python, "fastcluster" or "scipy"): fastcluster where present, else SciPy."""
+    for flavour, probe in (("fastcluster", "import numpy, scipy.spatial, fastcluster"),
+                           ("scipy", "import numpy, scipy.spatial, scipy.cluster.hierarchy")):
+        for exe in dict.fromkeys([sys.executable, "/usr/bin/python3"]):
+            if not os.path.exists(exe):
+                continue
+            ok = subprocess.run([exe, "-c", probe],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if ok.returncode == 0:
+                return exe, flavour
+    sys.exit("The peer pipeline needs NumPy and SciPy for Python 3 (fastcluster if present).\n"
              "On Debian: sudo apt-get install python3-scipy python3-fastcluster")
 
 
@@ -190,7 +216,10 @@ def main():
     if args.analysis:
         analysis(args, [int(s) for s in args.sizes.split(",")], args.data.split(","))
         return
-    peer_python = find_peer_python()
+    peer_python, flavour = find_peer_python()
+    peer_script, peer_vector_script = (
+        (PEER_SCRIPT, PEER_VECTOR_SCRIPT) if flavour == "fastcluster"
+        else (PEER_SCRIPT_SCIPY, PEER_VECTOR_SCRIPT_SCIPY))
     rules = list(PEER_METHOD) if args.rules == "all" else args.rules.split(",")
     if args.vectors:
         rules = ["ward.D2"]
@@ -198,7 +227,7 @@ def main():
     kinds = args.data.split(",")
 
     print(f"# {os.cpu_count()} CPUs, load average {os.getloadavg()[0]:.2f} at start; "
-          f"{args.repeats} runs each, {args.columns} columns, Euclidean distances")
+          f"{args.repeats} runs each, {args.columns} columns, Euclidean distances; peer {flavour}")
     print("| data | n | rule (peer) | hclust s | peer s | ratio | hclust MiB | peer MiB | bound MiB |")
     print("|---|---:|---|---:|---:|---:|---:|---:|---:|")
     with tempfile.TemporaryDirectory() as tmp:
@@ -214,15 +243,20 @@ def main():
                     for _ in range(args.repeats):
                         if args.vectors:
                             ours.append(run([args.hclust, "--method", rule, "--low-memory", path]))
-                            peer.append(run([peer_python, "-c", PEER_VECTOR_SCRIPT, path]))
+                            peer.append(run([peer_python, "-c", peer_vector_script, path]))
                             continue
                         ours.append(run([args.hclust, "--method", rule, "--distance", "euclid", path]))
-                        peer.append(run([peer_python, "-c", PEER_SCRIPT, path, PEER_METHOD[rule]]))
+                        peer.append(run([peer_python, "-c", peer_script, path, PEER_METHOD[rule]]))
                     t_ours = statistics.median(t for t, _ in ours)
                     t_peer = statistics.median(t for t, _ in peer)
                     rss_ours = max(m for _, m in ours)
                     rss_peer = max(m for _, m in peer)
-                    peer_name = "linkage_vector ward" if args.vectors else PEER_METHOD[rule]
+                    peer_name = PEER_METHOD.get(rule, "ward")
+                    if args.vectors:
+                        peer_name = ("linkage_vector ward" if flavour == "fastcluster"
+                                     else "scipy linkage ward on vectors")
+                    elif flavour == "scipy":
+                        peer_name = "scipy " + peer_name
                     print(f"| {kind} | {n} | {rule} ({peer_name}) | {t_ours:.2f} | "
                           f"{t_peer:.2f} | {t_ours / t_peer:.2f} | {rss_ours:.0f} | "
                           f"{rss_peer:.0f} | {bound:.0f} |", flush=True)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -352,6 +353,39 @@ void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color
       rem -= 2 * n;
       ++m;
     }
+  }
+}
+
+void FastPolyline(const Surface& image, const TPoint* points, std::size_t n, TColor color) {
+  if (!image || n < 2) return;
+  const std::uint32_t argb = ToArgb(color);
+  std::size_t i = 1;
+  while (i < n) {
+    const TPoint a = points[i - 1];
+    if (points[i].X != a.X) {
+      FastLine(image, a.X, a.Y, points[i].X, points[i].Y, color);
+      ++i;
+      continue;
+    }
+    // Each vertical segment p -> q covers p .. q (q excluded) and starts next to the one
+    // before, so the run's pixels are one interval: lo .. hi.
+    std::int64_t lo = std::numeric_limits<std::int64_t>::max();
+    std::int64_t hi = std::numeric_limits<std::int64_t>::min();
+    for (; i < n && points[i].X == a.X; ++i) {
+      const std::int64_t p = points[i - 1].Y, q = points[i].Y;
+      if (q > p) {
+        lo = std::min(lo, p);
+        hi = std::max(hi, q - 1);
+      } else if (q < p) {
+        lo = std::min(lo, q + 1);
+        hi = std::max(hi, p);
+      }
+    }
+    if (a.X < 0 || a.X >= image.w) continue;
+    lo = std::max<std::int64_t>(lo, 0);
+    hi = std::min<std::int64_t>(hi, image.h - 1);
+    std::uint32_t* px = image.bits + a.X;
+    for (std::int64_t y = lo; y <= hi; ++y) px[y * image.stride] = argb;
   }
 }
 

@@ -113,6 +113,10 @@ class DENDROKIT_EXPORT MarkStamps {
 
 // The canvas's 1-pixel solid line from (x0, y0) towards (x1, y1), end point excluded.
 DENDROKIT_EXPORT void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color);
+// FastLine from each point to the next (n points). A dense series has runs of vertical
+// segments in one column; such a run covers one interval of that column, written once.
+DENDROKIT_EXPORT void FastPolyline(const Surface& image, const TPoint* points, std::size_t n,
+                                   TColor color);
 
 // Alpha-blends colour over one pixel with coverage a (0..255), as the raster engine does:
 // red and blue in one multiply, green in another.

@@ -508,8 +508,11 @@ void TCanvas::DirectFill(std::int64_t x1, std::int64_t y1, std::int64_t x2, std:
 
 void TCanvas::DirectFillPhysical(std::int64_t l, std::int64_t t, std::int64_t r,
                                  std::int64_t b, std::uint32_t qrgb, bool xorMode) {
+  // scanLine would check for sharing on every row: one detach, then plain addresses.
+  uchar* const bits = image_->bits();
+  const std::int64_t stride = image_->bytesPerLine();
   for (std::int64_t y = t; y < b; ++y) {
-    auto* line = reinterpret_cast<std::uint32_t*>(image_->scanLine(static_cast<int>(y)));
+    auto* line = reinterpret_cast<std::uint32_t*>(bits + y * stride);
     if (xorMode) {
       for (std::int64_t x = l; x < r; ++x) line[x] ^= qrgb & 0x00FFFFFF;
     } else {
@@ -738,6 +741,10 @@ struct TCanvas::TextCache {
     std::optional<QStaticText> layout;
   };
   std::uint64_t shape = 0;
+  // The face the entries belong to (what QtFont builds the font from).
+  std::string name;
+  int height = 0;
+  TFontStyles style{};
   std::unordered_map<std::string, Entry> entries;
   bool digitRuns = false;
   QRawFont raw;
@@ -818,12 +825,36 @@ struct TCanvas::TextCache {
 };
 
 TCanvas::TextCache& TCanvas::Text() const {
-  if (!text_) text_ = std::make_unique<TextCache>();
   const QFontMetrics& fm = Metrics();
-  if (text_->shape != font_.ShapeGeneration()) {
-    text_->Reset(font_.QtFont(), fm);
-    text_->shape = font_.ShapeGeneration();
+  if (text_ && text_->shape == font_.ShapeGeneration()) return *text_;
+  // Controls switch one canvas between a few faces (labels, captions) on every repaint:
+  // each face keeps its measured and laid-out text instead of starting again after a switch.
+  constexpr std::size_t kSpareFaces = 3;
+  const auto same = [this](const TextCache& t) {
+    return t.name == font_.Name() && t.height == font_.Height() && t.style == font_.Style();
+  };
+  std::unique_ptr<TextCache> found;
+  if (text_ && same(*text_)) found = std::move(text_);
+  for (auto it = spareText_.begin(); !found && it != spareText_.end(); ++it) {
+    if (same(**it)) {
+      found = std::move(*it);
+      spareText_.erase(it);
+      break;
+    }
   }
+  if (text_) {
+    spareText_.insert(spareText_.begin(), std::move(text_));
+    if (spareText_.size() > kSpareFaces) spareText_.pop_back();
+  }
+  if (!found) {
+    found = std::make_unique<TextCache>();
+    found->Reset(font_.QtFont(), fm);
+    found->name = font_.Name();
+    found->height = font_.Height();
+    found->style = font_.Style();
+  }
+  text_ = std::move(found);
+  text_->shape = font_.ShapeGeneration();
   return *text_;
 }
 

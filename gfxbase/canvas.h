@@ -307,6 +307,7 @@ class DENDROKIT_EXPORT TCanvas : public TPersistent {
   mutable std::unique_ptr<QFontMetrics> metrics_;
   mutable std::uint64_t metricsGeneration_ = 0;
   mutable std::unique_ptr<TextCache> text_;
+  mutable std::vector<std::unique_ptr<TextCache>> spareText_;  // other faces, latest first
   std::uint64_t appliedFont_ = 0;   // shape generation of the painter's font
   TColor textPenColor_ = 0;         // valid while appliedPen_ == kTextPen
 };

@@ -40,7 +40,10 @@ TCustomControl::TCustomControl(QWidget* parent)
     : QWidget(parent), canvas_(std::make_unique<TCanvas>(&shown_)) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  canvas_->OnChange = [this](TObject*) { update(); };
+  // Repaint shows the picture once it is complete; drawing outside it shows at once.
+  canvas_->OnChange = [this](TObject*) {
+    if (!painting_) update();
+  };
   font_.OnChange = [this](TObject*) {
     if (syncingFont_) return;
     PushFontToQt();
@@ -201,6 +204,17 @@ void TCustomControl::RepaintFromQt() {
     Repaint();
   } catch (const std::exception& e) {
     qWarning("%s %s: %s", std::string(ClassName()).c_str(), Name().c_str(), e.what());
+  }
+}
+
+void TCustomControl::connectNotify(const QMetaMethod& signal) {
+  QWidget::connectNotify(signal);
+  const int index = signal.methodIndex();
+  if (index >= 0 && index < kSignalFlagBits) {
+    everConnected_[static_cast<std::size_t>(index) / 64].fetch_or(std::uint64_t{1} << (index % 64),
+                                                                  std::memory_order_relaxed);
+  } else if (index < 0) {
+    for (auto& bits : everConnected_) bits.store(~std::uint64_t{0}, std::memory_order_relaxed);
   }
 }
 

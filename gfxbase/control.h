@@ -9,6 +9,9 @@
 
 #include "gfxbase/export.h"
 
+#include <array>
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -154,12 +157,17 @@ class DENDROKIT_EXPORT TCustomControl : public QWidget, public TPersistent {
  protected:
   // Makes event raise signal after its handler; emit turns the event's arguments into the
   // signal's. The signal is only raised (and its arguments only converted) while connected.
+  // Charts test their item events once per item, so the test must be cheap while nobody
+  // ever connected: a flag set by connectNotify guards Qt's (costly) connection lookup.
   template <typename Handler, typename Signal, typename Raise>
   void BindEvent(TEvent<Handler>& event, Signal signal, Raise raise) {
-    event.BindSignal(Handler(std::move(raise)), [this, signal] {
-      return isSignalConnected(QMetaMethod::fromSignal(signal));
+    const QMetaMethod method = QMetaMethod::fromSignal(signal);
+    const int index = method.methodIndex();
+    event.BindSignal(Handler(std::move(raise)), [this, method, index] {
+      return MaybeConnected(index) && isSignalConnected(method);
     });
   }
+  void connectNotify(const QMetaMethod& signal) override;
 
   // Draws the whole control. The default fills the background with Color and raises OnPaint.
   virtual void Paint();
@@ -197,11 +205,21 @@ class DENDROKIT_EXPORT TCustomControl : public QWidget, public TPersistent {
   void PushFontToQt();
   void TakeFontFromQt();
   bool DispatchEvent(QEvent* event);
+  // Whether the signal of this method index was ever connected (indices beyond the flags
+  // always count as connected). Flags are never cleared: they only spare the lookup.
+  bool MaybeConnected(int index) const {
+    if (index < 0 || index >= kSignalFlagBits) return true;
+    return (everConnected_[static_cast<std::size_t>(index) / 64].load(std::memory_order_relaxed) >>
+            (index % 64)) & 1;
+  }
 
   // Matches an allocated (or requested) shown image to the widget size.
   void SyncImageSize();
   void SizeChanged();
 
+  static constexpr int kSignalFlagBits = 512;
+  // Connections may be made from any thread.
+  std::array<std::atomic<std::uint64_t>, kSignalFlagBits / 64> everConnected_{};
   QImage shown_;
   QSize size_;  // the size Resize() last reported; the image follows it lazily
   std::unique_ptr<TCanvas> canvas_;

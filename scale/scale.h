@@ -278,6 +278,10 @@ class DENDROKIT_EXPORT TScale : public TCustomControl {
   void HookDateFormat();
 
   std::unique_ptr<TDTLabel> dateFormat_;
+  // The picture an opaque scale is drawn in, kept between paints with its canvas's text
+  // measurements; in use while offscreenBusy_ (a handler repainting the scale gets its own).
+  std::unique_ptr<TBitmap> offscreen_;
+  bool offscreenBusy_ = false;
 
   std::string caption_;
   int captionPosX_ = 4;

@@ -249,8 +249,27 @@ void TScale::PaintScale() {
     return;
   }
   if (w <= 0 || h <= 0) return;
-  TBitmap bitmap(static_cast<int>(w), static_cast<int>(h), target.PixelRatio());
+  std::unique_ptr<TBitmap> nested;
+  if (!offscreen_) offscreen_ = std::make_unique<TBitmap>();
+  TBitmap& bitmap = offscreenBusy_ ? *(nested = std::make_unique<TBitmap>()) : *offscreen_;
+  const bool outermost = !offscreenBusy_;
+  offscreenBusy_ = true;
+  struct Release {
+    bool& busy;
+    bool outermost;
+    ~Release() {
+      if (outermost) busy = false;
+    }
+  } release{offscreenBusy_, outermost};
+  bitmap.SetPixelRatio(target.PixelRatio());
+  bitmap.SetSize(static_cast<int>(w), static_cast<int>(h));
   TCanvas& bc = bitmap.Canvas();
+  // Each paint starts from a fresh canvas's pen and brush, whatever the last one left.
+  const TPen freshPen;
+  const TBrush freshBrush;
+  bc.Pen().Assign(&freshPen);
+  bc.Brush().Assign(&freshBrush);
+  bc.MoveTo(0, 0);
   bc.Font().Assign(&Font());
   bc.Pen().SetColor(colorBackGnd_);
   bc.Brush().SetColor(colorBackGnd_);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <QImage>
 
@@ -74,6 +75,29 @@ TEST(PlotraFastDraw, LinesMatchCanvas) {
     FastLine(SurfaceOf(b), e[0], e[1], e[2], e[3], 0x102030);
     EXPECT_EQ(MaxDiff(a, b), 0) << e[0] << "," << e[1] << " " << e[2] << "," << e[3];
   }
+}
+
+// A dense series: many points per column (runs of vertical segments, zero-length ones,
+// reversals) and some leaving the image, against one canvas LineTo per segment.
+TEST(PlotraFastDraw, PolylineMatchesCanvasSegments) {
+  std::vector<TPoint> pts{{-3, 50}};
+  unsigned seed = 7;
+  for (int i = 1; i < 3000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    const int step = static_cast<int>((seed >> 16) % 23) - 11;
+    pts.push_back({i / 25 - 3, std::clamp(pts.back().Y + step, -20, 120)});
+  }
+  pts.push_back(pts.back());
+  QImage a = Blank(100, 100), b = Blank(100, 100);
+  TCanvas c(&a);
+  c.Pen().SetColor(0x102030);
+  for (std::size_t i = 1; i < pts.size(); ++i) {
+    c.MoveTo(pts[i - 1].X, pts[i - 1].Y);
+    c.LineTo(pts[i].X, pts[i].Y);
+  }
+  c.Release();
+  FastPolyline(SurfaceOf(b), pts.data(), pts.size(), 0x102030);
+  EXPECT_EQ(MaxDiff(a, b), 0);
 }
 
 TEST(PlotraFastDraw, TextMatchesCanvas) {

@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
+#include <utility>
 
 #include "chart/plotra_geometry.h"
 #include "chart/plotra_picture.h"
@@ -74,6 +76,32 @@ TEST(PlotraPaint, PolylineBatchesDrawEverySegment) {
     for (int x = 1; x < ref.width() - 1; ++x)
       diff += ref.pixel(x, y) != c.ShownImage().pixel(x + c.MarginLeft(), y + c.MarginTop());
   EXPECT_EQ(diff, 0);
+}
+
+// Items are mapped in double where that cannot change the pixel: values that map onto and
+// next to half pixels must still land where WorldToPixel puts them.
+TEST(PlotraPaint, ItemsLandOnWorldToPixelAtHalfPixels) {
+  TestChart c(333, 257);
+  c.SetChartFrameColor(kWhite);
+  const TAxisTransform tx = c.TransformX(1), ty = c.TransformY(1);
+  std::vector<std::pair<double, double>> at;
+  const long double offsets[] = {0.0L, 1e-12L, -1e-12L, 1e-17L};  // one row each
+  const TRect area = c.ChartArea();
+  for (int n = area.Left + 5; n < area.Right - 5; n += 7)
+    for (int k = 0; k < 4; ++k) {
+      const long double px = n + 0.5L + offsets[k];
+      const long double py = area.Top + 10.5L + 40 * k + n % 11 - offsets[k];
+      at.emplace_back(static_cast<double>((px - tx.C) / tx.K),
+                      static_cast<double>((py - ty.C) / ty.K));
+    }
+  for (const auto& [x, y] : at) c.Add(ckLine, x, y, x, y);  // one pixel each
+  c.Repaint();
+  for (const auto& [x, y] : at) {
+    const TPoint p = c.At(x, y);
+    EXPECT_EQ(c.PixelAt(p), kRed) << x << " " << y;
+    EXPECT_EQ(c.PixelAt(p.X - 1, p.Y), kWhite) << x << " " << y;
+    EXPECT_EQ(c.PixelAt(p.X + 1, p.Y), kWhite) << x << " " << y;
+  }
 }
 
 TEST(PlotraPaint, DuplicateMarksAreSkipped) {

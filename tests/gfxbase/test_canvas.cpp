@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
 #include <random>
 #include <set>
 #include <utility>
@@ -356,6 +357,42 @@ TEST(CanvasText, CachedTextIsPixelIdenticalToPlainDrawText) {
     p.end();
     EXPECT_EQ(got.Image(), want);
   }
+}
+
+// A canvas keeps the text of a few faces; cycling through more faces than it keeps, and
+// back, must measure and draw each text as Qt does in that face.
+TEST(CanvasText, SwitchingFacesMeasuresAndDrawsEachFace) {
+  struct Face {
+    const char* name;
+    int height;
+    TFontStyles style;
+  };
+  const Face faces[] = {{"DejaVu Sans", 13, 0},  {"DejaVu Serif", 13, 0},
+                        {"DejaVu Sans", 17, 0},  {"DejaVu Sans", 13, fsBold},
+                        {"DejaVu Sans Mono", 11, 0}};
+  TBitmap got(300, 330);
+  TCanvas& canvas = got.Canvas();
+  canvas.Brush().SetStyle(bsClear);
+  QImage want(300, 330, QImage::Format_RGB32);
+  want.fill(Qt::white);
+  QPainter p(&want);
+  for (int round = 0; round < 3; ++round)
+    for (std::size_t f = 0; f < std::size(faces); ++f) {
+      canvas.Font().SetName(faces[f].name);
+      canvas.Font().SetHeight(faces[f].height);
+      canvas.Font().SetStyle(faces[f].style);
+      const std::string text = std::to_string(round * 1000 + 4711) + (f % 2 ? " Wy" : "");
+      const int x = 10 + round * 95, y = 10 + int(f) * 60;
+      canvas.TextOut(x, y, text);
+      const QFontMetrics fm(canvas.Font().QtFont(), &want);
+      EXPECT_EQ(canvas.TextWidth(text), fm.horizontalAdvance(QString::fromStdString(text)))
+          << faces[f].name << " " << faces[f].height << " round " << round;
+      p.setFont(canvas.Font().QtFont());
+      p.setPen(Qt::black);
+      p.drawText(QPoint(x, y + fm.ascent()), QString::fromStdString(text));
+    }
+  p.end();
+  EXPECT_EQ(got.Image(), want);
 }
 
 TEST(CanvasBitmap, DrawAndStretchDraw) {
