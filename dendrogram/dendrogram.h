@@ -244,6 +244,10 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   TEvent<TZoomPanEvent> OnZoomPan;
   TEvent<TNotifyEvent> OnCrossHairMove;
 
+ public:
+  // The picture as Paint draws it, on any canvas (see TCustomControl::RenderTo).
+  void RenderTo(TCanvas& canvas, const TImageOptions& options) override;
+
  protected:
   void Paint() override;
   void CreateWnd() override;
@@ -269,7 +273,8 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
            int mode);
   void MoveView(int dx, int dy);
   void DrawBand(TPoint corner);
-  void PaintContent(TCanvas& c);
+  void PaintContent(TCanvas& c, bool crossHair);
+  void DrawPicture(TCanvas& c, bool crossHair);
 
   std::unique_ptr<TDataTable> data_;
   std::unique_ptr<TIntMatrix> mergeTable_;

@@ -321,7 +321,50 @@ TCanvas::TCanvas(QPaintDevice* device, bool isPrinter) : device_(device), isPrin
     SetImage(static_cast<QImage*>(device));
 }
 
-TCanvas::~TCanvas() { Release(); }
+TCanvas::TCanvas(QPainter* painter, bool isPrinter, int width, int height, int resolution)
+    : device_(painter != nullptr ? painter->device() : nullptr),
+      borrowed_(painter),
+      logicalWidth_(std::max(width, 0)),
+      logicalHeight_(std::max(height, 0)),
+      resolution_(std::max(resolution, 1)),
+      isPrinter_(isPrinter) {
+  if (borrowed_ == nullptr || !borrowed_->isActive()) {
+    borrowed_ = nullptr;
+    device_ = nullptr;
+    return;
+  }
+  borrowed_->save();
+  borrowed_->setRenderHint(QPainter::Antialiasing, false);
+  borrowed_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+TCanvas::~TCanvas() {
+  if (borrowed_ != nullptr && borrowed_->isActive()) {
+    while (!viewports_.empty()) EndViewport();
+    borrowed_->restore();
+  }
+  Release();
+}
+
+void TCanvas::BeginViewport(const TRect& r) {
+  if (borrowed_ == nullptr || !borrowed_->isActive()) return;
+  viewports_.push_back({logicalWidth_, logicalHeight_});
+  borrowed_->save();
+  borrowed_->translate(r.Left, r.Top);
+  logicalWidth_ = std::max(r.Right - r.Left, 0);
+  logicalHeight_ = std::max(r.Bottom - r.Top, 0);
+  borrowed_->setClipRect(QRect(0, 0, logicalWidth_, logicalHeight_), Qt::IntersectClip);
+  appliedPen_ = appliedBrush_ = appliedFont_ = 0;
+}
+
+void TCanvas::EndViewport() {
+  if (borrowed_ == nullptr || viewports_.empty()) return;
+  if (borrowed_->isActive()) borrowed_->restore();
+  logicalWidth_ = viewports_.back().X;
+  logicalHeight_ = viewports_.back().Y;
+  viewports_.pop_back();
+  appliedPen_ = appliedBrush_ = appliedFont_ = 0;
+}
 
 void TCanvas::SetImage(QImage* image) {
   Release();
@@ -333,20 +376,30 @@ void TCanvas::SetImage(QImage* image) {
 }
 
 void TCanvas::Release() {
+  // A caller's painter stays active; only the state applied to it is forgotten.
+  if (borrowed_ != nullptr) {
+    appliedPen_ = appliedBrush_ = appliedFont_ = 0;
+    return;
+  }
   if (painter_) {
     if (painter_->isActive()) painter_->end();
     painter_.reset();
   }
 }
 
-bool TCanvas::Painting() const { return painter_ != nullptr && painter_->isActive(); }
+bool TCanvas::Painting() const {
+  if (borrowed_ != nullptr) return borrowed_->isActive();
+  return painter_ != nullptr && painter_->isActive();
+}
 
 bool TCanvas::Ready() const {
+  if (borrowed_ != nullptr) return borrowed_->isActive();
   if (image_ != nullptr) return !image_->isNull();
   return device_ != nullptr;
 }
 
 QPainter& TCanvas::Painter() {
+  if (borrowed_ != nullptr) return *borrowed_;
   if (!painter_) {
     painter_ = std::make_unique<QPainter>();
     painter_->begin(device_);
@@ -856,11 +909,14 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
   const bool turned = font_.Orientation() != 0 || !InRange(x, -kDirectLimit, kDirectLimit) ||
                       !InRange(y, -kDirectLimit, kDirectLimit);
   int ox = x, oy = y;
+  // Turned about the corner within whatever transform the painter already has (a caller's
+  // painter may scale or move the picture).
+  const QTransform before = turned ? p.worldTransform() : QTransform();
   if (turned) {
     QTransform t;
     t.translate(x, y);
     t.rotate(-font_.Orientation() / 10.0);
-    p.setWorldTransform(t);
+    p.setWorldTransform(t, true);
     ox = oy = 0;
   }
   if (brush_.Style() != bsClear)
@@ -874,7 +930,10 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     appliedPen_ = kTextPen;
     textPenColor_ = font_.Color();
   }
-  if (digits) {
+  if (borrowed_ != nullptr) {
+    // Vector pages keep text as text (searchable, selectable), not as bare glyphs.
+    p.drawText(QPointF(ox, oy + fm.ascent()), QString::fromStdString(text));
+  } else if (digits) {
     const int n = static_cast<int>(text.size());
     double pos = 0.0;
     for (int i = 0; i < n; ++i) {
@@ -894,7 +953,7 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     }
     p.drawStaticText(QPoint(ox, oy), *entry->layout);
   }
-  if (turned) p.resetTransform();
+  if (turned) p.setWorldTransform(before);
   Notify();
 }
 
@@ -931,21 +990,25 @@ void TCanvas::StretchDraw(const TRect& rect, const QImage& image) {
 }
 
 int TCanvas::VertResolution() const {
+  if (borrowed_ != nullptr) return resolution_;
   if (isPrinter_ && device_ != nullptr) return device_->logicalDpiY();
   return ScreenPixelsPerInch();
 }
 
 int TCanvas::HorzResolution() const {
+  if (borrowed_ != nullptr) return resolution_;
   if (isPrinter_ && device_ != nullptr) return device_->logicalDpiX();
   return ScreenPixelsPerInch();
 }
 
 int TCanvas::Width() const {
+  if (borrowed_ != nullptr) return logicalWidth_;
   if (image_ != nullptr) return image_->width() / ratio_;
   return device_ != nullptr ? device_->width() : 0;
 }
 
 int TCanvas::Height() const {
+  if (borrowed_ != nullptr) return logicalHeight_;
   if (image_ != nullptr) return image_->height() / ratio_;
   return device_ != nullptr ? device_->height() : 0;
 }

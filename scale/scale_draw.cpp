@@ -207,6 +207,24 @@ void TScale::DrawCaption(TCanvas& canvas, int base) {
 }
 
 // Base line positions; Offsets move only the coordinate across the axis.
+void TScale::RenderTo(TCanvas& canvas, const TImageOptions&) {
+  TCanvas* const saved = externalCanvas_;
+  const int sx = externalOffsetX_, sy = externalOffsetY_;
+  externalCanvas_ = &canvas;
+  externalOffsetX_ = externalOffsetY_ = 0;
+  try {
+    PaintScale();
+  } catch (...) {
+    externalCanvas_ = saved;
+    externalOffsetX_ = sx;
+    externalOffsetY_ = sy;
+    throw;
+  }
+  externalCanvas_ = saved;
+  externalOffsetX_ = sx;
+  externalOffsetY_ = sy;
+}
+
 void TScale::PaintScale() {
   const bool external = externalCanvas_ != nullptr;
   TCanvas& target = external ? *externalCanvas_ : Canvas();
@@ -249,16 +267,25 @@ void TScale::PaintScale() {
     return;
   }
   if (w <= 0 || h <= 0) return;
+  auto opaque = [&](TCanvas& bc) {
+    bc.Font().Assign(&Font());
+    bc.Pen().SetColor(colorBackGnd_);
+    bc.Brush().SetColor(colorBackGnd_);
+    bc.Brush().SetStyle(bsSolid);
+    bc.Rectangle(0, 0, static_cast<int>(w), static_cast<int>(h));
+    drawOn(bc, 0, 0);
+    DrawFrame(bc, frameStyle_, 0, 0, static_cast<int>(w) - 1, static_cast<int>(h) - 1,
+              frameHighlightColor_, 0xC0C0C0, frameShadowColor_, frameColor_, frameColor_);
+  };
+  // A vector page gets the scale as lines and text in place, not as a bitmap.
+  if (target.OnPainter()) {
+    target.BeginViewport({ox, oy, ClampInt(ox + w), ClampInt(oy + h)});
+    opaque(target);
+    target.EndViewport();
+    return;
+  }
   TBitmap bitmap(static_cast<int>(w), static_cast<int>(h), target.PixelRatio());
-  TCanvas& bc = bitmap.Canvas();
-  bc.Font().Assign(&Font());
-  bc.Pen().SetColor(colorBackGnd_);
-  bc.Brush().SetColor(colorBackGnd_);
-  bc.Brush().SetStyle(bsSolid);
-  bc.Rectangle(0, 0, static_cast<int>(w), static_cast<int>(h));
-  drawOn(bc, 0, 0);
-  DrawFrame(bc, frameStyle_, 0, 0, static_cast<int>(w) - 1, static_cast<int>(h) - 1,
-            frameHighlightColor_, 0xC0C0C0, frameShadowColor_, frameColor_, frameColor_);
+  opaque(bitmap.Canvas());
   target.Draw(ox, oy, bitmap);
 }
 
