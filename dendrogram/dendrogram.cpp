@@ -76,7 +76,7 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   for (std::size_t i = 0; i < classColors_.size(); ++i) classColors_[i] = StdColors[i % 16].value;
 
   data_ = std::make_unique<TDataTable>();
-  data_->OnChange = [this](TObject*) { CalcDendrogram(); };
+  data_->OnChange = [this](TObject*) { Recluster(); };
   mergeDist_ = std::make_unique<TVector>();
   mergeTable_ = std::make_unique<TIntMatrix>();
   nodePos_ = std::make_unique<TVector>();
@@ -147,7 +147,7 @@ void TDendrogram::SetClusterMethod(TClusterMethod value) {
   const TClusterMethod old = clusterMethod_;
   clusterMethod_ = value;
   try {
-    CalcDendrogram();
+    Recluster();
   } catch (...) {
     clusterMethod_ = old;  // the shown tree is still the old method's
     throw;
@@ -160,7 +160,7 @@ void TDendrogram::SetDistMeasure(TDistMode value) {
   const TDistMode old = distMeasure_;
   distMeasure_ = value;
   try {
-    CalcDendrogram();
+    Recluster();
   } catch (...) {
     distMeasure_ = old;
     throw;
@@ -176,13 +176,17 @@ void TDendrogram::SetFlexAlpha(double value) {
   flexAlpha_ = value;
   if (clusterMethod_ == cmFlexLink) {
     try {
-      CalcDendrogram();
+      Recluster();
     } catch (...) {
       flexAlpha_ = old;
       throw;
     }
   }
   Repaint();
+}
+
+void TDendrogram::Recluster() {
+  if (!givenTree_) CalcDendrogram();
 }
 
 void TDendrogram::CalcDendrogram() {
@@ -214,7 +218,92 @@ void TDendrogram::CalcDendrogram() {
   Adopt(*mergeDist_, mergeDist);
   Adopt(*nodePos_, nodePos);
   treeN_ = n;
+  givenTree_ = false;
+  TreeChanged();
   if (OnDendroDone) OnDendroDone(this);
+}
+
+void TDendrogram::SetTree(const TMergeTree& tree, const QStringList& labels) {
+  SetTree(tree.First, tree.Second, tree.Height, labels);
+}
+
+void TDendrogram::SetTree(std::span<const int> first, std::span<const int> second,
+                          std::span<const double> height, const QStringList& labels) {
+  ValidateTree(first, second, height);
+  const int n = static_cast<int>(height.size()) + 1;
+  if (!labels.isEmpty() && labels.size() != n)
+    throw EVELError("Tree: " + std::to_string(labels.size()) + " labels for " +
+                    std::to_string(n) + " objects");
+  TMergeTree t;
+  t.First.assign(first.begin(), first.end());
+  t.Second.assign(second.begin(), second.end());
+  t.Height.assign(height.begin(), height.end());
+  const std::vector<double> positions = TreeNodePositions(t);
+  // Built apart and adopted at the end, as CalcDendrogram does, so that nothing shown
+  // changes before everything is in place. One object keeps the engine's one-element form.
+  TIntMatrix mergeTable;
+  TVector mergeDist;
+  TVector nodePos;
+  mergeTable.Resize(3, std::max(n - 1, 1));
+  mergeDist.Resize(std::max(n - 1, 1));
+  nodePos.Resize(2 * n - 1);
+  for (int s = 1; s < n; ++s) {
+    mergeTable.Column(1)[static_cast<std::size_t>(s - 1)] = t.First[static_cast<std::size_t>(s - 1)];
+    mergeTable.Column(2)[static_cast<std::size_t>(s - 1)] = t.Second[static_cast<std::size_t>(s - 1)];
+    mergeTable.Column(3)[static_cast<std::size_t>(s - 1)] = n + s;
+  }
+  std::copy(t.Height.begin(), t.Height.end(), mergeDist.Values().begin());
+  std::copy(positions.begin(), positions.end(), nodePos.Values().begin());
+  TIntVector nodeClass;
+  nodeClass.Resize(2 * n - 1);
+  std::fill(nodeClass.Values().begin(), nodeClass.Values().end(), -1);
+
+  Adopt(*mergeTable_, mergeTable);
+  Adopt(*mergeDist_, mergeDist);
+  Adopt(*nodePos_, nodePos);
+  Adopt(*nodeClass_, nodeClass);
+  treeN_ = n;
+  givenTree_ = true;
+  TreeChanged();
+  const bool saved = suppressPaint_;  // one picture for tree and labels
+  suppressPaint_ = true;
+  SetObjLabels(labels);
+  suppressPaint_ = saved;
+  Repaint();
+}
+
+TMergeTree TDendrogram::Tree() const {
+  TMergeTree t;
+  const int n = treeN_;
+  for (int s = 1; s < n; ++s) {
+    t.First.push_back(mergeTable_->Elem(1, s));
+    t.Second.push_back(mergeTable_->Elem(2, s));
+    t.Height.push_back(mergeDist_->Elem(s));
+  }
+  return t;
+}
+
+void TDendrogram::TreeChanged() {}
+
+// ---- Labels -------------------------------------------------------------------------------
+
+void TDendrogram::SetObjLabels(const QStringList& value) {
+  if (value == objLabels_) return;
+  objLabels_ = value;
+  labelTexts_.clear();
+  longestLabel_ = 0;
+  for (const QString& l : objLabels_) {
+    labelTexts_.push_back(l.toStdString());
+    longestLabel_ = std::max(longestLabel_, labelTexts_.back().size());
+  }
+  Repaint();
+  emit objLabelsChanged();
+}
+
+std::string TDendrogram::ObjLabelText(int obj) const {
+  if (obj >= 1 && static_cast<std::size_t>(obj) <= labelTexts_.size())
+    return labelTexts_[static_cast<std::size_t>(obj - 1)];
+  return std::to_string(obj);
 }
 
 // ---- View window --------------------------------------------------------------------------

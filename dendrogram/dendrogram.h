@@ -6,6 +6,11 @@
 // SetSuppressRecalc(false), which clusters once; then call ResetZoom to show the new tree.
 // Every setter that changes the picture repaints at once; SetSuppressPaint brackets a
 // series of changes.
+//
+// A tree computed elsewhere is shown with SetTree instead (see there). While such a given
+// tree is shown, ClusterMethod, DistMeasure, FlexAlpha and changes of Data are only stored:
+// they do not touch the tree until the application clusters again with CalcDendrogram()
+// (which SetSuppressRecalc(false) runs too).
 #pragma once
 
 #include "gfxbase/export.h"
@@ -14,9 +19,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
+
+#include <QStringList>
 
 #include "cluster/hclust.h"
+#include "cluster/tree.h"
 #include "dendrogram/layout.h"
 #include "gfxbase/control.h"
 #include "gfxbase/enums.h"
@@ -68,6 +78,7 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   Q_PROPERTY(dendrokit::TFrameStyle frameStyle READ FrameStyle WRITE SetFrameStyle)
   Q_PROPERTY(dendrokit::TMouseActMode mouseAction READ MouseAction WRITE SetMouseAction)
   Q_PROPERTY(bool fontIsTrueType READ FontIsTrueType)
+  Q_PROPERTY(QStringList objLabels READ ObjLabels WRITE setObjLabels NOTIFY objLabelsChanged)
 
  public:
   DENDROKIT_QCOLOR_ACCESSORS(ColorDendrogram)
@@ -87,6 +98,7 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void beforeShowObjLabel(int obj, QString& text, QColor& color);
   void zoomPanned();
   void crossHairMoved();
+  void objLabelsChanged();
 
  public:
   // Smallest width and height SetBounds accepts.
@@ -119,6 +131,36 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   // 0 none, 1 bar, 2 chevrons. Repaints on change.
   std::uint8_t MarkStyle() const { return markStyle_; }
   void SetMarkStyle(std::uint8_t value);
+
+  // ---- A given tree ----
+  // Shows a tree computed elsewhere, in the engine's form: n = height.size() + 1 objects
+  // are nodes 1..n, step s (1-based) joins first[s-1] and second[s-1] into node n+s at
+  // height[s-1]. labels (optional: empty, or one per object) replace ObjLabels; without
+  // them the objects show their numbers. Nothing is clustered: MergeTable, MergeDist and
+  // NodePos take the tree (leaves placed as the engine places them, the root's children in
+  // the order first, second; every other cluster's as second, first), NodeClass becomes -1
+  // throughout, a cut and the selection are cleared, the window stays (call ResetZoom) and
+  // the control repaints. Heights may decrease (centroid and median linkage). A bad tree
+  // (see ValidateTree in cluster/tree.h) or a wrong label count raises EVELError with the
+  // reason and changes nothing. For R's merge/height and SciPy's Z, convert with TreeFromR
+  // and TreeFromScipy (cluster/tree.h) and pass the result to the second form.
+  void SetTree(std::span<const int> first, std::span<const int> second,
+               std::span<const double> height, const QStringList& labels = {});
+  void SetTree(const TMergeTree& tree, const QStringList& labels = {});
+  // Whether the shown tree came from SetTree (until CalcDendrogram clusters Data again).
+  bool HasGivenTree() const { return givenTree_; }
+  // The shown tree in the engine's form (given or clustered).
+  TMergeTree Tree() const;
+
+  // ---- Labels ----
+  // Object k shows ObjLabels()[k-1]; objects beyond the list (all of them while it is
+  // empty, the default) show their numbers. OnBeforeShowObjLabel still has the last word.
+  // Repaints and raises objLabelsChanged on a change.
+  const QStringList& ObjLabels() const { return objLabels_; }
+  void SetObjLabels(const QStringList& value);
+  void setObjLabels(const QStringList& value) { SetObjLabels(value); }
+  // The text object k shows before OnBeforeShowObjLabel (its label or its number).
+  std::string ObjLabelText(int obj) const;
 
   // ---- Clustering ----
   TClusterMethod ClusterMethod() const { return clusterMethod_; }
@@ -193,8 +235,8 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   bool FontIsTrueType() const { return fontIsTrueType_; }
 
   // ---- Operations ----
-  // Reclusters Data (unless SuppressRecalc). Keeps the window and does not repaint.
-  // Exceptions of the clustering propagate; the previous tree then stays.
+  // Reclusters Data (unless SuppressRecalc), also after SetTree. Keeps the window and does
+  // not repaint. Exceptions of the clustering propagate; the previous tree then stays.
   void CalcDendrogram();
   // Window over all objects and 105 % of the largest merge distance; repaints.
   void ResetZoom();
@@ -258,6 +300,10 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
 
  private:
   void BindSignals();
+  // CalcDendrogram for the setters and data changes: skipped while a given tree is shown.
+  void Recluster();
+  // Called whenever MergeTable and its companions hold a new tree.
+  void TreeChanged();
   // Stores the scale's place, size and range for the orientation, recomputes the mapping.
   void ApplyLayout();
   void ApplyScaleRange();
@@ -310,6 +356,10 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   bool suppressRecalc_ = true;
   bool fontIsTrueType_ = false;
   int treeN_ = 1;  // objects of the tree last computed
+  bool givenTree_ = false;  // the tree came from SetTree
+  QStringList objLabels_;
+  std::vector<std::string> labelTexts_;  // objLabels_ as UTF-8, for painting
+  std::size_t longestLabel_ = 0;         // in UTF-8 bytes
   std::string checkedFontName_;  // family whose FontIsTrueType is recorded
 
   // Mouse state.

@@ -99,13 +99,14 @@ void TDendrogram::PaintContent(TCanvas& c, bool crossHair) {
   // Labels and stems that lie wholly off the bitmap along the object axis change no pixel
   // and are skipped, so a zoomed-in repaint costs what it shows.
   const int extent = objIsX ? g.W : g.H;
-  const int digits = static_cast<int>(std::to_string(std::max(n, 1)).size());
+  const int digits = static_cast<int>(
+      std::max(std::to_string(std::max(n, 1)).size(), longestLabel_));
   const int reach = th + (mode == TLabelMode::Staggered ? digits * th : 0);
   auto offAxis = [&](int p, int r) { return p + r < 0 || p - r >= extent; };
   auto label = [&](int obj) {
     const double at = pos.Elem(obj);
     const int p = ObjToPixel(at);
-    std::string text = std::to_string(obj);
+    std::string text = ObjLabelText(obj);
     if (OnBeforeShowObjLabel) {
       TColor color = colorDendrogram_;
       OnBeforeShowObjLabel(this, obj, text, color);
