@@ -1,5 +1,7 @@
 #include "tools/hclust_cli.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -64,8 +66,15 @@ constexpr const char* kUsage =
     "                  made; ties in height are all made or all undone, as cutree does)\n"
     "  --order         the objects as the dendrogram draws them: position,object,label\n"
     "  --cophenetic    the cophenetic correlation coefficient\n"
-    "  --png FILE      also draws the dendrogram with its labels and height axis into FILE\n"
-    "                  (for ward.D2 the axis shows the squared heights Ward merged on)\n"
+    "\n"
+    "Picture (besides the output; the tree hclust computed, heights as it prints them):\n"
+    "  --png FILE, --svg FILE, --pdf FILE, or --plot FILE (format by the extension)\n"
+    "  --width N, --height N   size in pixels (default: from the number of objects)\n"
+    "  --pixel-ratio R  PNG drawn at R times the pixels (1-16; 2 or 3 for print)\n"
+    "  --orientation O  left (default), right, top or bottom: where the leaves are\n"
+    "  --title T       a title above the tree\n"
+    "  --no-leaf-labels  leaves without labels\n"
+    "  With --cut or --cut-height the clusters are coloured and the cut line is drawn.\n"
     "\n"
     "  --time          seconds spent reading, computing distances and merging, to stderr\n"
     "  --version, --help\n"
@@ -114,7 +123,9 @@ struct Options {
   int outputsChosen = 0;
   int cutK = 0;
   double cutHeight = 0.0;
-  std::string png;
+  PictureOptions picture;
+  int picturesChosen = 0;
+  std::string pictureOption;  // a picture setting given (for the message without a file)
   std::string file = "-";
 };
 
@@ -214,8 +225,36 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& v
     } else if (arg == "--cophenetic") {
       noValue();
       chooseOutput(Output::kCophenetic);
-    } else if (arg == "--png") {
-      o.png = takeValue();
+    } else if (arg == "--png" || arg == "--svg" || arg == "--pdf" || arg == "--plot") {
+      o.picture.path = takeValue();
+      if (o.picture.path.empty()) throw BadInput{arg + " needs a file name, not \"\""};
+      o.picture.format = arg == "--plot" ? "" : arg.substr(2);
+      ++o.picturesChosen;
+    } else if (arg == "--width" || arg == "--height") {
+      const int v = Integer(arg, takeValue());
+      if (v < 50 || v > 30000) throw BadInput{arg + ": " + std::to_string(v) + " is outside 50 to 30000"};
+      (arg == "--width" ? o.picture.width : o.picture.height) = v;
+      o.pictureOption = arg;
+    } else if (arg == "--pixel-ratio") {
+      const int v = Integer(arg, takeValue());
+      if (v < 1 || v > 16) throw BadInput{"--pixel-ratio: " + std::to_string(v) + " is outside 1 to 16"};
+      o.picture.pixelRatio = v;
+      o.pictureOption = arg;
+    } else if (arg == "--orientation") {
+      const std::string v = takeValue();
+      if (v == "left") o.picture.orientation = 'l';
+      else if (v == "right") o.picture.orientation = 'r';
+      else if (v == "top") o.picture.orientation = 't';
+      else if (v == "bottom") o.picture.orientation = 'b';
+      else throw BadInput{"unknown --orientation " + Quoted(v) + " (left, right, top, bottom)"};
+      o.pictureOption = arg;
+    } else if (arg == "--title") {
+      o.picture.title = takeValue();
+      o.pictureOption = arg;
+    } else if (arg == "--no-leaf-labels") {
+      noValue();
+      o.picture.labels = false;
+      o.pictureOption = arg;
     } else if (arg == "--time") {
       noValue();
       o.time = true;
@@ -236,8 +275,16 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& v
     throw BadInput{"choose one output: --format, --cut, --cut-height, --order or --cophenetic"};
   if (o.lowMemory && (o.method != Method::kWardD2 || o.distance != Distance::kEuclid))
     throw BadInput{"--low-memory applies to --method ward.D2 with --distance euclid only"};
-  if (o.lowMemory && !o.png.empty())
-    throw BadInput{"--png draws through the distance triangle, which --low-memory avoids"};
+  if (o.picturesChosen > 1) throw BadInput{"choose one picture: --png, --svg, --pdf or --plot"};
+  if (o.picturesChosen == 0 && !o.pictureOption.empty())
+    throw BadInput{o.pictureOption + " applies to a picture (--png, --svg, --pdf or --plot)"};
+  if (o.picturesChosen == 1 && o.picture.format.empty()) {
+    std::string ext = o.picture.path.substr(std::min(o.picture.path.size(), o.picture.path.rfind('.')));
+    for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (ext != ".png" && ext != ".svg" && ext != ".pdf")
+      throw BadInput{"--plot " + Quoted(o.picture.path) + ": the name does not end in .png, .svg or .pdf"};
+    o.picture.format = ext.substr(1);
+  }
   if (o.alpha) {
     if (o.method != Method::kFlexible)
       throw BadInput{"--alpha applies to --method flexible only"};
@@ -459,9 +506,23 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
                                  : CopheneticCorrelation(tree, dist)) + "\n";
         break;
     }
-    if (!o.png.empty()) {
-      const std::string problem = WritePng(
-          Picture{&data, engineMode, method, o.alpha.value_or(0.5), handler, &tree.labels}, o.png);
+    if (o.picturesChosen > 0) {
+      Picture picture{&tree, {}, std::numeric_limits<double>::quiet_NaN()};
+      if (o.output == Output::kCut) {
+        picture.clusters = CutTree(tree, o.cutK);
+        // Midway between the last merge made and the first undone.
+        std::vector<double> h = tree.height;
+        std::sort(h.begin(), h.end());
+        const std::size_t made = static_cast<std::size_t>(n - o.cutK);
+        if (n > 1 && o.cutK > 1)
+          picture.cutHeight = made == 0 ? h.front() / 2.0 : (h[made - 1] + h[made]) / 2.0;
+      } else if (o.output == Output::kCutHeight) {
+        if (const std::optional<int> k = ClustersAtHeight(tree, o.cutHeight)) {
+          picture.clusters = CutTree(tree, *k);
+          picture.cutHeight = o.cutHeight;
+        }
+      }
+      const std::string problem = WritePicture(picture, o.picture);
       if (!problem.empty()) {
         err << "hclust: " << problem << "\n";
         return problem.rfind("cannot write", 0) == 0 ? 1 : 2;
