@@ -2,13 +2,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
 #include <QWheelEvent>
@@ -276,6 +281,23 @@ void TForm1::CreateControls() {
   ZoombyMouseDrag1 = PopMenDendro->addAction(QStringLiteral("Zoom by Mouse Drag"));
   DragCrosshair1 = PopMenDendro->addAction(QStringLiteral("Drag Crosshair"));
   MyDendro->SetPopupMenu(PopMenDendro);
+  // The save entry joins the popup only while it is shown, so the menu's own items stay
+  // the five of the window's definition.
+  SavePicture1 = new QAction(QStringLiteral("Save Picture..."), this);
+  SavePicture1->setShortcut(QKeySequence::Save);
+  SavePicture1->setShortcutContext(Qt::WidgetShortcut);  // shown as a hint; the key is below
+  auto* saveSeparator = new QAction(this);
+  saveSeparator->setSeparator(true);
+  connect(PopMenDendro, &QMenu::aboutToShow, this, [this, saveSeparator] {
+    PopMenDendro->addAction(saveSeparator);
+    PopMenDendro->addAction(SavePicture1);
+  });
+  connect(PopMenDendro, &QMenu::aboutToHide, this, [this, saveSeparator] {
+    PopMenDendro->removeAction(saveSeparator);
+    PopMenDendro->removeAction(SavePicture1);
+  });
+  auto* saveKey = new QShortcut(QKeySequence::Save, this);
+  connect(saveKey, &QShortcut::activated, SavePicture1, &QAction::trigger);
 
   // Handlers are connected after the initial values are set: loading a window raises none.
 #define DENDROKIT_HANDLER(name) [this] { Guarded(#name, [this] { name(); }); }
@@ -293,6 +315,7 @@ void TForm1::CreateControls() {
   connect(ZoomWindow1, &QAction::triggered, this, DENDROKIT_HANDLER(ZoomWindow1Click));
   connect(ZoombyMouseDrag1, &QAction::triggered, this, DENDROKIT_HANDLER(ZoombyMouseDrag1Click));
   connect(DragCrosshair1, &QAction::triggered, this, DENDROKIT_HANDLER(DragCrosshair1Click));
+  connect(SavePicture1, &QAction::triggered, this, DENDROKIT_HANDLER(SaveViewsDialog));
   const auto notify = [](std::function<void()> handler) {
     return [handler = std::move(handler)](TObject*) { handler(); };
   };
@@ -591,5 +614,39 @@ void TForm1::MyDendroCalcDistance(TObject* sender, int row1, int row2, double& d
 }
 
 void TForm1::BButExitClick() { close(); }
+
+void TForm1::SaveViews(const std::string& path) {
+  const QRect d = MyDendro->geometry(), c = Plotra1->geometry();
+  const QRect all = d.united(c);
+  TImageOptions options;
+  options.PixelRatio = 2;
+  options.Title = "Dendrogram and chart";
+  SaveRenderedImage(path, all.width(), all.height(), options, [&](TCanvas& canvas) {
+    canvas.Brush().SetColor(clBtnFace);
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.FillRect({0, 0, all.width(), all.height()});
+    MyDendro->RenderAt(canvas, d.x() - all.x(), d.y() - all.y(), options);
+    Plotra1->RenderAt(canvas, c.x() - all.x(), c.y() - all.y(), options);
+  });
+}
+
+void TForm1::SaveViewsDialog() {
+  QString selected;
+  QString name = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Save Picture"), QStringLiteral("dendrogram.png"),
+      QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"), &selected);
+  if (name.isEmpty()) return;
+  const QString suffix = QFileInfo(name).suffix().toLower();
+  if (suffix != QStringLiteral("png") && suffix != QStringLiteral("svg") &&
+      suffix != QStringLiteral("pdf"))
+    name += selected.contains(QStringLiteral("svg"))   ? QStringLiteral(".svg")
+            : selected.contains(QStringLiteral("pdf")) ? QStringLiteral(".pdf")
+                                                       : QStringLiteral(".png");
+  try {
+    SaveViews(QFile::encodeName(name).toStdString());
+  } catch (const std::exception& e) {
+    QMessageBox::warning(this, QStringLiteral("Save Picture"), QString::fromStdString(e.what()));
+  }
+}
 
 }  // namespace dendrokit

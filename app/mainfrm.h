@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <random>
+#include <string>
 
 class QLabel;
 class QMenu;
@@ -73,6 +74,15 @@ class TForm1 : public QWidget {
   // The dendrogram's DistHigh right after the last ResetZoom made by a handler: 100 % of the
   // SBarHigh scroll bar.
   double FullDistHigh() const { return fullDistHigh_; }
+
+  // Beyond the window's own controls: the dendrogram and the chart together as one
+  // picture, PNG (at twice the pixels), SVG or PDF by the extension of path. Raises
+  // EVELError when the file cannot be written (an old file stays as it was).
+  void SaveViews(const std::string& path);
+  // Asks for a file name and saves the views there (Ctrl+S, "Save Picture..." in the
+  // dendrogram's popup menu, which appears there only while the menu is shown).
+  void SaveViewsDialog();
+  QAction* SavePicture1 = nullptr;
 
   // Seeds the generator of "Create New Data" (which otherwise seeds itself from the clock)
   // so that a run can be repeated.

@@ -57,14 +57,15 @@ void TDendrogram::DrawPicture(TCanvas& c, bool crossHair) {
 void TDendrogram::RenderTo(TCanvas& canvas, const TImageOptions& options) {
   if (Width() <= 0 || Height() <= 0) return;
   // The embedded scale draws on the picture's canvas for the time of this drawing.
-  scale_->SetExternalCanvas(&canvas, 0, 0);
+  const int ox = scale_->ExternalOffsetX(), oy = scale_->ExternalOffsetY();
+  scale_->SetExternalCanvas(&canvas, ox, oy);
   try {
     DrawPicture(canvas, options.CrossHair);
   } catch (...) {
-    scale_->SetExternalCanvas(&Canvas(), 0, 0);
+    scale_->SetExternalCanvas(&Canvas(), ox, oy);
     throw;
   }
-  scale_->SetExternalCanvas(&Canvas(), 0, 0);
+  scale_->SetExternalCanvas(&Canvas(), ox, oy);
 }
 
 void TDendrogram::PaintContent(TCanvas& c, bool crossHair) {
