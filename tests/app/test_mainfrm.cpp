@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QMenu>
 #include <QProcess>
+#include <QFile>
+#include <QShortcut>
 #include <QTemporaryDir>
 #include <set>
 
@@ -304,6 +306,39 @@ TEST_F(MainWindow, FirstPictureLandmarks) {
                 {QStringLiteral("--screenshot"), dir.filePath(QStringLiteral("no/such/dir.png"))});
   ASSERT_TRUE(program.waitForFinished(60000));
   EXPECT_EQ(program.exitCode(), 1);
+}
+
+}  // namespace
+}  // namespace dendrokit
+
+namespace dendrokit {
+namespace {
+
+// The two views as one picture; the save entry visits the popup only while it is shown.
+TEST_F(MainWindow, SavesBothViewsAsOnePicture) {
+  QTemporaryDir dir;
+  const std::string png = dir.filePath(QStringLiteral("views.png")).toStdString();
+  F().SaveViews(png);
+  const QImage image(QString::fromStdString(png));
+  EXPECT_EQ(image.size(), QSize(2 * 929, 2 * 425));  // (8, 8)-(937, 433) at twice the pixels
+  // The chart's frame corner and the dendrogram's lie where the window has them.
+  EXPECT_EQ(image.pixel(2 * (544 - 8), 2 * 22), F().Plotra1->ShownImage().pixel(0, 22));
+  const std::string svg = dir.filePath(QStringLiteral("views.svg")).toStdString();
+  F().SaveViews(svg);
+  QFile f(QString::fromStdString(svg));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray xml = f.readAll();
+  EXPECT_TRUE(xml.contains(">60</text>"));  // a row number: a leaf label or a chart item
+
+  const QList<QAction*> before = F().PopMenDendro->actions();
+  emit F().PopMenDendro->aboutToShow();
+  ASSERT_EQ(F().PopMenDendro->actions().size(), 7);
+  EXPECT_EQ(F().PopMenDendro->actions().last(), F().SavePicture1);
+  emit F().PopMenDendro->aboutToHide();
+  EXPECT_EQ(F().PopMenDendro->actions(), before);
+  bool key = false;
+  for (const QShortcut* s : F().findChildren<QShortcut*>()) key = key || s->key() == QKeySequence::Save;
+  EXPECT_TRUE(key);
 }
 
 }  // namespace
