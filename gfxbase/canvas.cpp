@@ -926,7 +926,12 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     appliedFont_ = font_.ShapeGeneration();
   }
   if (appliedPen_ != kTextPen || textPenColor_ != font_.Color()) {
-    p.setPen(ColorToQColor(font_.Color()));
+    // Only the colour matters to text; keeping the rest of the line pen lets a vector page
+    // (which opens a new group at every pen change) go without one per label.
+    QPen textPen = p.pen();
+    textPen.setColor(ColorToQColor(font_.Color()));
+    textPen.setStyle(Qt::SolidLine);
+    p.setPen(textPen);
     appliedPen_ = kTextPen;
     textPenColor_ = font_.Color();
   }
