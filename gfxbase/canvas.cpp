@@ -1,4 +1,5 @@
 #include "gfxbase/canvas.h"
+#include "gfxbase/safefile.h"
 
 #include <algorithm>
 #include <array>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -1107,19 +1109,45 @@ bool TBitmap::LoadFromFile(const std::string& fileName) {
 
 bool TBitmap::SaveToFile(const std::string& fileName) const {
   if (image_.isNull()) return false;
-  return image_.save(QString::fromStdString(fileName));
+  // Encoded in memory, then written whole or not at all: a failure keeps any old file.
+  try {
+    const auto dot = fileName.rfind('.');
+    const QByteArray format =
+        dot == std::string::npos ? QByteArray("png") : QByteArray::fromStdString(fileName.substr(dot + 1)).toLower();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image_.save(&buffer, format.constData())) return false;
+    TSafeFile file(fileName);
+    file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    file.Commit();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 // ---- Printer canvas --------------------------------------------------------------------
 
 TPdfPrinter::TPdfPrinter(const std::string& fileName, int resolutionDpi)
-    : writer_(std::make_unique<QPdfWriter>(QString::fromStdString(fileName))) {
+    : fileName_(fileName),
+      bytes_(std::make_unique<QByteArray>()),
+      buffer_(std::make_unique<QBuffer>(bytes_.get())) {
+  // The document is kept in memory and written safely when it ends.
+  buffer_->open(QIODevice::WriteOnly);
+  writer_ = std::make_unique<QPdfWriter>(buffer_.get());
   writer_->setResolution(std::clamp(resolutionDpi, 72, 2400));
   writer_->setPageSize(QPageSize(QPageSize::A4));
   canvas_ = std::make_unique<TCanvas>(writer_.get(), true);
 }
 
-TPdfPrinter::~TPdfPrinter() { EndDoc(); }
+TPdfPrinter::~TPdfPrinter() {
+  try {
+    EndDoc();
+  } catch (const std::exception& e) {
+    qWarning("TPdfPrinter: %s", e.what());
+  }
+}
 
 int TPdfPrinter::PageWidth() const { return writer_->width(); }
 int TPdfPrinter::PageHeight() const { return writer_->height(); }
@@ -1136,6 +1164,10 @@ void TPdfPrinter::EndDoc() {
   // A document without drawing still gets its (empty) page written.
   canvas_->QtPainter();
   canvas_->Release();
+  buffer_->close();
+  TSafeFile file(fileName_);
+  file.Write(bytes_->constData(), static_cast<std::size_t>(bytes_->size()));
+  file.Commit();
 }
 
 // ---- Fonts, locale, screen ---------------------------------------------------------------

@@ -30,6 +30,8 @@
 class QPainter;
 class QPaintDevice;
 class QPdfWriter;
+class QBuffer;
+class QByteArray;
 class QFontMetrics;
 
 namespace dendrokit {
@@ -360,6 +362,8 @@ class DENDROKIT_EXPORT TBitmap : public TPersistent {
   // Loads a picture file (BMP, PNG and the other formats Qt reads). Returns false and
   // leaves the bitmap unchanged when the file cannot be read; never throws.
   bool LoadFromFile(const std::string& fileName);
+  // Writes the picture in the format of the extension (PNG without one), whole or not at
+  // all; false (and any old file unchanged) when it cannot be written.
   bool SaveToFile(const std::string& fileName) const;
 
  private:
@@ -383,10 +387,15 @@ class DENDROKIT_EXPORT TPdfPrinter {
   int PageWidth() const;
   int PageHeight() const;
   void NewPage();
-  // Finishes the document; the file is complete afterwards. Called by the destructor too.
+  // Finishes the document and writes the file, whole or not at all (an old file stays when
+  // it cannot be written): raises EVELError then. Called by the destructor too, which
+  // reports a failure through qWarning.
   void EndDoc();
 
  private:
+  std::string fileName_;
+  std::unique_ptr<QByteArray> bytes_;
+  std::unique_ptr<QBuffer> buffer_;
   std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<TCanvas> canvas_;
   bool ended_ = false;
