@@ -9,6 +9,7 @@
 #include <QXmlStreamReader>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -54,29 +55,24 @@ TEST(HclustPng, SvgShowsThePrintedTree) {
                       in, out, err),
             0)
       << err.str();
-  // Last merge height as printed (the table's last field).
-  const std::string table = out.str();
-  const double top = std::stod(table.substr(table.rfind(',') + 1));
+  const double top = std::stod(out.str().substr(out.str().rfind(',') + 1));  // as printed
   QFile f(QString::fromStdString(path));
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   QXmlStreamReader xml(f.readAll());
   std::set<std::string> texts;
-  std::vector<double> ticks;
+  double highestTick = 0.0;
   while (!xml.atEnd())
     if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("text")) {
-      const std::string t = xml.readElementText().toStdString();
-      texts.insert(t);
-      char* end = nullptr;
-      const double v = std::strtod(t.c_str(), &end);
-      if (!t.empty() && *end == '\0') ticks.push_back(v);
+      const QString t = xml.readElementText();
+      texts.insert(t.toStdString());
+      highestTick = std::max(highestTick, t.toDouble());  // 0 for the labels
     }
   ASSERT_FALSE(xml.hasError());
-  for (const char* label : {"alpha", "beta", "gamma", "delta", "Four"}) EXPECT_TRUE(texts.count(label)) << label;
+  for (const char* label : {"alpha", "beta", "gamma", "delta", "Four"})
+    EXPECT_TRUE(texts.count(label)) << label;
   // The axis spans the printed heights (ResetZoom shows 105 % of the top merge).
-  ASSERT_GE(ticks.size(), 3u);
-  EXPECT_EQ(*std::min_element(ticks.begin(), ticks.end()), 0.0);
-  EXPECT_LE(*std::max_element(ticks.begin(), ticks.end()), top * 1.05);
-  EXPECT_GE(*std::max_element(ticks.begin(), ticks.end()), top * 0.5);
+  EXPECT_LE(highestTick, top * 1.05);
+  EXPECT_GE(highestTick, top * 0.5);
   // Rasterised along a row through the lower half of the tree: the leaf base line, then the
   // stems, and last the root's connector at the printed height, which the axis shows as
   // 1/1.05 of the way from the base line to the right edge.
@@ -88,43 +84,27 @@ TEST(HclustPng, SvgShowsThePrintedTree) {
   svg.render(&p, QRectF(0, 0, 600, 300));
   p.end();
   std::vector<int> ink;
-  for (int x = 2; x < 596; ++x) if (qGray(img.pixel(x, 200)) < 160) ink.push_back(x);
+  for (int x = 2; x < 596; ++x)
+    if (qGray(img.pixel(x, 200)) < 160) ink.push_back(x);
   ASSERT_GE(ink.size(), 3u);
   const double base = ink.front(), root = ink.back();
   EXPECT_NEAR((root - base) / (599 - base), 1 / 1.05, 0.02) << base << " " << root;
 }
 
+// Regression: a name that is not UTF-8 was written re-encoded (caf\xef\xbf\xbd.png).
 TEST(HclustPng, NamesAreTheBytesGiven) {
-  const std::string dir = ::testing::TempDir() + "hclust_bytes/";
-  std::system(("rm -rf " + dir + " && mkdir -p " + dir).c_str());
-  const std::string name = dir + "caf\xe9.png";
+  const std::filesystem::path dir = ::testing::TempDir() + "hclust_bytes/";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string name = dir.string() + "caf\xe9.png";
   std::istringstream in("1\n2\n4\n");
   std::ostringstream out, err;
   ASSERT_EQ(RunHclust({"--png", name}, in, out, err), 0) << err.str();
-  std::ifstream f(name, std::ios::binary);
-  EXPECT_TRUE(f.good());
-  std::string head(8, '\0');
-  f.read(head.data(), 8);
-  EXPECT_EQ(head.substr(1, 3), "PNG");
+  std::string head(4, '\0');
+  std::ifstream(name, std::ios::binary).read(head.data(), 4);
+  EXPECT_EQ(head, "\x89PNG");
   // Only the file itself: no re-encoded twin, no temporary file.
-  EXPECT_EQ(std::system(("test $(ls -A " + dir + " | wc -l) -eq 1").c_str()), 0);
-}
-
-TEST(HclustPng, PictureOptionsAreChecked) {
-  struct Case {
-    std::vector<std::string> args;
-    const char* message;
-  };
-  for (const Case& c : {Case{{"--width", "400"}, "--width applies to a picture"},
-                        Case{{"--png", "a.png", "--svg", "b.svg"}, "choose one picture"},
-                        Case{{"--plot", "a.txt"}, "does not end in .png, .svg or .pdf"},
-                        Case{{"--png", "a.png", "--orientation", "up"}, "unknown --orientation"},
-                        Case{{"--png", "a.png", "--pixel-ratio", "0"}, "outside 1 to 16"}}) {
-    std::istringstream in("1\n2\n");
-    std::ostringstream out, err;
-    EXPECT_EQ(RunHclust(c.args, in, out, err), 2) << c.message;
-    EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
-  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
 }
 
 }  // namespace

@@ -92,7 +92,12 @@ INSTANTIATE_TEST_SUITE_P(
         ProcessCase{"PngIsAFolder", KEEPS_OLD("mkdir -p d.png; $H --png d.png $IN"), 1,
                     "Is a directory"},
         ProcessCase{"EmptyPngName", "$H --png \"\" $IN", 2, "--png needs a file name"},
-        ProcessCase{"PlotUnknownType", "$H --plot x.gif $IN", 2, "does not end in .png"}),
+        ProcessCase{"PlotUnknownType", "$H --plot x.gif $IN", 2, "does not end in .png"},
+        ProcessCase{"SizeWithoutPicture", "$H --width 400 $IN", 2, "applies to a picture"},
+        ProcessCase{"TwoPictures", "$H --png a.png --svg b.svg $IN", 2, "choose one picture"},
+        ProcessCase{"BadOrientation", "$H --png a.png --orientation up $IN", 2,
+                    "unknown --orientation"},
+        ProcessCase{"BadPixelRatio", "$H --png a.png --pixel-ratio 0 $IN", 2, "outside 1 to 16"}),
     [](const auto& info) { return std::string(info.param.name); });
 #endif
 
