@@ -61,10 +61,14 @@ QByteArray RenderImage(TImageFormat format, int width, int height, const TImageO
       if (static_cast<double>(width) * ratio * static_cast<double>(height) * ratio > kMaxPngPixels)
         throw EVELError("the picture is too large for PNG (" + std::to_string(width * 1LL * ratio) +
                         " x " + std::to_string(height * 1LL * ratio) + " pixels)");
-      TBitmap bitmap(width, height, ratio);
-      if (bitmap.Empty()) throw std::bad_alloc();
-      render(bitmap.Canvas());
-      QImage image = bitmap.Image();
+      QImage image;
+      {
+        TBitmap bitmap(width, height, ratio);
+        if (bitmap.Empty()) throw std::bad_alloc();
+        render(bitmap.Canvas());
+        image = bitmap.Image();
+      }  // the picture's only owner now: setting its resolution copies nothing
+      if (image.isNull()) throw std::bad_alloc();
       // Printed, the picture keeps the size it has on screen.
       const int dpm = static_cast<int>(std::lround(ScreenPixelsPerInch() * ratio / 0.0254));
       image.setDotsPerMeterX(dpm);

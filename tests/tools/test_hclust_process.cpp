@@ -99,6 +99,22 @@ INSTANTIATE_TEST_SUITE_P(
                     "unknown --orientation"},
         ProcessCase{"BadPixelRatio", "$H --png a.png --pixel-ratio 0 $IN", 2, "outside 1 to 16"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Memory running out while the picture is drawn (a sanitizer's shadow memory needs more
+// address space than any limit here leaves).
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define HCLUST_NO_ULIMIT
+#endif
+#endif
+#if !defined(__SANITIZE_ADDRESS__) && !defined(HCLUST_NO_ULIMIT)
+INSTANTIATE_TEST_SUITE_P(
+    Memory, HclustProcess,
+    ::testing::Values(ProcessCase{
+        "PngOutOfMemory", KEEPS_OLD("ulimit -v 400000; $H --png old.png --width 10000 --height 10000 $IN"),
+        1, "cannot write \"old.png\": not enough memory"}),
+    [](const auto& info) { return std::string(info.param.name); });
+#endif
 #endif
 
 }  // namespace
