@@ -281,23 +281,6 @@ void TForm1::CreateControls() {
   ZoombyMouseDrag1 = PopMenDendro->addAction(QStringLiteral("Zoom by Mouse Drag"));
   DragCrosshair1 = PopMenDendro->addAction(QStringLiteral("Drag Crosshair"));
   MyDendro->SetPopupMenu(PopMenDendro);
-  // The save entry joins the popup only while it is shown, so the menu's own items stay
-  // the five of the window's definition.
-  SavePicture1 = new QAction(QStringLiteral("Save Picture..."), this);
-  SavePicture1->setShortcut(QKeySequence::Save);
-  SavePicture1->setShortcutContext(Qt::WidgetShortcut);  // shown as a hint; the key is below
-  auto* saveSeparator = new QAction(this);
-  saveSeparator->setSeparator(true);
-  connect(PopMenDendro, &QMenu::aboutToShow, this, [this, saveSeparator] {
-    PopMenDendro->addAction(saveSeparator);
-    PopMenDendro->addAction(SavePicture1);
-  });
-  connect(PopMenDendro, &QMenu::aboutToHide, this, [this, saveSeparator] {
-    PopMenDendro->removeAction(saveSeparator);
-    PopMenDendro->removeAction(SavePicture1);
-  });
-  auto* saveKey = new QShortcut(QKeySequence::Save, this);
-  connect(saveKey, &QShortcut::activated, SavePicture1, &QAction::trigger);
 
   // Handlers are connected after the initial values are set: loading a window raises none.
 #define DENDROKIT_HANDLER(name) [this] { Guarded(#name, [this] { name(); }); }
@@ -315,7 +298,6 @@ void TForm1::CreateControls() {
   connect(ZoomWindow1, &QAction::triggered, this, DENDROKIT_HANDLER(ZoomWindow1Click));
   connect(ZoombyMouseDrag1, &QAction::triggered, this, DENDROKIT_HANDLER(ZoombyMouseDrag1Click));
   connect(DragCrosshair1, &QAction::triggered, this, DENDROKIT_HANDLER(DragCrosshair1Click));
-  connect(SavePicture1, &QAction::triggered, this, DENDROKIT_HANDLER(SaveViewsDialog));
   const auto notify = [](std::function<void()> handler) {
     return [handler = std::move(handler)](TObject*) { handler(); };
   };
@@ -327,10 +309,75 @@ void TForm1::CreateControls() {
   CSelScale->OnChange = notify(DENDROKIT_HANDLER(CSelScaleChange));
   CSelScaleBG->OnChange = notify(DENDROKIT_HANDLER(CSelScaleBGChange));
 #undef DENDROKIT_HANDLER
+  CreateLinkingActions();
+  CreateSaveAction();
   // These run inside the dendrogram's own work, which reports what escapes them.
   MyDendro->OnProgress = [this](TObject*, int percent) { MyDendroProgress(percent); };
   MyDendro->OnCalcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
     MyDendroCalcDistance(sender, row1, row2, distance);
+  };
+}
+
+// The linking entries join the popup menu only while it is shown, so that the menu keeps
+// exactly the window definition's five entries otherwise; their shortcuts work on the whole
+// window.
+// Ctrl+S anywhere in the window; "Save Picture..." last in the popup while it is shown, like
+// the linking entries.
+void TForm1::CreateSaveAction() {
+  SavePicture1 = new QAction(QStringLiteral("Save Picture..."), this);
+  SavePicture1->setShortcut(QKeySequence::Save);
+  SavePicture1->setShortcutContext(Qt::WindowShortcut);
+  addAction(SavePicture1);
+  connect(SavePicture1, &QAction::triggered, this,
+          [this] { Guarded("SaveViewsDialog", [this] { SaveViewsDialog(); }); });
+  auto* separator = new QAction(this);
+  separator->setSeparator(true);
+  connect(PopMenDendro, &QMenu::aboutToShow, this, [this, separator] {
+    PopMenDendro->addActions({separator, SavePicture1});
+  });
+  connect(PopMenDendro, &QMenu::aboutToHide, this, [this, separator] {
+    QTimer::singleShot(0, this, [this, separator] {
+      PopMenDendro->removeAction(separator);
+      PopMenDendro->removeAction(SavePicture1);
+    });
+  });
+}
+
+void TForm1::CreateLinkingActions() {
+  const auto action = [this](const char* text, QKeySequence key, auto handler) {
+    auto* a = new QAction(QString::fromLatin1(text), this);
+    a->setShortcut(key);
+    a->setShortcutContext(Qt::WindowShortcut);
+    addAction(a);
+    connect(a, &QAction::triggered, this, [handler, text] { Guarded(text, handler); });
+    return a;
+  };
+  CutHere1 = action("Cut here", {}, [this] { CutHere1Click(); });
+  DragCutLine1 = action("Drag Cut Line", QKeySequence(Qt::CTRL | Qt::Key_K),
+                        [this] { MyDendro->SetMouseAction(maDragCut); });
+  SelectSubtree1 = action("Select Subtree", QKeySequence(Qt::CTRL | Qt::Key_L),
+                          [this] { MyDendro->SetMouseAction(maSelectSubtree); });
+  RemoveCut1 = action("Remove Cut", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K),
+                      [this] { MyDendro->ClearCut(); });
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this,
+          [this] { Guarded("Escape", [this] { MyDendro->ClearSelection(); }); });
+  auto* separator = new QAction(this);
+  separator->setSeparator(true);
+  const QList<QAction*> extra{separator, CutHere1, DragCutLine1, SelectSubtree1, RemoveCut1};
+  connect(PopMenDendro, &QMenu::aboutToShow, this,
+          [this, extra] { PopMenDendro->addActions(extra); });
+  // Removed once the chosen entry has run (triggered follows aboutToHide).
+  connect(PopMenDendro, &QMenu::aboutToHide, this, [this, extra] {
+    QTimer::singleShot(0, this, [this, extra] {
+      for (QAction* a : extra) PopMenDendro->removeAction(a);
+    });
+  });
+  MyDendro->OnClustersChange = [this](TObject*) {
+    Guarded("MyDendroClustersChange", [this] { MyDendroClustersChange(); });
+  };
+  MyDendro->OnSelectionChange = [this](TObject*) {
+    Guarded("MyDendroSelectionChange", [this] { MyDendroSelectionChange(); });
   };
 }
 
@@ -513,6 +560,39 @@ void TForm1::ButNewDataClick() {
     fullDistHigh_ = MyDendro->DistHigh();
     SBarHigh->setValue(100);
   });
+}
+
+// At the height of the last pointer position in the tree area (where the menu was opened).
+void TForm1::CutHere1Click() { MyDendro->CutAtHeight(MyDendro->MouseDist()); }
+
+void TForm1::MyDendroClustersChange() { ColourChartTexts(); }
+
+void TForm1::MyDendroSelectionChange() { ColourChartTexts(); }
+
+TColor TForm1::ObjectTextColor(int row) const {
+  if (MyDendro->SelectedNode() != 0) {
+    const std::vector<int> selected = MyDendro->SelectedObjects();
+    return std::binary_search(selected.begin(), selected.end(), row) ? MyDendro->ColorSelection()
+                                                                      : kSilver;
+  }
+  if (MyDendro->HasCut()) {
+    const int cls = MyDendro->NodeClass().Elem(row);
+    if (cls >= 0 && cls <= 255) return MyDendro->ClassColors()[static_cast<std::size_t>(cls)];
+  }
+  return kBlack;
+}
+
+void TForm1::ColourChartTexts() {
+  const TMatrix& values = MyDendro->Data().DataMatrix();
+  const int rows = std::min(values.NrOfRows(), static_cast<int>(MyDendro->NodePos().NrOfElem()));
+  const TColor saved = Plotra1->DataColor();
+  Plotra1->ClearItems();
+  for (int row = 1; row <= rows; ++row) {
+    Plotra1->SetDataColor(ObjectTextColor(row));
+    Plotra1->AddTextAt(8, std::to_string(row), values.Elem(1, row), values.Elem(2, row));
+  }
+  Plotra1->SetDataColor(saved);
+  Plotra1->ShowItems();
 }
 
 void TForm1::ShowWholeTree() {

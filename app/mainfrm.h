@@ -8,6 +8,8 @@
 #include <random>
 #include <string>
 
+#include "gfxbase/types.h"
+
 class QLabel;
 class QMenu;
 class QAction;
@@ -70,6 +72,12 @@ class TForm1 : public QWidget {
   QAction* ZoomWindow1 = nullptr;
   QAction* ZoombyMouseDrag1 = nullptr;
   QAction* DragCrosshair1 = nullptr;
+  // Beyond the window's definition: entries appended to PopMenDendro while it is shown (at
+  // rest it holds the five entries above), with their keyboard shortcuts.
+  QAction* CutHere1 = nullptr;       // "Cut here": at the pointer's height
+  QAction* DragCutLine1 = nullptr;   // "Drag Cut Line" (Ctrl+K): maDragCut
+  QAction* SelectSubtree1 = nullptr; // "Select Subtree" (Ctrl+L): maSelectSubtree
+  QAction* RemoveCut1 = nullptr;     // "Remove Cut" (Ctrl+Shift+K)
 
   // The dendrogram's DistHigh right after the last ResetZoom made by a handler: 100 % of the
   // SBarHigh scroll bar.
@@ -112,6 +120,14 @@ class TForm1 : public QWidget {
   // matrix the rows belong to.
   void MyDendroCalcDistance(TObject* sender, int row1, int row2, double& distance);
   void BButExitClick();
+  // The linked views: the chart draws each object's text in its cluster's colour after a
+  // cut, and the selected objects' texts highlighted (the others dimmed) while a subtree is
+  // selected. Escape clears the selection.
+  void CutHere1Click();
+  void MyDendroClustersChange();
+  void MyDendroSelectionChange();
+  // The chart's text colour of object row under the current cut and selection.
+  TColor ObjectTextColor(int row) const;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -124,6 +140,10 @@ class TForm1 : public QWidget {
   void ShowWholeTree();
   void SetTabOrder();
   void FitFrame();
+  void CreateLinkingActions();
+  void CreateSaveAction();
+  // Rebuilds the chart's texts in the colours of ObjectTextColor.
+  void ColourChartTexts();
 
   std::mt19937 random_;
   unsigned seed_ = 0;

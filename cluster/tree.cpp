@@ -144,6 +144,7 @@ TMergeTree TreeFromScipy(std::span<const double> z) {
 }
 
 std::vector<double> TreeNodePositions(const TMergeTree& t) {
+  ValidateTree(t.First, t.Second, t.Height);
   const int n = t.Objects();
   const std::vector<int> size = Sizes(t);
   // start[k-1]: leaves before node k's first leaf.
@@ -162,12 +163,14 @@ std::vector<double> TreeNodePositions(const TMergeTree& t) {
 }
 
 TTreeCut CutTreeIntoClusters(const TMergeTree& t, int k) {
+  ValidateTree(t.First, t.Second, t.Height);
   const int n = t.Objects();
   const long long made = n - std::clamp(k, 1, n);  // steps 1..made are made
   return Cut(t, [&](int node) { return node - n > made; });
 }
 
 TTreeCut CutTreeAtHeight(const TMergeTree& t, double h) {
+  ValidateTree(t.First, t.Second, t.Height);
   const int n = t.Objects();
   return Cut(t, [&](int node) { return !(t.Height[Ix(node - n - 1)] <= h); });
 }

@@ -43,7 +43,8 @@ DENDROKIT_EXPORT TMergeTree TreeFromScipy(std::span<const double> z);
 
 // Drawing positions of the 2n-1 nodes (index k-1 for node k) as the engine places them:
 // the root's children in the order (First, Second), every other cluster's as (Second,
-// First); leaves at 1..n, clusters midway between their children. O(n).
+// First); leaves at 1..n, clusters midway between their children. O(n). This and the cuts
+// below raise EVELError as ValidateTree for anything that is not a tree.
 DENDROKIT_EXPORT std::vector<double> TreeNodePositions(const TMergeTree& t);
 
 // Flat clusters numbered 1..Count by first appearance in object order (as R's cutree

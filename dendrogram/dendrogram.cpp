@@ -74,6 +74,9 @@ TDendrogram::TDendrogram(QWidget* parent) : TCustomControl(parent) {
   setFocusPolicy(Qt::StrongFocus);
   TCustomControl::SetBounds(Left(), Top(), 250, 300);
   for (std::size_t i = 0; i < classColors_.size(); ++i) classColors_[i] = StdColors[i % 16].value;
+  // category10, as 0x00BBGGRR.
+  cutColors_ = {0xB4771F, 0x0E7FFF, 0x2CA02C, 0x2827D6, 0xBD6794,
+                0x4B568C, 0xC277E3, 0x7F7F7F, 0x22BDBC, 0xCFBE17};
 
   data_ = std::make_unique<TDataTable>();
   data_->OnChange = [this](TObject*) { Recluster(); };
@@ -123,6 +126,9 @@ void TDendrogram::BindSignals() {
             });
   BindEvent(OnZoomPan, &D::zoomPanned, [this](TObject*) { emit zoomPanned(); });
   BindEvent(OnCrossHairMove, &D::crossHairMoved, [this](TObject*) { emit crossHairMoved(); });
+  BindEvent(OnClustersChange, &D::clustersChanged, [this](TObject*) { emit clustersChanged(); });
+  BindEvent(OnSelectionChange, &D::selectionChanged,
+            [this](TObject*) { emit selectionChanged(); });
 }
 
 TDendrogram::~TDendrogram() {
@@ -272,18 +278,188 @@ void TDendrogram::SetTree(std::span<const int> first, std::span<const int> secon
   Repaint();
 }
 
-TMergeTree TDendrogram::Tree() const {
-  TMergeTree t;
+TMergeTree TDendrogram::Tree() const { return tree_; }
+
+// Keeps the tree in the engine's form for cuts and hit-testing; a new tree ends the cut.
+void TDendrogram::TreeChanged() {
   const int n = treeN_;
+  tree_ = {};
   for (int s = 1; s < n; ++s) {
-    t.First.push_back(mergeTable_->Elem(1, s));
-    t.Second.push_back(mergeTable_->Elem(2, s));
-    t.Height.push_back(mergeDist_->Elem(s));
+    tree_.First.push_back(mergeTable_->Elem(1, s));
+    tree_.Second.push_back(mergeTable_->Elem(2, s));
+    tree_.Height.push_back(mergeDist_->Elem(s));
   }
-  return t;
+  try {
+    ValidateTree(tree_.First, tree_.Second, tree_.Height);
+    treeValid_ = true;
+  } catch (const EVELError&) {
+    treeValid_ = false;  // a stopped clustering: nothing to cut or select
+  }
+  parent_.assign(static_cast<std::size_t>(2 * n - 1), 0);
+  spanLow_.assign(parent_.size(), 0.0);
+  spanHigh_.assign(parent_.size(), 0.0);
+  if (treeValid_) {
+    for (int k = 1; k <= n; ++k) spanLow_[k - 1] = spanHigh_[k - 1] = nodePos_->Elem(k);
+    for (int s = 1; s < n; ++s) {
+      const std::size_t a = static_cast<std::size_t>(tree_.First[s - 1] - 1);
+      const std::size_t b = static_cast<std::size_t>(tree_.Second[s - 1] - 1);
+      parent_[a] = parent_[b] = n + s;
+      spanLow_[n + s - 1] = std::min(spanLow_[a], spanLow_[b]);
+      spanHigh_[n + s - 1] = std::max(spanHigh_[a], spanHigh_[b]);
+    }
+  }
+  hoverNode_ = 0;
+  if (selectedNode_ != 0) {
+    selectedNode_ = 0;
+    if (OnSelectionChange) OnSelectionChange(this);
+  }
+  if (hasCut_) {  // the classes the cut wrote mean nothing for the new tree
+    auto classes = nodeClass_->Values();
+    std::fill(classes.begin(), classes.end(), -1);
+  }
+  hasCut_ = false;
+  if (!clusters_.empty()) {
+    clusters_.clear();
+    clusterCount_ = 0;
+    if (OnClustersChange) OnClustersChange(this);
+  }
 }
 
-void TDendrogram::TreeChanged() {}
+// ---- Hover and selection ------------------------------------------------------------------
+
+double TDendrogram::NodeHeight(int k) const { return k <= treeN_ ? 0.0 : mergeDist_->Elem(k - treeN_); }
+
+// Leaves of a subtree occupy consecutive positions, so the two children's spans, widened by
+// half a position, split their parent's span: one child per level holds the pointer.
+int TDendrogram::NodeAt(int x, int y) const {
+  const int n = treeN_;
+  if (!treeValid_ || n < 2 || !InTreeArea(x, y)) return 0;
+  constexpr int kReach = 3;
+  const TDendroGeometry g = Geometry();
+  const bool objIsX = ObjectAxisIsX(g.Dir);
+  const int po = objIsX ? x : y, pd = objIsX ? y : x;
+  const double o = PixelToObj(po);
+  auto near = [&](const TLine& l) {
+    const int a0 = objIsX ? l.A.X : l.A.Y, a1 = objIsX ? l.B.X : l.B.Y;  // object axis
+    const int d0 = objIsX ? l.A.Y : l.A.X, d1 = objIsX ? l.B.Y : l.B.X;  // distance axis
+    return po >= std::min(a0, a1) - kReach && po <= std::max(a0, a1) + kReach &&
+           pd >= std::min(d0, d1) - kReach && pd <= std::max(d0, d1) + kReach;
+  };
+  auto pixel = [&](int k) { return ObjToPixel(nodePos_->Elem(k)); };
+  auto connector = [&](int k) {
+    const int s = k - n;
+    return ConnectorLine(g, DistToPixel(NodeHeight(k)), pixel(tree_.First[s - 1]),
+                         pixel(tree_.Second[s - 1]));
+  };
+  int node = 2 * n - 1;
+  if (near(connector(node))) return node;
+  while (node > n) {
+    const int s = node - n;
+    int child = 0;
+    for (const int c : {tree_.First[s - 1], tree_.Second[s - 1]})
+      if (o >= spanLow_[c - 1] - 0.5 && o <= spanHigh_[c - 1] + 0.5) child = c;
+    if (child == 0) return 0;
+    const TLine stem =
+        StemLine(g, pixel(child), DistToPixel(NodeHeight(child)), DistToPixel(NodeHeight(node)));
+    if (near(stem)) return child;
+    if (child <= n) return 0;
+    if (near(connector(child))) return child;
+    node = child;
+  }
+  return 0;
+}
+
+void TDendrogram::SelectSubtree(int node) {
+  if (node < 0 || node > 2 * treeN_ - 1 || (node != 0 && !treeValid_)) return;
+  if (!Change(selectedNode_, node)) return;
+  Repaint();
+  if (OnSelectionChange) OnSelectionChange(this);
+}
+
+std::vector<int> TDendrogram::SelectedObjects() const {
+  std::vector<int> objects;
+  if (selectedNode_ == 0) return objects;
+  std::vector<int> stack{selectedNode_};
+  while (!stack.empty()) {
+    const int k = stack.back();
+    stack.pop_back();
+    if (k <= treeN_) {
+      objects.push_back(k);
+    } else {
+      stack.push_back(tree_.First[k - treeN_ - 1]);
+      stack.push_back(tree_.Second[k - treeN_ - 1]);
+    }
+  }
+  std::sort(objects.begin(), objects.end());
+  return objects;
+}
+
+void TDendrogram::SetColorSelection(TColor value) {
+  if (Change(colorSelection_, value) && selectedNode_ != 0) Repaint();
+}
+
+void TDendrogram::SetHover(int node) {
+  if (Change(hoverNode_, node)) SafeRepaint();
+}
+
+void TDendrogram::MouseLeave() {
+  Guarded("mouse leave", [&] { TCustomControl::MouseLeave(); });
+  SetHover(0);
+}
+
+// ---- Cutting ------------------------------------------------------------------------------
+
+void TDendrogram::CutAtHeight(double h) {
+  if (std::isnan(h)) return;
+  if (!treeValid_) throw EVELError("Dendrogram: the shown tree cannot be cut");
+  ApplyCut(CutTreeAtHeight(tree_, h), h);
+}
+
+void TDendrogram::CutIntoClusters(int k) {
+  if (!treeValid_) throw EVELError("Dendrogram: the shown tree cannot be cut");
+  const int n = treeN_;
+  k = std::clamp(k, 1, n);
+  // The line lies between the last merge made and the first undone; for all or none made
+  // it lies a little above the root or halfway to the first merge.
+  const auto& h = tree_.Height;
+  double line = 0.0;
+  if (n > 1) {
+    const std::size_t made = static_cast<std::size_t>(n - k);
+    if (made == 0)
+      line = h[0] / 2;
+    else if (made == h.size())
+      line = h.back() * 1.025;
+    else
+      line = (h[made - 1] + h[made]) / 2;
+  }
+  ApplyCut(CutTreeIntoClusters(tree_, k), line);
+}
+
+void TDendrogram::ClearCut() {
+  if (!hasCut_) return;
+  TTreeCut none;
+  ApplyCut(none, 0.0);
+}
+
+void TDendrogram::ApplyCut(TTreeCut cut, double height) {
+  hasCut_ = !cut.Object.empty();
+  cutHeight_ = height;
+  auto classes = nodeClass_->Values();
+  for (std::size_t i = 0; i < classes.size(); ++i)
+    classes[i] = i < cut.Node.size() && cut.Node[i] > 0 ? (cut.Node[i] - 1) % 255 + 1 : -1;
+  if (hasCut_ && !cutColors_.empty())
+    for (std::size_t i = 1; i < classColors_.size(); ++i)
+      classColors_[i] = cutColors_[(i - 1) % cutColors_.size()];
+  const bool moved = cut.Object != clusters_;
+  clusters_ = std::move(cut.Object);
+  clusterCount_ = cut.Count;
+  const bool saved = suppressPaint_;
+  suppressPaint_ = true;
+  if (hasCut_) SetShowClassColors(true);
+  suppressPaint_ = saved;
+  Repaint();
+  if (moved && OnClustersChange) OnClustersChange(this);
+}
 
 // ---- Labels -------------------------------------------------------------------------------
 
@@ -596,6 +772,10 @@ int PanZone(const TDendroGeometry& g, int x, int y) {
 // handlers included, may leave them.
 void TDendrogram::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   Guarded("mouse down", [&] { TCustomControl::MouseDown(button, shift, x, y); });
+  if (mouseAction_ == maDragCut && button == mbLeft && treeValid_ && InTreeArea(x, y))
+    Guarded("cut", [&] { CutAtPointer(x, y); });
+  if (mouseAction_ == maSelectSubtree && button == mbLeft)
+    Guarded("select", [&] { SelectSubtree(NodeAt(x, y)); });
   if (mouseAction_ == maZoomWind && !banding_ && button == mbLeft && InTreeArea(x, y)) {
     banding_ = true;
     bandStart_ = bandCorner_ = {x, y};
@@ -636,6 +816,17 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
   SetCursor(crDefault);
 
   switch (mouseAction_) {
+    case maSelectSubtree: {
+      const int node = NodeAt(x, y);
+      SetCursor(node != 0 ? crHandPoint : crDefault);
+      SetHover(node);
+      break;
+    }
+    case maDragCut:
+      if (!InTreeArea(x, y) || !treeValid_) break;
+      SetCursor(ObjectAxisIsX(orientation_) ? crVSplit : crHSplit);
+      if (left) CutAtPointer(x, y);
+      break;
     case maPan:
     case maPanHoriz:
     case maPanVert: {
@@ -727,6 +918,10 @@ void TDendrogram::HandleMouseMove(TShiftState shift, int& x, int& y) {
     default: break;
   }
   RecordPointer(x, y);
+}
+
+void TDendrogram::CutAtPointer(int x, int y) {
+  CutAtHeight(PixelToDist(ObjectAxisIsX(orientation_) ? y : x));
 }
 
 void TDendrogram::RecordPointer(int x, int y) {
@@ -853,6 +1048,12 @@ void TDendrogram::keyPressEvent(QKeyEvent* event) {
       case Qt::Key_Down: MoveView(0, -stepY); break;
       case Qt::Key_Plus: WheelZoom(cx, cy, 1); break;
       case Qt::Key_Minus: WheelZoom(cx, cy, -1); break;
+      case Qt::Key_Escape:
+        if (selectedNode_ != 0)
+          ClearSelection();
+        else
+          handled = false;
+        break;
       case Qt::Key_Home:
         ResetZoom();
         if (OnZoomPan) OnZoomPan(this);

@@ -99,6 +99,8 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void zoomPanned();
   void crossHairMoved();
   void objLabelsChanged();
+  void clustersChanged();
+  void selectionChanged();
 
  public:
   // Smallest width and height SetBounds accepts.
@@ -161,6 +163,52 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void setObjLabels(const QStringList& value) { SetObjLabels(value); }
   // The text object k shows before OnBeforeShowObjLabel (its label or its number).
   std::string ObjLabelText(int obj) const;
+
+  // ---- Cutting into clusters ----
+  // Cut at height h: walking down from the root, every cluster node above h is cut open,
+  // so a merge at exactly h is made and tied merges are all made or all undone. NaN is
+  // ignored.
+  void CutAtHeight(double h);
+  // Cut into k clusters (clamped to 1..n): the last k-1 merges in step order are undone.
+  // Both cuts number the clusters 1..k by first appearance in object order (as R's cutree),
+  // write them to NodeClass (nodes above the cut -1; cluster c as class (c-1) mod 255 + 1),
+  // copy CutColors into ClassColors 1..255 (cycled), switch ShowClassColors on, draw the cut
+  // as a dashed line across the tree area and repaint. EVELError when the shown tree is not
+  // a tree (a stopped clustering leaves zeros).
+  void CutIntoClusters(int k);
+  // Removes the cut and its line; NodeClass becomes -1 throughout. Repaints.
+  void ClearCut();
+  bool HasCut() const { return hasCut_; }
+  // Where the cut line is drawn (data units); for CutIntoClusters midway between the last
+  // merge made and the first undone.
+  double CutHeight() const { return cutHeight_; }
+  // The cluster of each object (index k-1 for object k), empty without a cut.
+  const std::vector<int>& Clusters() const { return clusters_; }
+  int ClusterCount() const { return clusterCount_; }
+  // Colours that a cut writes into ClassColors 1..255, repeated. Default: the 10-colour
+  // qualitative palette category10 (blue, orange, green, red, purple, brown, pink, grey,
+  // olive, cyan). Empty: a cut leaves ClassColors as the application set them.
+  const std::vector<TColor>& CutColors() const { return cutColors_; }
+  void SetCutColors(std::vector<TColor> value) { cutColors_ = std::move(value); }
+
+  // ---- Hover and selection ----
+  // The node whose stem (the line rising from it) or connector (the line joining its
+  // children) passes within 3 pixels of client pixel (x, y), 0 for none. Walks down from
+  // the root through the child whose leaves span the pointer, testing the places painting
+  // draws: O(depth), no pixel reads.
+  int NodeAt(int x, int y) const;
+  // Selects node's subtree (1..2n-1; 0 clears; other values are ignored), drawn thick in
+  // ColorSelection; raises OnSelectionChange on a change. Kept through zoom, pan, resize
+  // and orientation changes; a new tree clears it.
+  void SelectSubtree(int node);
+  void ClearSelection() { SelectSubtree(0); }
+  int SelectedNode() const { return selectedNode_; }
+  // The objects of the selected subtree, ascending; empty without a selection.
+  std::vector<int> SelectedObjects() const;
+  // The node highlighted under the pointer in maSelectSubtree (0: none).
+  int HoverNode() const { return hoverNode_; }
+  TColor ColorSelection() const { return colorSelection_; }
+  void SetColorSelection(TColor value);
 
   // ---- Clustering ----
   TClusterMethod ClusterMethod() const { return clusterMethod_; }
@@ -227,7 +275,9 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   TFrameStyle FrameStyle() const { return frameStyle_; }
   void SetFrameStyle(TFrameStyle value);
   // What a left-button drag does: maPan, maPanHoriz, maPanVert, maZoomWind, maZoomDrag,
-  // maDragCrossH; other values do nothing here.
+  // maDragCrossH; maDragCut cuts the tree where the pointer is pressed and follows it;
+  // maSelectSubtree highlights the subtree under the pointer and selects it on a click.
+  // Other values do nothing here.
   TMouseActMode MouseAction() const { return mouseAction_; }
   void SetMouseAction(TMouseActMode value) { mouseAction_ = value; }
   // Whether the control's font is scalable (recorded at every font change); up and down
@@ -285,6 +335,10 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   TEvent<TDendroShowObjLblEvent> OnBeforeShowObjLabel;
   TEvent<TZoomPanEvent> OnZoomPan;
   TEvent<TNotifyEvent> OnCrossHairMove;
+  // Raised when Clusters() changes (a cut, ClearCut, a new tree clearing a cut).
+  TEvent<TNotifyEvent> OnClustersChange;
+  // Raised when SelectedNode() changes (a click, SelectSubtree, Escape, a new tree).
+  TEvent<TNotifyEvent> OnSelectionChange;
 
  public:
   // The picture as Paint draws it, on any canvas (see TCustomControl::RenderTo).
@@ -297,6 +351,7 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   void FontChanged() override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void MouseLeave() override;
 
  private:
   void BindSignals();
@@ -319,8 +374,17 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
            int mode);
   void MoveView(int dx, int dy);
   void DrawBand(TPoint corner);
-  void PaintContent(TCanvas& c, bool crossHair);
-  void DrawPicture(TCanvas& c, bool crossHair);
+  void PaintContent(TCanvas& c, bool crossHair, bool hover);
+  void DrawPicture(TCanvas& c, bool crossHair, bool hover);
+  // Applies a cut (empty Object: none) and raises OnClustersChange when the clusters moved.
+  void ApplyCut(TTreeCut cut, double height);
+  void CutAtPointer(int x, int y);
+  void SetHover(int node);
+  // Node k's height and its parent (0 for the root).
+  double NodeHeight(int k) const;
+  // Draws node's stem and everything below it with the given pen width, in ColorSelection
+  // or (colour == nullptr) in the tree's own colours.
+  void DrawSubtree(TCanvas& c, int node, int width, const TColor* colour);
 
   std::unique_ptr<TDataTable> data_;
   std::unique_ptr<TIntMatrix> mergeTable_;
@@ -360,6 +424,18 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   QStringList objLabels_;
   std::vector<std::string> labelTexts_;  // objLabels_ as UTF-8, for painting
   std::size_t longestLabel_ = 0;         // in UTF-8 bytes
+  TMergeTree tree_;                      // the shown tree, kept by TreeChanged
+  bool treeValid_ = false;               // tree_ passed ValidateTree
+  bool hasCut_ = false;
+  double cutHeight_ = 0.0;
+  std::vector<int> clusters_;
+  int clusterCount_ = 0;
+  std::vector<TColor> cutColors_;
+  std::vector<int> parent_;              // of node k at k-1, 0 for the root
+  std::vector<double> spanLow_, spanHigh_;  // leaf positions spanned by node k, at k-1
+  int selectedNode_ = 0;
+  int hoverNode_ = 0;
+  TColor colorSelection_ = 0x7800E6;     // crimson-magenta, apart from category10
   std::string checkedFontName_;  // family whose FontIsTrueType is recorded
 
   // Mouse state.

@@ -33,7 +33,7 @@ void TDendrogram::Paint() {
   if (suppressPaint_ || !Visible()) return;
   if (Width() <= 0 || Height() <= 0) return;
   try {
-    DrawPicture(Canvas(), true);
+    DrawPicture(Canvas(), true, true);
   } catch (const std::exception& e) {
     qWarning("TDendrogram paint: %s", e.what());
   } catch (...) {
@@ -41,13 +41,13 @@ void TDendrogram::Paint() {
   }
 }
 
-void TDendrogram::DrawPicture(TCanvas& c, bool crossHair) {
+void TDendrogram::DrawPicture(TCanvas& c, bool crossHair, bool hover) {
   const int W = Width(), H = Height();
   c.Font().Assign(&Font());
   c.Pen().SetMode(pmCopy);
   c.Pen().SetStyle(psSolid);
   c.Pen().SetWidth(1);
-  PaintContent(c, crossHair);
+  PaintContent(c, crossHair, hover);
   c.Pen().SetStyle(psSolid);
   c.Pen().SetWidth(1);
   DrawFrame(c, frameStyle_, 0, 0, W - 1, H - 1, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000,
@@ -60,7 +60,7 @@ void TDendrogram::RenderTo(TCanvas& canvas, const TImageOptions& options) {
   const int ox = scale_->ExternalOffsetX(), oy = scale_->ExternalOffsetY();
   scale_->SetExternalCanvas(&canvas, ox, oy);
   try {
-    DrawPicture(canvas, options.CrossHair);
+    DrawPicture(canvas, options.CrossHair, false);  // the pointer's hover is not part of it
   } catch (...) {
     scale_->SetExternalCanvas(&Canvas(), ox, oy);
     throw;
@@ -68,7 +68,7 @@ void TDendrogram::RenderTo(TCanvas& canvas, const TImageOptions& options) {
   scale_->SetExternalCanvas(&Canvas(), ox, oy);
 }
 
-void TDendrogram::PaintContent(TCanvas& c, bool crossHair) {
+void TDendrogram::PaintContent(TCanvas& c, bool crossHair, bool hover) {
   const TDendroGeometry g = Geometry();
   const TDendroFrame frame = DendroFrame(g);
   const bool objIsX = ObjectAxisIsX(g.Dir);
@@ -143,6 +143,23 @@ void TDendrogram::PaintContent(TCanvas& c, bool crossHair) {
   if (n == 1) label(1);
   c.Font().SetOrientation(0);
 
+  // The cut, dashed across the tree area.
+  if (hasCut_) {
+    const TLine cut = CutLine(g, DistToPixel(cutHeight_));
+    if (!(cut.A == cut.B)) {
+      c.Pen().SetColor(colorDendrogram_);
+      c.Pen().SetStyle(psDash);
+      c.Brush().SetStyle(bsClear);
+      Line(c, cut);
+      c.Pen().SetStyle(psSolid);
+    }
+  }
+
+  // Hover and selection, thick over the tree.
+  if (hover && hoverNode_ != 0 && hoverNode_ != selectedNode_) DrawSubtree(c, hoverNode_, 3, nullptr);
+  if (selectedNode_ != 0) DrawSubtree(c, selectedNode_, 3, &colorSelection_);
+  c.Pen().SetWidth(1);
+
   // 5. The scale, over anything drawn in its strip.
   scale_->ForcePaint();
 
@@ -186,6 +203,42 @@ void TDendrogram::PaintContent(TCanvas& c, bool crossHair) {
     }
     c.Pen().SetStyle(psSolid);
     c.Pen().SetWidth(1);
+  }
+}
+
+void TDendrogram::DrawSubtree(TCanvas& c, int node, int width, const TColor* colour) {
+  if (!treeValid_ || node < 1 || node > 2 * treeN_ - 1) return;
+  const TDendroGeometry g = Geometry();
+  const int n = treeN_;
+  const TIntVector& cls = *nodeClass_;
+  auto own = [&](int k) {
+    const int v = cls.Elem(k);
+    return showClassColors_ && v >= 0 && v <= 255 ? classColors_[static_cast<std::size_t>(v)]
+                                                  : colorDendrogram_;
+  };
+  auto pixel = [&](int k) { return ObjToPixel(nodePos_->Elem(k)); };
+  auto stem = [&](int k, int parent) {
+    c.Pen().SetColor(colour ? *colour : own(k));
+    Line(c, StemLine(g, pixel(k), DistToPixel(NodeHeight(k)), DistToPixel(NodeHeight(parent))));
+  };
+  c.Pen().SetWidth(width);
+  c.Pen().SetStyle(psSolid);
+  if (parent_[static_cast<std::size_t>(node - 1)] != 0)
+    stem(node, parent_[static_cast<std::size_t>(node - 1)]);
+  std::vector<int> stack{node};
+  while (!stack.empty()) {
+    const int k = stack.back();
+    stack.pop_back();
+    if (k <= n) continue;
+    const int a = tree_.First[static_cast<std::size_t>(k - n - 1)];
+    const int b = tree_.Second[static_cast<std::size_t>(k - n - 1)];
+    stem(a, k);
+    stem(b, k);
+    const bool mixed = showClassColors_ && cls.Elem(a) != cls.Elem(b);
+    c.Pen().SetColor(colour ? *colour : mixed ? colorDendrogram_ : own(b));
+    Line(c, ConnectorLine(g, DistToPixel(NodeHeight(k)), pixel(a), pixel(b)));
+    stack.push_back(a);
+    stack.push_back(b);
   }
 }
 

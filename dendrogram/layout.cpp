@@ -149,6 +149,14 @@ TLine ConnectorLine(const TDendroGeometry& g, int d, int pa, int pb) {
   return Across(ObjectAxisIsX(g.Dir), pa, pb, ClampToBase(g, d));
 }
 
+TLine CutLine(const TDendroGeometry& g, int q) {
+  const TRect area = DendroFrame(g).TreeArea;
+  const bool objIsX = ObjectAxisIsX(g.Dir);
+  const int lo = objIsX ? area.Top : area.Left, hi = objIsX ? area.Bottom : area.Right;
+  if (q < lo || q >= hi || ClampToBase(g, q) != q) return {};
+  return objIsX ? Across(true, area.Left, area.Right, q) : Across(false, area.Top, area.Bottom, q);
+}
+
 TLabelMode LabelModeFor(TDirection dir, bool fontIsTrueType, bool forceStaggered) {
   if (!ObjectAxisIsX(dir)) return TLabelMode::Horizontal;
   return fontIsTrueType && !forceStaggered ? TLabelMode::Rotated : TLabelMode::Staggered;

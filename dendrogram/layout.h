@@ -96,6 +96,10 @@ DENDROKIT_EXPORT TLine StemLine(const TDendroGeometry& g, int p, int from, int t
 // The connector at distance pixel d (clamped) from object pixel pa to pb.
 DENDROKIT_EXPORT TLine ConnectorLine(const TDendroGeometry& g, int d, int pa, int pb);
 
+// The cut line across the whole tree area at distance pixel q; empty (A == B) when q lies
+// in the label band or beyond the tree area's far end.
+DENDROKIT_EXPORT TLine CutLine(const TDendroGeometry& g, int q);
+
 enum class TLabelMode { Horizontal, Rotated, Staggered };
 DENDROKIT_EXPORT TLabelMode LabelModeFor(TDirection dir, bool fontIsTrueType, bool forceStaggered);
 // Rows available to staggered labels: max(1, (M - 4) div (TH + 2)).

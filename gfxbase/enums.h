@@ -28,7 +28,10 @@ enum TTxtLblMode : std::uint8_t { tlOff, tlsimple, tlBox, tlUnderline, tlShadow 
 enum TMouseActMode : std::uint8_t {
   maNone, maPan, maPanHoriz, maPanVert, maPanGrid, maRubberBand, maZoom, maZoomWind,
   maZoomWindPos, maZoomDrag, maDragCrossH, maDragLabel, maRotate, maRotAndZoom, maRotXOnly,
-  maRotZOnly, maSelectRect, maDrawMTrace, maZoomPanColors
+  maRotZOnly, maSelectRect, maDrawMTrace, maZoomPanColors,
+  // Added later, at the end so that stored values keep their meaning: the dendrogram's
+  // cut-line drag and its subtree selection.
+  maDragCut, maSelectSubtree
 };
 
 // Name table of an enumeration: EnumTraits<E>::names[ordinal].
@@ -60,7 +63,8 @@ DENDROKIT_ENUM_NAMES(TTxtLblMode, "tlOff", "tlsimple", "tlBox", "tlUnderline", "
 DENDROKIT_ENUM_NAMES(TMouseActMode, "maNone", "maPan", "maPanHoriz", "maPanVert", "maPanGrid",
                      "maRubberBand", "maZoom", "maZoomWind", "maZoomWindPos", "maZoomDrag",
                      "maDragCrossH", "maDragLabel", "maRotate", "maRotAndZoom", "maRotXOnly",
-                     "maRotZOnly", "maSelectRect", "maDrawMTrace", "maZoomPanColors");
+                     "maRotZOnly", "maSelectRect", "maDrawMTrace", "maZoomPanColors",
+                     "maDragCut", "maSelectSubtree");
 
 // Enumerations of the controls' settings, kept here beside the others so that the Qt
 // meta-object layer (gfxbase/qenums.h) can register every one of them under its name.

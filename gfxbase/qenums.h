@@ -33,7 +33,7 @@ enum TDirection { dirUpward, dirDownward, dirLeftward, dirRightward };
 enum TCrossHMode { chOff, chHoriz, chVert, chBoth, chCrossBox, chBox };
 enum TTxtLblAttachMode { tlamNone, tlamXOnly, tlamYOnly, tlamBoth };
 enum TTxtLblMode { tlOff, tlsimple, tlBox, tlUnderline, tlShadow };
-enum TMouseActMode { maNone, maPan, maPanHoriz, maPanVert, maPanGrid, maRubberBand, maZoom, maZoomWind, maZoomWindPos, maZoomDrag, maDragCrossH, maDragLabel, maRotate, maRotAndZoom, maRotXOnly, maRotZOnly, maSelectRect, maDrawMTrace, maZoomPanColors };
+enum TMouseActMode { maNone, maPan, maPanHoriz, maPanVert, maPanGrid, maRubberBand, maZoom, maZoomWind, maZoomWindPos, maZoomDrag, maDragCrossH, maDragLabel, maRotate, maRotAndZoom, maRotXOnly, maRotZOnly, maSelectRect, maDrawMTrace, maZoomPanColors, maDragCut, maSelectSubtree };
 enum TClusterMethod { cmSingleLink, cmCompleteLink, cmWard, cmAvgLink, cmFlexLink, cmUpgma };
 enum TplLayout { pll_X1Bottom_Y1Left, pll_X1Bottom_Y2Left, pll_X1Bottom_Y3Left, pll_X1Bottom_Y4Left, pll_X1Bottom_Y2Both, pll_X2Bottom_Y2Left, pll_X2Both_Y2Both };
 enum TCaptionAnchorHoriz { cahControlLeft, cahChartLeft, cahChartCenter, cahChartRight, cahControlRight };

@@ -325,11 +325,60 @@ TEST_F(MainWindow, SavesBothViewsAsOnePicture) {
 
   const QList<QAction*> before = F().PopMenDendro->actions();
   emit F().PopMenDendro->aboutToShow();
-  ASSERT_EQ(F().PopMenDendro->actions().size(), 7);
   EXPECT_EQ(F().PopMenDendro->actions().last(), F().SavePicture1);
   emit F().PopMenDendro->aboutToHide();
+  QApplication::processEvents();
   EXPECT_EQ(F().PopMenDendro->actions(), before);
-  EXPECT_EQ(F().findChild<QShortcut*>()->key(), QKeySequence(QKeySequence::Save));
+  EXPECT_EQ(F().SavePicture1->shortcut(), QKeySequence(QKeySequence::Save));
+  EXPECT_TRUE(F().actions().contains(F().SavePicture1));  // Ctrl+S in the whole window
+}
+
+// The two views linked through real mouse and key events on the dendrogram.
+TEST_F(MainWindow, ChartFollowsCutAndSelection) {
+  auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button) {
+    QMouseEvent e(type, at, F().MyDendro->mapToGlobal(at), button,
+                  type == QEvent::MouseMove ? Qt::NoButton : button, Qt::NoModifier);
+    QApplication::sendEvent(F().MyDendro, &e);
+  };
+  auto textColor = [&](int row) { return F().Plotra1->DataItems()[row - 1].Color; };
+  // At rest the popup holds the five entries of the window; shown, the linking ones follow
+  // (and the save entry with its separator).
+  emit F().PopMenDendro->aboutToShow();
+  EXPECT_EQ(F().PopMenDendro->actions().size(), 12);
+  emit F().PopMenDendro->aboutToHide();
+  QApplication::processEvents();
+  EXPECT_EQ(F().PopMenDendro->actions().size(), 5);
+
+  // "Cut here" at the pointer's height: two groups far apart give two clusters.
+  const int n = 60;
+  const double root = D().MergeDist().Elem(n - 1);
+  const QPoint cutAt(300, D().DistToPixel(root * 0.9));
+  send(QEvent::MouseMove, cutAt, Qt::NoButton);
+  F().CutHere1->trigger();
+  ASSERT_EQ(D().ClusterCount(), 2);
+  EXPECT_EQ(textColor(1), D().ClassColors()[1]);   // object 1 is in cluster 1
+  EXPECT_EQ(textColor(60), D().ClassColors()[2]);  // the other group
+
+  // Select mode: a click on the stem of object 60's group selects that group.
+  F().SelectSubtree1->trigger();
+  EXPECT_EQ(D().MouseAction(), maSelectSubtree);
+  const int a = D().MergeTable().Elem(1, n - 1), b = D().MergeTable().Elem(2, n - 1);
+  const int group = D().NodeClass().Elem(a) == D().NodeClass().Elem(60) ? a : b;
+  const QPoint stem(D().ObjToPixel(D().NodePos().Elem(group)),
+                    D().DistToPixel((D().MergeDist().Elem(group - n) + root) / 2));
+  send(QEvent::MouseMove, stem, Qt::NoButton);
+  EXPECT_EQ(D().HoverNode(), group);
+  send(QEvent::MouseButtonPress, stem, Qt::LeftButton);
+  ASSERT_EQ(D().SelectedObjects().size(), 30u);
+  EXPECT_EQ(textColor(60), D().ColorSelection());
+  EXPECT_EQ(textColor(1), 0xC0C0C0u);  // dimmed
+
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(F().MyDendro, &esc);
+  EXPECT_EQ(D().SelectedNode(), 0);
+  EXPECT_EQ(textColor(60), D().ClassColors()[2]);
+  F().RemoveCut1->trigger();
+  EXPECT_EQ(textColor(60), 0u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // written once by R and SciPy (data/make_*_fixtures.*).
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -16,40 +17,32 @@
 namespace dendrokit {
 namespace {
 
-struct Fixture {
-  std::string name;
-  int n = 0;
-  std::vector<double> merge, height, z, order;  // order: R's order / SciPy's leaves
-  std::vector<std::pair<int, std::vector<int>>> byK;
-  std::vector<std::pair<double, std::vector<int>>> byH;
-};
+using Rows = std::vector<std::pair<std::string, std::vector<double>>>;  // tag, numbers
 
-std::vector<Fixture> ReadFixtures(const std::string& file) {
+// One entry per "tree name n" block; its lines as tag and numbers.
+std::map<std::string, Rows> ReadFixtures(const std::string& file) {
   std::ifstream in(std::string(TREE_FIXTURES) + "/" + file);
-  std::vector<Fixture> all;
-  std::string line;
+  std::map<std::string, Rows> all;
+  std::string line, tag, name;
   while (std::getline(in, line)) {
     std::istringstream ls(line);
-    std::string tag;
     ls >> tag;
-    if (tag == "tree") {
-      all.emplace_back();
-      ls >> all.back().name >> all.back().n;
-      continue;
-    }
-    if (tag == "end" || all.empty()) continue;
-    Fixture& f = all.back();
+    if (tag == "tree") ls >> name;
     std::vector<double> v;
     for (double x; ls >> x;) v.push_back(x);
-    const std::vector<int> ints(v.begin() + (tag == "k" || tag == "h"), v.end());
-    if (tag == "merge") f.merge = v;
-    if (tag == "height") f.height = v;
-    if (tag == "z") f.z = v;
-    if (tag == "order" || tag == "leaves") f.order = v;
-    if (tag == "k") f.byK.emplace_back(static_cast<int>(v[0]), ints);
-    if (tag == "h") f.byH.emplace_back(v[0], ints);
+    if (tag != "tree" && tag != "end") all[name].emplace_back(tag, v);
   }
   return all;
+}
+
+std::vector<double> Row(const Rows& rows, const char* tag) {
+  for (const auto& r : rows)
+    if (r.first == tag) return r.second;
+  return {};
+}
+
+std::vector<int> Ints(const std::vector<double>& v, std::size_t from = 0) {
+  return {v.begin() + static_cast<long>(from), v.end()};
 }
 
 std::vector<int> LeafOrder(const TMergeTree& t) {
@@ -59,21 +52,18 @@ std::vector<int> LeafOrder(const TMergeTree& t) {
   return order;
 }
 
-std::vector<int> Ints(const std::vector<double>& v) { return {v.begin(), v.end()}; }
-
 TEST(Tree, ValidationNamesTheFault) {
   struct Case {
     std::vector<int> first, second;
     std::vector<double> height;
     const char* reason;
   };
-  const double nan = std::nan("");
-  const std::vector<Case> cases{
+  const Case cases[] = {
       {{1}, {2, 3}, {1, 2}, "entries for 2 heights"},
       {{1, 0}, {2, 3}, {1, 2}, "joins node 0"},
       {{1, 5}, {2, 3}, {1, 2}, "joins node 5"},  // step 2 of 3 objects makes node 5
       {{1, 4}, {2, 2}, {1, 2}, "node 2 is merged twice"},
-      {{1, 4}, {2, 3}, {1, nan}, "finite and >= 0"},
+      {{1, 4}, {2, 3}, {1, std::nan("")}, "finite and >= 0"},
       {{1, 4}, {2, 3}, {-1, 2}, "finite and >= 0"},
   };
   for (const Case& c : cases) {
@@ -89,45 +79,42 @@ TEST(Tree, ValidationNamesTheFault) {
   EXPECT_THROW(TreeFromR(std::vector<int>{-1, 2}, std::vector<double>{1}), EVELError);
   EXPECT_THROW(TreeFromScipy(std::vector<double>{0, 1.5, 1, 2}), EVELError);
   EXPECT_THROW(TreeFromScipy(std::vector<double>{0, 1, 1, 3}), EVELError);  // wrong size
+  EXPECT_THROW(CutTreeAtHeight(TMergeTree{{0}, {0}, {0.0}}, 1.0), EVELError);
 }
 
 TEST(Tree, RFixturesOrderAndCutree) {
   const auto fixtures = ReadFixtures("tree_fixtures.txt");
   ASSERT_EQ(fixtures.size(), 25u);
-  for (const Fixture& f : fixtures) {
-    SCOPED_TRACE(f.name);
-    const TMergeTree t = TreeFromR(Ints(f.merge), f.height);
-    ASSERT_EQ(t.Objects(), f.n);
-    EXPECT_EQ(LeafOrder(t), Ints(f.order));
-    for (const auto& [k, want] : f.byK) {
-      const TTreeCut cut = CutTreeIntoClusters(t, k);
-      EXPECT_EQ(cut.Object, want) << "k " << k;
-      EXPECT_EQ(cut.Count, k);
+  for (const auto& [name, rows] : fixtures) {
+    const TMergeTree t = TreeFromR(Ints(Row(rows, "merge")), Row(rows, "height"));
+    EXPECT_EQ(LeafOrder(t), Ints(Row(rows, "order"))) << name;
+    for (const auto& [tag, v] : rows) {
+      if (tag == "k" || tag == "h") {
+        const TTreeCut cut = tag == "k" ? CutTreeIntoClusters(t, int(v[0])) : CutTreeAtHeight(t, v[0]);
+        EXPECT_EQ(cut.Object, Ints(v, 1)) << name << " " << tag << " " << v[0];
+      }
     }
-    for (const auto& [h, want] : f.byH) EXPECT_EQ(CutTreeAtHeight(t, h).Object, want) << h;
   }
 }
 
 TEST(Tree, ScipyFixturesLeafOrder) {
   const auto fixtures = ReadFixtures("scipy_fixtures.txt");
   ASSERT_EQ(fixtures.size(), 24u);
-  for (const Fixture& f : fixtures) {
-    const TMergeTree t = TreeFromScipy(f.z);
-    EXPECT_EQ(LeafOrder(t), Ints(f.order)) << f.name;
+  for (const auto& [name, rows] : fixtures) {
+    EXPECT_EQ(LeafOrder(TreeFromScipy(Row(rows, "z"))), Ints(Row(rows, "leaves"))) << name;
   }
 }
 
 // The engine's own placement, on trees with ties, is what TreeNodePositions gives; the cut's
-// node classes follow the objects' and mark the nodes above the cut.
+// node classes follow their children's and mark the nodes above the cut with 0.
 TEST(Tree, EngineTreesPlaceAndCut) {
   std::mt19937 rng(7);
   for (int run = 0; run < 20; ++run) {
     const int n = 2 + run * 3;
     TMatrix data;
     data.Resize(2, n);
-    std::uniform_int_distribution<int> v(0, 5);
     for (int r = 1; r <= n; ++r)
-      for (int c = 1; c <= 2; ++c) data.SetElem(c, r, v(rng));
+      for (int c = 1; c <= 2; ++c) data.SetElem(c, r, std::uniform_int_distribution<int>(0, 5)(rng));
     TIntMatrix mt;
     TVector md, pos;
     HierarchicalClustering(nullptr, data, dmManhattan, static_cast<TClusterMethod>(run % 6), 0.5,
@@ -138,17 +125,14 @@ TEST(Tree, EngineTreesPlaceAndCut) {
       t.Second.push_back(mt.Elem(2, s));
       t.Height.push_back(md.Elem(s));
     }
-    const std::vector<double> want(pos.Values().begin(), pos.Values().end());
-    EXPECT_EQ(TreeNodePositions(t), want) << "seed 7 run " << run;
-    const TTreeCut cut = CutTreeIntoClusters(t, 3);
+    EXPECT_EQ(TreeNodePositions(t), std::vector<double>(pos.Values().begin(), pos.Values().end()))
+        << "seed 7 run " << run;
+    const std::vector<int> node = CutTreeIntoClusters(t, 3).Node;
     for (int s = 1; s < n; ++s) {
-      const int node = cut.Node[static_cast<std::size_t>(n + s - 1)];
-      const int a = cut.Node[static_cast<std::size_t>(t.First[s - 1] - 1)];
-      const int b = cut.Node[static_cast<std::size_t>(t.Second[s - 1] - 1)];
-      EXPECT_EQ(node == 0, s > n - 3) << run;
-      if (node != 0) {
-        EXPECT_TRUE(a == node && b == node) << run;
-      }
+      const int k = node[std::size_t(n + s - 1)];
+      EXPECT_EQ(k == 0, s > n - 3) << run;
+      EXPECT_TRUE(k == 0 || (node[std::size_t(t.First[s - 1] - 1)] == k &&
+                             node[std::size_t(t.Second[s - 1] - 1)] == k)) << run;
     }
   }
 }

@@ -13,7 +13,9 @@ TEST(Enumerations, OrdinalsAndStoredNames) {
   EXPECT_EQ(fsLowered, 2);
   EXPECT_EQ(maZoomDrag, 9);
   EXPECT_EQ(maDragCrossH, 10);
-  EXPECT_EQ(EnumCount<TMouseActMode>(), 19u);
+  EXPECT_EQ(EnumCount<TMouseActMode>(), 21u);  // 19 specified, then maDragCut, maSelectSubtree
+  EXPECT_EQ(maZoomPanColors, 18);
+  EXPECT_EQ(maSelectSubtree, 20);
   EXPECT_EQ(sizeof(TMouseActMode), 1u);
   EXPECT_EQ(EnumToName(tlsimple), "tlsimple");
   EXPECT_EQ(EnumToName(maZoomPanColors), "maZoomPanColors");
