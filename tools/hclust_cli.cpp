@@ -507,21 +507,9 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
         break;
     }
     if (o.picturesChosen > 0) {
-      Picture picture{&tree, {}, std::numeric_limits<double>::quiet_NaN()};
-      if (o.output == Output::kCut) {
-        picture.clusters = CutTree(tree, o.cutK);
-        // Midway between the last merge made and the first undone.
-        std::vector<double> h = tree.height;
-        std::sort(h.begin(), h.end());
-        const std::size_t made = static_cast<std::size_t>(n - o.cutK);
-        if (n > 1 && o.cutK > 1)
-          picture.cutHeight = made == 0 ? h.front() / 2.0 : (h[made - 1] + h[made]) / 2.0;
-      } else if (o.output == Output::kCutHeight) {
-        if (const std::optional<int> k = ClustersAtHeight(tree, o.cutHeight)) {
-          picture.clusters = CutTree(tree, *k);
-          picture.cutHeight = o.cutHeight;
-        }
-      }
+      Picture picture{&tree, 0, std::numeric_limits<double>::quiet_NaN()};
+      if (o.output == Output::kCut) picture.cutK = o.cutK;
+      if (o.output == Output::kCutHeight) picture.cutHeight = o.cutHeight;
       const std::string problem = WritePicture(picture, o.picture);
       if (!problem.empty()) {
         err << "hclust: " << problem << "\n";

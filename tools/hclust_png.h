@@ -20,11 +20,11 @@ struct PictureOptions {
   bool labels = true;
 };
 
-// What is drawn: the tree, and with a cut its clusters (1..k per object, data order) in
-// colours and the cut line at cutHeight.
+// What is drawn: the tree, and with a cut (into cutK clusters, or at cutHeight when cutK is
+// 0 and the height is not NaN) its clusters in colours and the cut line.
 struct Picture {
   const Tree* tree = nullptr;
-  std::vector<int> clusters;
+  int cutK = 0;
   double cutHeight = 0.0;
 };
 

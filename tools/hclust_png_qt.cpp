@@ -28,10 +28,6 @@ constexpr int kRowHeight = 14;
 constexpr int kMaxHeight = 16000;
 constexpr int kTitleBand = 28;
 
-// Cluster colours that stay apart for colour-blind readers (0x00BBGGRR), then repeat.
-constexpr TColor kClusterColors[] = {0x0073E6, 0xE9B456, 0x739E00, 0x4227F0,
-                                     0xB27200, 0x005ED5, 0xA779CC, 0x000000};
-
 // Qt reports some failures (an image it could not allocate) on its message channel; the
 // tool says one line of its own instead, so they are kept from stderr while drawing.
 class QuietQt {
@@ -92,19 +88,6 @@ std::string Draw(const Picture& picture, const PictureOptions& o) {
   if (!o.labels)
     d.OnBeforeShowObjLabel = [](TObject*, int, std::string& text, TColor&) { text.clear(); };
   d.SetMargin(o.labels ? std::min(200, longest + 12) : 6);
-  if (!picture.clusters.empty()) {
-    // A node is coloured when all its objects lie in one cluster.
-    TIntVector& cls = d.NodeClass();
-    for (int k = 1; k <= n; ++k) cls.SetElem(k, picture.clusters[static_cast<std::size_t>(k - 1)] - 1);
-    for (int s = 1; s < n; ++s) {
-      const int a = cls.Elem(tree.first[static_cast<std::size_t>(s - 1)]);
-      const int b = cls.Elem(tree.second[static_cast<std::size_t>(s - 1)]);
-      cls.SetElem(n + s, a == b ? a : -1);
-    }
-    for (std::size_t i = 0; i < d.ClassColors().size(); ++i)
-      d.ClassColors()[i] = kClusterColors[i % std::size(kClusterColors)];
-    d.SetShowClassColors(true);
-  }
   const bool vertical = dir == dirLeftward || dir == dirRightward;
   const int along = std::clamp(80 + kRowHeight * n, 300, kMaxHeight);
   int w = o.width > 0 ? o.width : (vertical ? kLength : along);
@@ -113,11 +96,15 @@ std::string Draw(const Picture& picture, const PictureOptions& o) {
   h = std::max(h - title, 50);
   d.SetBounds(0, 0, w, h);
   d.ResetZoom();
+  // The control's cut: clusters in colours, the dashed cut line.
+  if (picture.cutK > 0)
+    d.CutIntoClusters(picture.cutK);
+  else if (!std::isnan(picture.cutHeight))
+    d.CutAtHeight(picture.cutHeight);
 
   TImageOptions io;
   io.PixelRatio = o.pixelRatio;
   io.Title = o.title.empty() ? "Dendrogram" : o.title;
-  const bool cut = !picture.clusters.empty() && std::isfinite(picture.cutHeight);
   auto render = [&](TCanvas& c) {
     if (title > 0) {
       c.Brush().SetColor(0xFFFFFF);
@@ -132,20 +119,6 @@ std::string Draw(const Picture& picture, const PictureOptions& o) {
                 o.title);
     }
     d.RenderAt(c, 0, title, io);
-    if (!cut) return;
-    // The cut line across the tree area, dashed, in red.
-    const int p = d.DistToPixel(picture.cutHeight);
-    c.Pen().SetColor(0x0000D0);
-    c.Pen().SetStyle(psDash);
-    c.Pen().SetWidth(1);
-    if (vertical) {
-      c.MoveTo(p, title + d.ScaleWidth());
-      c.LineTo(p, title + h);
-    } else {
-      c.MoveTo(d.ScaleHeight(), title + p);
-      c.LineTo(w, title + p);
-    }
-    c.Pen().SetStyle(psSolid);
   };
   TImageFormat format = ifPng;
   if (o.format == "svg") format = ifSvg;
