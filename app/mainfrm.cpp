@@ -3,7 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -316,6 +320,7 @@ void TForm1::CreateControls() {
   CSelScaleBG->OnChange = notify(DENDROKIT_HANDLER(CSelScaleBGChange));
 #undef DENDROKIT_HANDLER
   CreateLinkingActions();
+  CreateSaveAction();
   // These run inside the dendrogram's own work, which reports what escapes them.
   MyDendro->OnProgress = [this](TObject*, int percent) { MyDendroProgress(percent); };
   MyDendro->OnCalcDistance = [this](TObject* sender, int row1, int row2, double& distance) {
@@ -326,6 +331,28 @@ void TForm1::CreateControls() {
 // The linking entries join the popup menu only while it is shown, so that the menu keeps
 // exactly the window definition's five entries otherwise; their shortcuts work on the whole
 // window.
+// Ctrl+S anywhere in the window; "Save Picture..." last in the popup while it is shown, like
+// the linking entries.
+void TForm1::CreateSaveAction() {
+  SavePicture1 = new QAction(QStringLiteral("Save Picture..."), this);
+  SavePicture1->setShortcut(QKeySequence::Save);
+  SavePicture1->setShortcutContext(Qt::WindowShortcut);
+  addAction(SavePicture1);
+  connect(SavePicture1, &QAction::triggered, this,
+          [this] { Guarded("SaveViewsDialog", [this] { SaveViewsDialog(); }); });
+  auto* separator = new QAction(this);
+  separator->setSeparator(true);
+  connect(PopMenDendro, &QMenu::aboutToShow, this, [this, separator] {
+    PopMenDendro->addActions({separator, SavePicture1});
+  });
+  connect(PopMenDendro, &QMenu::aboutToHide, this, [this, separator] {
+    QTimer::singleShot(0, this, [this, separator] {
+      PopMenDendro->removeAction(separator);
+      PopMenDendro->removeAction(SavePicture1);
+    });
+  });
+}
+
 void TForm1::CreateLinkingActions() {
   const auto action = [this](const char* text, QKeySequence key, auto handler) {
     auto* a = new QAction(QString::fromLatin1(text), this);
@@ -677,5 +704,39 @@ void TForm1::MyDendroCalcDistance(TObject* sender, int row1, int row2, double& d
 }
 
 void TForm1::BButExitClick() { close(); }
+
+void TForm1::SaveViews(const std::string& path) {
+  const QRect d = MyDendro->geometry(), c = Plotra1->geometry();
+  const QRect all = d.united(c);
+  TImageOptions options;
+  options.PixelRatio = 2;
+  options.Title = "Dendrogram and chart";
+  SaveRenderedImage(path, all.width(), all.height(), options, [&](TCanvas& canvas) {
+    canvas.Brush().SetColor(clBtnFace);
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.FillRect({0, 0, all.width(), all.height()});
+    MyDendro->RenderAt(canvas, d.x() - all.x(), d.y() - all.y(), options);
+    Plotra1->RenderAt(canvas, c.x() - all.x(), c.y() - all.y(), options);
+  });
+}
+
+void TForm1::SaveViewsDialog() {
+  QString selected;
+  QString name = QFileDialog::getSaveFileName(
+      this, QStringLiteral("Save Picture"), QStringLiteral("dendrogram.png"),
+      QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"), &selected);
+  if (name.isEmpty()) return;
+  const QString suffix = QFileInfo(name).suffix().toLower();
+  if (suffix != QStringLiteral("png") && suffix != QStringLiteral("svg") &&
+      suffix != QStringLiteral("pdf"))
+    name += selected.contains(QStringLiteral("svg"))   ? QStringLiteral(".svg")
+            : selected.contains(QStringLiteral("pdf")) ? QStringLiteral(".pdf")
+                                                       : QStringLiteral(".png");
+  try {
+    SaveViews(QFile::encodeName(name).toStdString());
+  } catch (const std::exception& e) {
+    QMessageBox::warning(this, QStringLiteral("Save Picture"), QString::fromStdString(e.what()));
+  }
+}
 
 }  // namespace dendrokit

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <random>
+#include <string>
 
 #include "gfxbase/types.h"
 
@@ -82,6 +83,15 @@ class TForm1 : public QWidget {
   // SBarHigh scroll bar.
   double FullDistHigh() const { return fullDistHigh_; }
 
+  // Beyond the window's own controls: the dendrogram and the chart together as one
+  // picture, PNG (at twice the pixels), SVG or PDF by the extension of path. Raises
+  // EVELError when the file cannot be written (an old file stays as it was).
+  void SaveViews(const std::string& path);
+  // Asks for a file name and saves the views there (Ctrl+S, "Save Picture..." in the
+  // dendrogram's popup menu, which appears there only while the menu is shown).
+  void SaveViewsDialog();
+  QAction* SavePicture1 = nullptr;
+
   // Seeds the generator of "Create New Data" (which otherwise seeds itself from the clock)
   // so that a run can be repeated.
   void SetSeed(unsigned seed) { seed_ = seed; }
@@ -131,6 +141,7 @@ class TForm1 : public QWidget {
   void SetTabOrder();
   void FitFrame();
   void CreateLinkingActions();
+  void CreateSaveAction();
   // Rebuilds the chart's texts in the colours of ObjectTextColor.
   void ColourChartTexts();
 

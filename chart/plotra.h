@@ -593,6 +593,12 @@ class DENDROKIT_EXPORT TCustomPlotra : public TCustomControl {
 
   // ---- Toolkit hooks ----
   void Paint() override;       // plotra_paint.cpp
+
+ public:
+  // The chart's picture on any canvas (see TCustomControl::RenderTo; plotra_paint.cpp).
+  void RenderTo(TCanvas& canvas, const TImageOptions& options) override;
+
+ protected:
   void Loaded() override;
   void CreateWnd() override;
   void Resize() override;

@@ -103,6 +103,7 @@ struct TCustomPlotra::PaintState {
   std::array<std::array<bool, 256>, 2> classVisible;
   std::array<bool, kLayers + 1> layerVisible;
   bool avoidDup = false;
+  bool exporting = false;  // drawing a picture: no mouse trace
 
   // Canvas state cache: what the items want, and what the canvas was last given.
   TColor penColor = 0, brushColor = 0, fontColor = 0;
@@ -712,7 +713,7 @@ void TCustomPlotra::RenderItems(TCanvas& canvas) {
   pen.SetWidth(1);
   pen.SetMode(pmCopy);
   DrawRectOutline(canvas, 0, 0, w - 1, h - 1);
-  ps.DrawMouseTrace(*this, canvas);
+  if (!ps.exporting) ps.DrawMouseTrace(*this, canvas);
 }
 
 void TCustomPlotra::PaintState::DrawGrid(TCustomPlotra& P, TCanvas& canvas) {
@@ -968,6 +969,41 @@ void TCustomPlotra::Paint() {
   c.Draw(MarginLeft(), MarginTop(), chartImage_);
   Painting().DrawCrossHairs(*this, c);
   Canvas().Draw(0, 0, controlImage_);
+}
+
+void TCustomPlotra::RenderTo(TCanvas& c, const TImageOptions& options) {
+  if (Loading() || Width() <= 0 || Height() <= 0) return;
+  PaintState& ps = Painting();
+  struct Flag {
+    bool& f;
+    ~Flag() { f = false; }
+  } flag{ps.exporting};
+  ps.exporting = true;
+  ps.DrawSurround(*this, c);
+  const TRect area = ChartArea();
+  const int w = area.Right - area.Left, h = area.Bottom - area.Top;
+  if (w > 0 && h > 0) {
+    if (c.OnPainter()) {
+      // Vector pages take the items in place, clipped to the chart area.
+      c.BeginViewport(area);
+      try {
+        DrawChartBackground(c, w, h);
+        RenderItems(c);
+      } catch (...) {
+        c.EndViewport();
+        throw;
+      }
+      c.EndViewport();
+    } else {
+      // At the picture's own pixel ratio, not an enlarged screen image.
+      TBitmap image(w, h, c.PixelRatio());
+      if (!image.Empty()) {
+        RenderItemsToImage(image);
+        c.Draw(area.Left, area.Top, image);
+      }
+    }
+  }
+  if (options.CrossHair) ps.DrawCrossHairs(*this, c);
 }
 
 void TCustomPlotra::DrawChartAreaToScreen() {

@@ -371,6 +371,10 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   // Raised when SelectedNode() changes (a click, SelectSubtree, Escape, a new tree).
   TEvent<TNotifyEvent> OnSelectionChange;
 
+ public:
+  // The picture as Paint draws it, on any canvas (see TCustomControl::RenderTo).
+  void RenderTo(TCanvas& canvas, const TImageOptions& options) override;
+
  protected:
   void Paint() override;
   void CreateWnd() override;
@@ -403,7 +407,8 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
            int mode);
   void MoveView(int dx, int dy);
   void DrawBand(TPoint corner);
-  void PaintContent(TCanvas& c);
+  void PaintContent(TCanvas& c, bool crossHair, bool hover);
+  void DrawPicture(TCanvas& c, bool crossHair, bool hover);
   // Applies a cut (empty Object: none) and raises OnClustersChange when the clusters moved.
   void ApplyCut(TTreeCut cut, double height);
   void CutAtPointer(int x, int y);

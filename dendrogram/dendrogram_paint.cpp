@@ -31,19 +31,9 @@ void FillArea(TCanvas& c, const TRect& r, TColor color) {
 
 void TDendrogram::Paint() {
   if (suppressPaint_ || !Visible()) return;
-  const int W = Width(), H = Height();
-  if (W <= 0 || H <= 0) return;
+  if (Width() <= 0 || Height() <= 0) return;
   try {
-    TCanvas& c = Canvas();
-    c.Font().Assign(&Font());
-    c.Pen().SetMode(pmCopy);
-    c.Pen().SetStyle(psSolid);
-    c.Pen().SetWidth(1);
-    PaintContent(c);
-    c.Pen().SetStyle(psSolid);
-    c.Pen().SetWidth(1);
-    DrawFrame(c, frameStyle_, 0, 0, W - 1, H - 1, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000,
-              0x000000);
+    DrawPicture(Canvas(), true, true);
   } catch (const std::exception& e) {
     qWarning("TDendrogram paint: %s", e.what());
   } catch (...) {
@@ -51,7 +41,34 @@ void TDendrogram::Paint() {
   }
 }
 
-void TDendrogram::PaintContent(TCanvas& c) {
+void TDendrogram::DrawPicture(TCanvas& c, bool crossHair, bool hover) {
+  const int W = Width(), H = Height();
+  c.Font().Assign(&Font());
+  c.Pen().SetMode(pmCopy);
+  c.Pen().SetStyle(psSolid);
+  c.Pen().SetWidth(1);
+  PaintContent(c, crossHair, hover);
+  c.Pen().SetStyle(psSolid);
+  c.Pen().SetWidth(1);
+  DrawFrame(c, frameStyle_, 0, 0, W - 1, H - 1, 0xFFFFFF, 0xC0C0C0, 0x808080, 0x000000,
+            0x000000);
+}
+
+void TDendrogram::RenderTo(TCanvas& canvas, const TImageOptions& options) {
+  if (Width() <= 0 || Height() <= 0) return;
+  // The embedded scale draws on the picture's canvas for the time of this drawing.
+  const int ox = scale_->ExternalOffsetX(), oy = scale_->ExternalOffsetY();
+  scale_->SetExternalCanvas(&canvas, ox, oy);
+  try {
+    DrawPicture(canvas, options.CrossHair, false);  // the pointer's hover is not part of it
+  } catch (...) {
+    scale_->SetExternalCanvas(&Canvas(), ox, oy);
+    throw;
+  }
+  scale_->SetExternalCanvas(&Canvas(), ox, oy);
+}
+
+void TDendrogram::PaintContent(TCanvas& c, bool crossHair, bool hover) {
   const TDendroGeometry g = Geometry();
   const TDendroFrame frame = DendroFrame(g);
   const bool objIsX = ObjectAxisIsX(g.Dir);
@@ -139,7 +156,7 @@ void TDendrogram::PaintContent(TCanvas& c) {
   }
 
   // Hover and selection, thick over the tree.
-  if (hoverNode_ != 0 && hoverNode_ != selectedNode_) DrawSubtree(c, hoverNode_, 3, nullptr);
+  if (hover && hoverNode_ != 0 && hoverNode_ != selectedNode_) DrawSubtree(c, hoverNode_, 3, nullptr);
   if (selectedNode_ != 0) DrawSubtree(c, selectedNode_, 3, &colorSelection_);
   c.Pen().SetWidth(1);
 
@@ -171,7 +188,7 @@ void TDendrogram::PaintContent(TCanvas& c) {
 
   // 8. The crosshair.
   const TCrossHair& ch = *crossHair_;
-  if (ch.Mode() != chOff) {
+  if (crossHair && ch.Mode() != chOff) {
     c.Brush().SetColor(colorDendrogramBackGnd_);
     const int po = ObjToPixel(ch.PosX()), pd = DistToPixel(ch.PosY());
     const int cx = objIsX ? po : pd, cy = objIsX ? pd : po;

@@ -1,4 +1,5 @@
 #include "gfxbase/canvas.h"
+#include "gfxbase/safefile.h"
 
 #include <algorithm>
 #include <array>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -321,7 +323,50 @@ TCanvas::TCanvas(QPaintDevice* device, bool isPrinter) : device_(device), isPrin
     SetImage(static_cast<QImage*>(device));
 }
 
-TCanvas::~TCanvas() { Release(); }
+TCanvas::TCanvas(QPainter* painter, bool isPrinter, int width, int height, int resolution)
+    : device_(painter != nullptr ? painter->device() : nullptr),
+      borrowed_(painter),
+      logicalWidth_(std::max(width, 0)),
+      logicalHeight_(std::max(height, 0)),
+      resolution_(std::max(resolution, 1)),
+      isPrinter_(isPrinter) {
+  if (borrowed_ == nullptr || !borrowed_->isActive()) {
+    borrowed_ = nullptr;
+    device_ = nullptr;
+    return;
+  }
+  borrowed_->save();
+  borrowed_->setRenderHint(QPainter::Antialiasing, false);
+  borrowed_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+TCanvas::~TCanvas() {
+  if (borrowed_ != nullptr && borrowed_->isActive()) {
+    while (!viewports_.empty()) EndViewport();
+    borrowed_->restore();
+  }
+  Release();
+}
+
+void TCanvas::BeginViewport(const TRect& r) {
+  if (borrowed_ == nullptr || !borrowed_->isActive()) return;
+  viewports_.push_back({logicalWidth_, logicalHeight_});
+  borrowed_->save();
+  borrowed_->translate(r.Left, r.Top);
+  logicalWidth_ = std::max(r.Right - r.Left, 0);
+  logicalHeight_ = std::max(r.Bottom - r.Top, 0);
+  borrowed_->setClipRect(QRect(0, 0, logicalWidth_, logicalHeight_), Qt::IntersectClip);
+  appliedPen_ = appliedBrush_ = appliedFont_ = 0;
+}
+
+void TCanvas::EndViewport() {
+  if (borrowed_ == nullptr || viewports_.empty()) return;
+  if (borrowed_->isActive()) borrowed_->restore();
+  logicalWidth_ = viewports_.back().X;
+  logicalHeight_ = viewports_.back().Y;
+  viewports_.pop_back();
+  appliedPen_ = appliedBrush_ = appliedFont_ = 0;
+}
 
 void TCanvas::SetImage(QImage* image) {
   Release();
@@ -333,20 +378,30 @@ void TCanvas::SetImage(QImage* image) {
 }
 
 void TCanvas::Release() {
+  // A caller's painter stays active; only the state applied to it is forgotten.
+  if (borrowed_ != nullptr) {
+    appliedPen_ = appliedBrush_ = appliedFont_ = 0;
+    return;
+  }
   if (painter_) {
     if (painter_->isActive()) painter_->end();
     painter_.reset();
   }
 }
 
-bool TCanvas::Painting() const { return painter_ != nullptr && painter_->isActive(); }
+bool TCanvas::Painting() const {
+  if (borrowed_ != nullptr) return borrowed_->isActive();
+  return painter_ != nullptr && painter_->isActive();
+}
 
 bool TCanvas::Ready() const {
+  if (borrowed_ != nullptr) return borrowed_->isActive();
   if (image_ != nullptr) return !image_->isNull();
   return device_ != nullptr;
 }
 
 QPainter& TCanvas::Painter() {
+  if (borrowed_ != nullptr) return *borrowed_;
   if (!painter_) {
     painter_ = std::make_unique<QPainter>();
     painter_->begin(device_);
@@ -887,11 +942,14 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
   const bool turned = font_.Orientation() != 0 || !InRange(x, -kDirectLimit, kDirectLimit) ||
                       !InRange(y, -kDirectLimit, kDirectLimit);
   int ox = x, oy = y;
+  // Turned about the corner within whatever transform the painter already has (a caller's
+  // painter may scale or move the picture).
+  const QTransform before = turned ? p.worldTransform() : QTransform();
   if (turned) {
     QTransform t;
     t.translate(x, y);
     t.rotate(-font_.Orientation() / 10.0);
-    p.setWorldTransform(t);
+    p.setWorldTransform(t, true);
     ox = oy = 0;
   }
   if (brush_.Style() != bsClear)
@@ -901,11 +959,19 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     appliedFont_ = font_.ShapeGeneration();
   }
   if (appliedPen_ != kTextPen || textPenColor_ != font_.Color()) {
-    p.setPen(ColorToQColor(font_.Color()));
+    // Only the colour matters to text; keeping the rest of the line pen lets a vector page
+    // (which opens a new group at every pen change) go without one per label.
+    QPen textPen = p.pen();
+    textPen.setColor(ColorToQColor(font_.Color()));
+    textPen.setStyle(Qt::SolidLine);
+    p.setPen(textPen);
     appliedPen_ = kTextPen;
     textPenColor_ = font_.Color();
   }
-  if (digits) {
+  if (borrowed_ != nullptr) {
+    // Vector pages keep text as text (searchable, selectable), not as bare glyphs.
+    p.drawText(QPointF(ox, oy + fm.ascent()), QString::fromStdString(text));
+  } else if (digits) {
     const int n = static_cast<int>(text.size());
     double pos = 0.0;
     for (int i = 0; i < n; ++i) {
@@ -925,7 +991,7 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     }
     p.drawStaticText(QPoint(ox, oy), *entry->layout);
   }
-  if (turned) p.resetTransform();
+  if (turned) p.setWorldTransform(before);
   Notify();
 }
 
@@ -962,21 +1028,25 @@ void TCanvas::StretchDraw(const TRect& rect, const QImage& image) {
 }
 
 int TCanvas::VertResolution() const {
+  if (borrowed_ != nullptr) return resolution_;
   if (isPrinter_ && device_ != nullptr) return device_->logicalDpiY();
   return ScreenPixelsPerInch();
 }
 
 int TCanvas::HorzResolution() const {
+  if (borrowed_ != nullptr) return resolution_;
   if (isPrinter_ && device_ != nullptr) return device_->logicalDpiX();
   return ScreenPixelsPerInch();
 }
 
 int TCanvas::Width() const {
+  if (borrowed_ != nullptr) return logicalWidth_;
   if (image_ != nullptr) return image_->width() / ratio_;
   return device_ != nullptr ? device_->width() : 0;
 }
 
 int TCanvas::Height() const {
+  if (borrowed_ != nullptr) return logicalHeight_;
   if (image_ != nullptr) return image_->height() / ratio_;
   return device_ != nullptr ? device_->height() : 0;
 }
@@ -1070,19 +1140,45 @@ bool TBitmap::LoadFromFile(const std::string& fileName) {
 
 bool TBitmap::SaveToFile(const std::string& fileName) const {
   if (image_.isNull()) return false;
-  return image_.save(QString::fromStdString(fileName));
+  // Encoded in memory, then written whole or not at all: a failure keeps any old file.
+  try {
+    const auto dot = fileName.rfind('.');
+    const QByteArray format =
+        dot == std::string::npos ? QByteArray("png") : QByteArray::fromStdString(fileName.substr(dot + 1)).toLower();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image_.save(&buffer, format.constData())) return false;
+    TSafeFile file(fileName);
+    file.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    file.Commit();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 // ---- Printer canvas --------------------------------------------------------------------
 
 TPdfPrinter::TPdfPrinter(const std::string& fileName, int resolutionDpi)
-    : writer_(std::make_unique<QPdfWriter>(QString::fromStdString(fileName))) {
+    : fileName_(fileName),
+      bytes_(std::make_unique<QByteArray>()),
+      buffer_(std::make_unique<QBuffer>(bytes_.get())) {
+  // The document is kept in memory and written safely when it ends.
+  buffer_->open(QIODevice::WriteOnly);
+  writer_ = std::make_unique<QPdfWriter>(buffer_.get());
   writer_->setResolution(std::clamp(resolutionDpi, 72, 2400));
   writer_->setPageSize(QPageSize(QPageSize::A4));
   canvas_ = std::make_unique<TCanvas>(writer_.get(), true);
 }
 
-TPdfPrinter::~TPdfPrinter() { EndDoc(); }
+TPdfPrinter::~TPdfPrinter() {
+  try {
+    EndDoc();
+  } catch (const std::exception& e) {
+    qWarning("TPdfPrinter: %s", e.what());
+  }
+}
 
 int TPdfPrinter::PageWidth() const { return writer_->width(); }
 int TPdfPrinter::PageHeight() const { return writer_->height(); }
@@ -1099,6 +1195,10 @@ void TPdfPrinter::EndDoc() {
   // A document without drawing still gets its (empty) page written.
   canvas_->QtPainter();
   canvas_->Release();
+  buffer_->close();
+  TSafeFile file(fileName_);
+  file.Write(bytes_->constData(), static_cast<std::size_t>(bytes_->size()));
+  file.Commit();
 }
 
 // ---- Fonts, locale, screen ---------------------------------------------------------------

@@ -30,6 +30,8 @@
 class QPainter;
 class QPaintDevice;
 class QPdfWriter;
+class QBuffer;
+class QByteArray;
 class QFontMetrics;
 
 namespace dendrokit {
@@ -201,6 +203,12 @@ class DENDROKIT_EXPORT TCanvas : public TPersistent {
   explicit TCanvas(QImage* image, bool isPrinter = false);
   // Canvas of a general paint device (a printer page when isPrinter is true).
   TCanvas(QPaintDevice* device, bool isPrinter);
+  // Canvas drawing through a painter the caller has begun (an SVG or PDF page, a QPrinter,
+  // any device): the painter's state is saved here and given back by the destructor, and
+  // the painter is never ended. Canvas coordinates go through the painter's transform as it
+  // was; width x height is the logical size drawn and resolution the dots per inch of one
+  // canvas unit (what printed labels keep their point size against).
+  TCanvas(QPainter* painter, bool isPrinter, int width, int height, int resolution);
   ~TCanvas() override;
   std::string_view ClassName() const override { return "TCanvas"; }
 
@@ -271,6 +279,13 @@ class DENDROKIT_EXPORT TCanvas : public TPersistent {
   QPainter* QtPainter();
   // Points the canvas at another image (keeps pen, brush, font and PenPos).
   void SetImage(QImage* image);
+  // Painter canvases only: moves the origin to (r.Left, r.Top), clips to r and reports r's
+  // size as Width/Height until EndViewport, so a part drawn on its own image elsewhere
+  // (the chart area) lands in place on a vector page.
+  void BeginViewport(const TRect& r);
+  void EndViewport();
+  // Whether the canvas draws through a caller's painter (vector pages, printers).
+  bool OnPainter() const { return borrowed_ != nullptr; }
 
   // Raised after every drawing operation (controls use it to show their image again).
   TNotifyEvent OnChange;
@@ -295,6 +310,9 @@ class DENDROKIT_EXPORT TCanvas : public TPersistent {
 
   QImage* image_ = nullptr;
   QPaintDevice* device_ = nullptr;
+  QPainter* borrowed_ = nullptr;  // the caller's painter (never ended here)
+  int logicalWidth_ = 0, logicalHeight_ = 0, resolution_ = 0;
+  std::vector<TPoint> viewports_;  // sizes saved by BeginViewport
   bool isPrinter_ = false;
   int ratio_ = 1;  // PixelRatio() of the image, fixed when the image is set
   TPen pen_;
@@ -345,6 +363,8 @@ class DENDROKIT_EXPORT TBitmap : public TPersistent {
   // Loads a picture file (BMP, PNG and the other formats Qt reads). Returns false and
   // leaves the bitmap unchanged when the file cannot be read; never throws.
   bool LoadFromFile(const std::string& fileName);
+  // Writes the picture in the format of the extension (PNG without one), whole or not at
+  // all; false (and any old file unchanged) when it cannot be written.
   bool SaveToFile(const std::string& fileName) const;
 
  private:
@@ -368,10 +388,15 @@ class DENDROKIT_EXPORT TPdfPrinter {
   int PageWidth() const;
   int PageHeight() const;
   void NewPage();
-  // Finishes the document; the file is complete afterwards. Called by the destructor too.
+  // Finishes the document and writes the file, whole or not at all (an old file stays when
+  // it cannot be written): raises EVELError then. Called by the destructor too, which
+  // reports a failure through qWarning.
   void EndDoc();
 
  private:
+  std::string fileName_;
+  std::unique_ptr<QByteArray> bytes_;
+  std::unique_ptr<QBuffer> buffer_;
   std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<TCanvas> canvas_;
   bool ended_ = false;

@@ -1,4 +1,5 @@
 #include "gfxbase/control.h"
+#include "gfxbase/errors.h"
 
 #include <algorithm>
 #include <optional>
@@ -277,6 +278,42 @@ void TCustomControl::Paint() {
   c.Brush().SetStyle(bsSolid);
   c.FillRect({0, 0, Width(), Height()});
   if (OnPaint) OnPaint(this);
+}
+
+void TCustomControl::RenderTo(TCanvas& canvas, const TImageOptions&) {
+  canvas.Brush().SetColor(color_);
+  canvas.Brush().SetStyle(bsSolid);
+  canvas.FillRect({0, 0, Width(), Height()});
+}
+
+void TCustomControl::Render(QPainter& painter, const TImageOptions& options) {
+  if (!painter.isActive()) throw EVELError("Render: the painter is not active");
+  const int dpi = options.Resolution > 0 ? options.Resolution : PainterResolution(painter);
+  TCanvas canvas(&painter, PainterIsPrinter(painter), Width(), Height(), dpi);
+  RenderTo(canvas, options);
+}
+
+void TCustomControl::SaveImage(const std::string& path, const TImageOptions& options) {
+  SaveRenderedImage(path, Width(), Height(), options,
+                    [&](TCanvas& canvas) { RenderTo(canvas, options); });
+}
+
+void TCustomControl::RenderAt(TCanvas& canvas, int x, int y, const TImageOptions& options) {
+  if (canvas.OnPainter()) {
+    canvas.BeginViewport({x, y, x + Width(), y + Height()});
+    try {
+      RenderTo(canvas, options);
+    } catch (...) {
+      canvas.EndViewport();
+      throw;
+    }
+    canvas.EndViewport();
+    return;
+  }
+  TBitmap picture(Width(), Height(), canvas.PixelRatio());
+  if (picture.Empty()) return;
+  RenderTo(picture.Canvas(), options);
+  canvas.Draw(x, y, picture);
 }
 
 void TCustomControl::Resize() {

@@ -24,6 +24,7 @@
 #include "gfxbase/canvas.h"
 #include "gfxbase/cursors.h"
 #include "gfxbase/event.h"
+#include "gfxbase/imageexport.h"
 #include "gfxbase/qenums.h"
 #include "gfxbase/qtbridge.h"
 
@@ -118,6 +119,21 @@ class DENDROKIT_EXPORT TCustomControl : public QWidget, public TPersistent {
   // Whether the shown image has been allocated (Canvas, ShownImage or a paint event asked
   // for it). Lets hosts check that renderer-only controls cost no image memory.
   bool HasShownImage() const { return !shown_.isNull(); }
+
+  // Pictures. RenderTo draws the control's picture, Width() x Height(), on canvas with its
+  // top-left corner at the canvas origin; the interaction state (rubber bands, traces, and
+  // the crosshair unless options ask for it) is left out. The default fills with Color.
+  // Application calls: failures raise EVELError.
+  virtual void RenderTo(TCanvas& canvas, const TImageOptions& options);
+  // Draws through painter at its current origin and transform (a QPrinter page, an SVG or
+  // PDF writer, a widget); printer-like devices get the printer variants.
+  void Render(QPainter& painter, const TImageOptions& options = {});
+  // Writes the picture to path as PNG, SVG or PDF, chosen by the extension; an old file
+  // stays as it was when anything fails.
+  void SaveImage(const std::string& path, const TImageOptions& options = {});
+  // Draws the control's picture at (x, y) of canvas: on a painter canvas in place, on an
+  // image through a picture of the canvas's pixel ratio (for windows showing several).
+  void RenderAt(TCanvas& canvas, int x, int y, const TImageOptions& options);
 
   // Runs Paint() synchronously and shows the result. A repaint requested while painting is
   // ignored.

@@ -204,6 +204,8 @@ class DENDROKIT_EXPORT TScale : public TCustomControl {
   // Paints into canvas from now on (nullptr: back to the own window), shifted across the
   // axis by the offsets. Does not repaint.
   void SetExternalCanvas(TCanvas* canvas, int offsetX, int offsetY);
+  // The scale's picture (see TCustomControl::RenderTo), whatever canvas it normally uses.
+  void RenderTo(TCanvas& canvas, const TImageOptions& options) override;
   TCanvas* ExternalCanvas() const { return externalCanvas_; }
   int ExternalOffsetX() const { return externalOffsetX_; }
   void SetExternalOffsetX(int v);

@@ -207,6 +207,24 @@ void TScale::DrawCaption(TCanvas& canvas, int base) {
 }
 
 // Base line positions; Offsets move only the coordinate across the axis.
+void TScale::RenderTo(TCanvas& canvas, const TImageOptions&) {
+  TCanvas* const saved = externalCanvas_;
+  const int sx = externalOffsetX_, sy = externalOffsetY_;
+  externalCanvas_ = &canvas;
+  externalOffsetX_ = externalOffsetY_ = 0;
+  try {
+    PaintScale();
+  } catch (...) {
+    externalCanvas_ = saved;
+    externalOffsetX_ = sx;
+    externalOffsetY_ = sy;
+    throw;
+  }
+  externalCanvas_ = saved;
+  externalOffsetX_ = sx;
+  externalOffsetY_ = sy;
+}
+
 void TScale::PaintScale() {
   const bool external = externalCanvas_ != nullptr;
   TCanvas& target = external ? *externalCanvas_ : Canvas();
@@ -249,6 +267,23 @@ void TScale::PaintScale() {
     return;
   }
   if (w <= 0 || h <= 0) return;
+  auto opaque = [&](TCanvas& bc) {
+    bc.Font().Assign(&Font());
+    bc.Pen().SetColor(colorBackGnd_);
+    bc.Brush().SetColor(colorBackGnd_);
+    bc.Brush().SetStyle(bsSolid);
+    bc.Rectangle(0, 0, static_cast<int>(w), static_cast<int>(h));
+    drawOn(bc, 0, 0);
+    DrawFrame(bc, frameStyle_, 0, 0, static_cast<int>(w) - 1, static_cast<int>(h) - 1,
+              frameHighlightColor_, 0xC0C0C0, frameShadowColor_, frameColor_, frameColor_);
+  };
+  // A vector page gets the scale as lines and text in place, not as a bitmap.
+  if (target.OnPainter()) {
+    target.BeginViewport({ox, oy, ClampInt(ox + w), ClampInt(oy + h)});
+    opaque(target);
+    target.EndViewport();
+    return;
+  }
   std::unique_ptr<TBitmap> nested;
   if (!offscreen_) offscreen_ = std::make_unique<TBitmap>();
   TBitmap& bitmap = offscreenBusy_ ? *(nested = std::make_unique<TBitmap>()) : *offscreen_;
@@ -270,14 +305,7 @@ void TScale::PaintScale() {
   bc.Pen().Assign(&freshPen);
   bc.Brush().Assign(&freshBrush);
   bc.MoveTo(0, 0);
-  bc.Font().Assign(&Font());
-  bc.Pen().SetColor(colorBackGnd_);
-  bc.Brush().SetColor(colorBackGnd_);
-  bc.Brush().SetStyle(bsSolid);
-  bc.Rectangle(0, 0, static_cast<int>(w), static_cast<int>(h));
-  drawOn(bc, 0, 0);
-  DrawFrame(bc, frameStyle_, 0, 0, static_cast<int>(w) - 1, static_cast<int>(h) - 1,
-            frameHighlightColor_, 0xC0C0C0, frameShadowColor_, frameColor_, frameColor_);
+  opaque(bc);
   target.Draw(ox, oy, bitmap);
 }
 

@@ -17,4 +17,4 @@ dendrokit_install_missing() {
 }
 
 DENDROKIT_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev qt6-base-dev libgl-dev
-  fonts-dejavu-core qt6-tools-dev libqt6opengl6-dev)
+  fonts-dejavu-core qt6-tools-dev libqt6opengl6-dev qt6-svg-dev)

@@ -1,5 +1,7 @@
 #include "tools/hclust_cli.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -85,8 +87,15 @@ constexpr const char* kUsage =
     "                  leaves_list) | optimal (SciPy's optimal_leaf_ordering) | drawn (as the\n"
     "                  dendrogram control draws it)\n"
     "  --cophenetic    the cophenetic correlation coefficient\n"
-    "  --png FILE      also draws the dendrogram with its labels and height axis into FILE\n"
-    "                  (for ward.D2 the axis shows the squared heights Ward merged on)\n"
+    "\n"
+    "Picture (besides the output; the tree hclust computed, heights as it prints them):\n"
+    "  --png FILE, --svg FILE, --pdf FILE, or --plot FILE (format by the extension)\n"
+    "  --width N, --height N   size in pixels (default: from the number of objects)\n"
+    "  --pixel-ratio R  PNG drawn at R times the pixels (1-16; 2 or 3 for print)\n"
+    "  --orientation O  left (default), right, top or bottom: where the leaves are\n"
+    "  --title T       a title above the tree\n"
+    "  --no-leaf-labels  leaves without labels\n"
+    "  With --cut or --cut-height the clusters are coloured and the cut line is drawn.\n"
     "\n"
     "  --time          seconds spent reading, computing distances and merging, to stderr\n"
     "  --version, --help\n"
@@ -143,7 +152,9 @@ struct Options {
   int outputsChosen = 0;
   int cutK = 0;
   double cutHeight = 0.0;
-  std::string png;
+  PictureOptions picture;
+  int picturesChosen = 0;
+  std::string pictureOption;  // a picture setting given (for the message without a file)
   std::string file = "-";
 
   // Analysis: distances as input, metric parameters, peer orders, several cuts.
@@ -309,8 +320,36 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& v
     } else if (arg == "--cophenetic") {
       noValue();
       chooseOutput(Output::kCophenetic);
-    } else if (arg == "--png") {
-      o.png = takeValue();
+    } else if (arg == "--png" || arg == "--svg" || arg == "--pdf" || arg == "--plot") {
+      o.picture.path = takeValue();
+      if (o.picture.path.empty()) throw BadInput{arg + " needs a file name, not \"\""};
+      o.picture.format = arg == "--plot" ? "" : arg.substr(2);
+      ++o.picturesChosen;
+    } else if (arg == "--width" || arg == "--height") {
+      const int v = Integer(arg, takeValue());
+      if (v < 50 || v > 30000) throw BadInput{arg + ": " + std::to_string(v) + " is outside 50 to 30000"};
+      (arg == "--width" ? o.picture.width : o.picture.height) = v;
+      o.pictureOption = arg;
+    } else if (arg == "--pixel-ratio") {
+      const int v = Integer(arg, takeValue());
+      if (v < 1 || v > 16) throw BadInput{"--pixel-ratio: " + std::to_string(v) + " is outside 1 to 16"};
+      o.picture.pixelRatio = v;
+      o.pictureOption = arg;
+    } else if (arg == "--orientation") {
+      const std::string v = takeValue();
+      if (v == "left") o.picture.orientation = 'l';
+      else if (v == "right") o.picture.orientation = 'r';
+      else if (v == "top") o.picture.orientation = 't';
+      else if (v == "bottom") o.picture.orientation = 'b';
+      else throw BadInput{"unknown --orientation " + Quoted(v) + " (left, right, top, bottom)"};
+      o.pictureOption = arg;
+    } else if (arg == "--title") {
+      o.picture.title = takeValue();
+      o.pictureOption = arg;
+    } else if (arg == "--no-leaf-labels") {
+      noValue();
+      o.picture.labels = false;
+      o.pictureOption = arg;
     } else if (arg == "--time") {
       noValue();
       o.time = true;
@@ -331,8 +370,6 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& v
     throw BadInput{"choose one output: --format, --cut, --cut-height, --order or --cophenetic"};
   if (o.lowMemory && (o.method != Method::kWardD2 || o.distance != Distance::kEuclid))
     throw BadInput{"--low-memory applies to --method ward.D2 with --distance euclid only"};
-  if (o.lowMemory && !o.png.empty())
-    throw BadInput{"--png draws through the distance triangle, which --low-memory avoids"};
   if (o.p && o.distance != Distance::kMinkowski)
     throw BadInput{"--p applies to --distance minkowski only"};
   if (o.p && !(*o.p > 0.0))
@@ -345,6 +382,16 @@ Options ParseArguments(const std::vector<std::string>& args, bool& help, bool& v
                    "and --missing drop or pairwise apply to data"};
   if (o.lowMemory && o.csv.keepMissing)
     throw BadInput{"--low-memory cannot leave out missing values (--missing pairwise)"};
+  if (o.picturesChosen > 1) throw BadInput{"choose one picture: --png, --svg, --pdf or --plot"};
+  if (o.picturesChosen == 0 && !o.pictureOption.empty())
+    throw BadInput{o.pictureOption + " applies to a picture (--png, --svg, --pdf or --plot)"};
+  if (o.picturesChosen == 1 && o.picture.format.empty()) {
+    std::string ext = o.picture.path.substr(std::min(o.picture.path.size(), o.picture.path.rfind('.')));
+    for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (ext != ".png" && ext != ".svg" && ext != ".pdf")
+      throw BadInput{"--plot " + Quoted(o.picture.path) + ": the name does not end in .png, .svg or .pdf"};
+    o.picture.format = ext.substr(1);
+  }
   if (o.alpha) {
     if (o.method != Method::kFlexible)
       throw BadInput{"--alpha applies to --method flexible only"};
@@ -697,20 +744,11 @@ int RunHclust(const std::vector<std::string>& args, std::istream& in, std::ostre
                                  : CopheneticCorrelation(tree, dist)) + "\n";
         break;
     }
-    if (!o.png.empty()) {
-      // The control clusters again; distances of the tool's own reach it as a measure.
-      TMatrix objects;
-      if (ownDistances) {
-        objects.Resize(1, n);
-        engineMode = dmUserDef;
-        handler = [&dist, squared](TObject*, int i, int j, double& d) {
-          const double x = dist(i, j);
-          d = squared ? x * x : x;
-        };
-      }
-      const std::string problem = WritePng(
-          Picture{ownDistances ? &objects : &data, engineMode, method, o.alpha.value_or(0.5),
-                  handler, &tree.labels}, o.png);
+    if (o.picturesChosen > 0) {
+      Picture picture{&tree, 0, std::numeric_limits<double>::quiet_NaN()};
+      if (o.output == Output::kCut) picture.cutK = o.cutK;
+      if (o.output == Output::kCutHeight) picture.cutHeight = o.cutHeight;
+      const std::string problem = WritePicture(picture, o.picture);
       if (!problem.empty()) {
         err << "hclust: " << problem << "\n";
         return problem.rfind("cannot write", 0) == 0 ? 1 : 2;

@@ -2,8 +2,9 @@
 
 namespace dendrokit::tools {
 
-std::string WritePng(const Picture&, const std::string&) {
-  return "--png is not available: this hclust was built without Qt";
+std::string WritePicture(const Picture&, const PictureOptions&) {
+  return "pictures (--png, --svg, --pdf, --plot) are not available: this hclust was built "
+         "without Qt";
 }
 
 }  // namespace dendrokit::tools

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QProcess>
+#include <QShortcut>
 #include <QTemporaryDir>
 #include <set>
 
@@ -387,6 +388,26 @@ TEST_F(MainWindow, FirstPictureLandmarks) {
 namespace dendrokit {
 namespace {
 
+// The two views as one picture; the save entry visits the popup only while it is shown.
+TEST_F(MainWindow, SavesBothViewsAsOnePicture) {
+  QTemporaryDir dir;
+  const std::string png = dir.filePath(QStringLiteral("views.png")).toStdString();
+  F().SaveViews(png);
+  const QImage image(QString::fromStdString(png));
+  EXPECT_EQ(image.size(), QSize(2 * 929, 2 * 425));  // (8, 8)-(937, 433) at twice the pixels
+  // The chart's frame corner and the dendrogram's lie where the window has them.
+  EXPECT_EQ(image.pixel(2 * (544 - 8), 2 * 22), F().Plotra1->ShownImage().pixel(0, 22));
+
+  const QList<QAction*> before = F().PopMenDendro->actions();
+  emit F().PopMenDendro->aboutToShow();
+  EXPECT_EQ(F().PopMenDendro->actions().last(), F().SavePicture1);
+  emit F().PopMenDendro->aboutToHide();
+  QApplication::processEvents();
+  EXPECT_EQ(F().PopMenDendro->actions(), before);
+  EXPECT_EQ(F().SavePicture1->shortcut(), QKeySequence(QKeySequence::Save));
+  EXPECT_TRUE(F().actions().contains(F().SavePicture1));  // Ctrl+S in the whole window
+}
+
 // The two views linked through real mouse and key events on the dendrogram.
 TEST_F(MainWindow, ChartFollowsCutAndSelection) {
   auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button) {
@@ -395,9 +416,10 @@ TEST_F(MainWindow, ChartFollowsCutAndSelection) {
     QApplication::sendEvent(F().MyDendro, &e);
   };
   auto textColor = [&](int row) { return F().Plotra1->DataItems()[row - 1].Color; };
-  // At rest the popup holds the five entries of the window; shown, the linking ones follow.
+  // At rest the popup holds the five entries of the window; shown, the linking ones follow
+  // (and the save entry with its separator).
   emit F().PopMenDendro->aboutToShow();
-  EXPECT_EQ(F().PopMenDendro->actions().size(), 10);
+  EXPECT_EQ(F().PopMenDendro->actions().size(), 12);
   emit F().PopMenDendro->aboutToHide();
   QApplication::processEvents();
   EXPECT_EQ(F().PopMenDendro->actions().size(), 5);
