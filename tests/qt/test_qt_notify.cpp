@@ -49,6 +49,7 @@ std::vector<QVariant> Others(const QMetaProperty& p, const QVariant& now) {
     case QMetaType::QColor:
       return {QColor(12, 34, 56), QColor(Qt::red), QColor(Qt::blue)};
     case QMetaType::QString: return {now.toString() + "x"};
+    case QMetaType::QStringList: return {QVariant(now.toStringList() << "x")};
     default: return {};
   }
 }
