@@ -1,6 +1,8 @@
 // Full repaints of an 800 x 600 chart holding 100,000 items of each family, and beside each,
 // measured in the same run, the plain QPainter way of drawing the same things into an
 // 800 x 600 image. Prints medians of several runs and the ratios.
+// The chart-area rows at ratio 2 compare the area alone (no scales) with the same QPainter
+// calls on a 1600 x 1200 image of pixel ratio 2, and give the area's cost at 1x beside it.
 //   build-release/bench/chart_paint [runs]
 #include <QApplication>
 #include <QImage>
@@ -46,6 +48,8 @@ class BenchChart : public TPlotra {
     AnnotationList().Append(it, 100000);
   }
   void Draw() { Repaint(); }
+  // The chart area alone, as a paint renders it, into an image of the bitmap's pixel ratio.
+  void DrawArea(TBitmap& image) { RenderItemsToImage(image); }
 };
 
 double Median(std::vector<double> v) {
@@ -102,6 +106,19 @@ int main(int argc, char* argv[]) {
   };
 
   auto want = [&](const char* what) { return only.empty() || only == what; };
+
+  // The chart area on a screen of pixel ratio 2 (a 1600 x 1200 image for 800 x 600 logical
+  // pixels) against the same QPainter calls on such an image, and against the area at 1x.
+  QImage plain2(1600, 1200, QImage::Format_RGB32);
+  plain2.setDevicePixelRatio(2);
+  auto atRatio2 = [&](const char* what, BenchChart& chart, const std::function<void(QImage&)>& base) {
+    const TRect a = chart.ChartArea();
+    TBitmap one(a.Right - a.Left, a.Bottom - a.Top, 1), two(a.Right - a.Left, a.Bottom - a.Top, 2);
+    const double t1 = TimeMs(runs, [&] { chart.DrawArea(one); });
+    const double t2 = TimeMs(runs, [&] { chart.DrawArea(two); }, &wall);
+    row(what, t2, TimeMs(runs, [&] { base(plain2); }));
+    std::printf("%-34s area at 1x %.2f ms, at 2x %.2f ms: %.2f times\n", "", t1, t2, t2 / t1);
+  };
   double tText = 0, tDrawText = 0, tStatic = 0, tMarks = 0, tMarkLines = 0, tPoly = 0, tBatches = 0;
   std::vector<QPoint> textAt(kItems);
   QFont font;
@@ -123,13 +140,14 @@ int main(int argc, char* argv[]) {
   }
   tText = TimeMs(runs, [&] { texts.Draw(); }, &wall);
   if (only == "texts") return std::printf("chart %.2f ms\n", tText) < 0;
-  tDrawText = TimeMs(runs, [&] {
-    plain.fill(Qt::white);
-    QPainter p(&plain);
+  auto drawTexts = [&](QImage& img) {
+    img.fill(Qt::white);
+    QPainter p(&img);
     p.setFont(font);
     p.setPen(Qt::darkBlue);
     for (int i = 0; i < kItems; ++i) p.drawText(textAt[i], strings[i]);
-  });
+  };
+  tDrawText = TimeMs(runs, [&] { drawTexts(plain); });
   std::vector<QStaticText> statics(1000);
   for (int i = 0; i < 1000; ++i) statics[i] = QStaticText(QString::number(i));
   tStatic = TimeMs(runs, [&] {
@@ -141,6 +159,7 @@ int main(int argc, char* argv[]) {
   });
   row("100,000 texts vs drawText", tText, tDrawText);
   row("100,000 texts vs QStaticText", tText, tStatic);
+  if (only.empty()) atRatio2("texts at ratio 2 vs drawText at 2", texts, drawTexts);
   }
 
   // Marks: kind 1, a 7 x 7 plus each.
@@ -151,16 +170,18 @@ int main(int argc, char* argv[]) {
   for (int i = 0; i < kItems; ++i) markAt[i] = QPoint(pixel(marks, pts[i]).X, pixel(marks, pts[i]).Y);
   tMarks = TimeMs(runs, [&] { marks.Draw(); }, &wall);
   if (only == "marks") return std::printf("chart %.2f ms\n", tMarks) < 0;
-  tMarkLines = TimeMs(runs, [&] {
-    plain.fill(Qt::white);
-    QPainter p(&plain);
+  auto drawMarks = [&](QImage& img) {
+    img.fill(Qt::white);
+    QPainter p(&img);
     p.setPen(Qt::darkBlue);
     for (const QPoint& m : markAt) {
       p.drawLine(m.x() - 3, m.y(), m.x() + 3, m.y());
       p.drawLine(m.x(), m.y() - 3, m.x(), m.y() + 3);
     }
-  });
+  };
+  tMarkLines = TimeMs(runs, [&] { drawMarks(plain); });
   row("100,000 marks vs 2 drawLine each", tMarks, tMarkLines);
+  if (only.empty()) atRatio2("marks at ratio 2 vs drawLine at 2", marks, drawMarks);
   }
 
   // Polyline: one move-to and 99,999 draw-to items.
@@ -177,14 +198,16 @@ int main(int argc, char* argv[]) {
   for (int i = 0; i < kItems; ++i) polyAt[i] = QPoint(pixel(poly, walk[i]).X, pixel(poly, walk[i]).Y);
   tPoly = TimeMs(runs, [&] { poly.Draw(); }, &wall);
   if (only == "poly") return std::printf("chart %.2f ms\n", tPoly) < 0;
-  tBatches = TimeMs(runs, [&] {
-    plain.fill(Qt::white);
-    QPainter p(&plain);
+  auto drawPoly = [&](QImage& img) {
+    img.fill(Qt::white);
+    QPainter p(&img);
     p.setPen(Qt::darkBlue);
     for (int s = 0; s + 1 < kItems; s += 199)
       p.drawPolyline(polyAt.data() + s, std::min(200, kItems - s));
-  });
+  };
+  tBatches = TimeMs(runs, [&] { drawPoly(plain); });
   row("100,000-point polyline vs batches", tPoly, tBatches);
+  if (only.empty()) atRatio2("polyline at ratio 2 vs batches at 2", poly, drawPoly);
   // Identical pixels: the chart's polyline against one canvas LineTo per segment.
   {
     const TRect a = poly.ChartArea();
