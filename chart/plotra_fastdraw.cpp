@@ -65,8 +65,9 @@ struct GlyphCache::Face {
     const QFontMetrics fm(font);
     ascent = fm.ascent();
     height = fm.height();
-    // Decorations span whole runs; large glyphs gain little from a cache.
-    usable = !font.underline() && !font.strikeOut() && !font.overline() && height <= 96;
+    // Decorations span whole runs; large glyphs (in image pixels) gain little from a cache.
+    usable = !font.underline() && !font.strikeOut() && !font.overline() && height <= 96 &&
+             height * ratio <= 192;
   }
 
   int Advance(unsigned c) {
@@ -147,6 +148,7 @@ GlyphCache::GlyphCache() = default;
 GlyphCache::~GlyphCache() = default;
 
 void GlyphCache::SetFont(const QFont& font, int ratio) {
+  ratio = std::max(ratio, 1);
   if (face_ != nullptr && font == lastFont_ && ratio == lastRatio_) return;
   lastFont_ = font;
   lastRatio_ = ratio;
