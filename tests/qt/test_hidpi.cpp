@@ -152,19 +152,7 @@ TEST(HiDpi, ChartAreaIsDrawnAtTheScreenRatio) {
   rc.Release();
   const QRect drawn = InkBox(ref.Image(), ref.Image().rect(), bg);
   ASSERT_FALSE(drawn.isEmpty());
-  ASSERT_EQ(shown.size(), drawn.size());
-  // Both at whole logical positions: the same glyph phases.
-  EXPECT_EQ((shown.x() - drawn.x()) % kRatio, 0);
-  EXPECT_EQ((shown.y() - drawn.y()) % kRatio, 0);
-  int differ = 0;
-  for (int y = 0; y < drawn.height(); ++y)
-    for (int x = 0; x < drawn.width(); ++x)
-      differ += img.pixel(shown.x() + x, shown.y() + y) !=
-                ref.Image().pixel(drawn.x() + x, drawn.y() + y);
-  EXPECT_EQ(differ, 0);
-  EXPECT_GT(SplitBlocks(img, shown.x() / kRatio, shown.y() / kRatio, shown.width() / kRatio,
-                        shown.height() / kRatio),
-            5);
+  EXPECT_TRUE(img.copy(shown) == ref.Image().copy(drawn));
 }
 
 }  // namespace
