@@ -253,7 +253,7 @@ const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, int penWidth, TPenSt
                                          bool brushSolid, int ratio) {
   const Request request{type, penWidth, penStyle, brushSolid, ratio};
   if (last_ != nullptr && request == lastRequest_) return *last_;
-  const std::uint32_t key = (std::uint32_t(ratio & 0x7) << 24) | (std::uint32_t{type} << 16) |
+  const std::uint32_t key = (std::uint32_t(ratio & 0xFF) << 24) | (std::uint32_t{type} << 16) |
                             (std::uint32_t{penStyle} << 8) | (std::uint32_t(penWidth & 0x7) << 1) |
                             std::uint32_t{brushSolid};
   auto it = stamps_.find(key);
@@ -305,7 +305,9 @@ const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, int penWidth, TPenSt
 
 bool MarkStamps::Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor,
                       int penWidth, TPenStyle penStyle, TColor brushColor, bool brushSolid) {
-  if (!image) return false;
+  // Stamps exist for pens up to 7 pixels and ratios up to 5 (their offsets fit a byte);
+  // the key holds no more, so anything wider must not reach it.
+  if (!image || penWidth < 1 || penWidth > 7 || image.ratio > 5) return false;
   const Stamp& st = Get(type, penWidth, penStyle, brushSolid, image.ratio);
   if (!st.ok) return false;
   if (penColor != lastPen_ || brushColor != lastBrush_ || !colorsReady_) {

@@ -48,7 +48,7 @@ TEST(PlotraFastDraw, MarksMatchDrawMark) {
     // One stamp per shape serves every colour pair, equal colours too.
     const TColor colours[][2] = {{0x0000C0, 0x00C000}, {0x3050F0, 0x3050F0}, {0xFFFFFF, 0}};
     for (int type = 0; type < 52; ++type)
-      for (int width : {1, 2})
+      for (int width : {1, 2, 9})  // 9: wider than any stamp
         for (const auto& pb : colours) {
           QImage a = Blank(40, 40, ratio), b = Blank(40, 40, ratio);
           {
