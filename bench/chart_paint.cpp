@@ -1,6 +1,8 @@
 // Full repaints of an 800 x 600 chart holding 100,000 items of each family, and beside each,
 // measured in the same run, the plain QPainter way of drawing the same things into an
 // 800 x 600 image. Prints medians of several runs and the ratios.
+// The chart-area rows at ratio 2 compare the area alone (no scales) with the same QPainter
+// calls on a 1600 x 1200 image of pixel ratio 2, and give the area's cost at 1x beside it.
 //   build-release/bench/chart_paint [runs]
 #include <QApplication>
 #include <QImage>
@@ -46,6 +48,8 @@ class BenchChart : public TPlotra {
     AnnotationList().Append(it, 100000);
   }
   void Draw() { Repaint(); }
+  // The chart area alone, as a paint renders it, into an image of the bitmap's pixel ratio.
+  void DrawArea(TBitmap& image) { RenderItemsToImage(image); }
 };
 
 double Median(std::vector<double> v) {
@@ -102,6 +106,21 @@ int main(int argc, char* argv[]) {
   };
 
   auto want = [&](const char* what) { return only.empty() || only == what; };
+
+  // The chart area on a screen of pixel ratio 2 (a 1600 x 1200 image for 800 x 600 logical
+  // pixels) against the same QPainter calls on such an image, and against the area at 1x.
+  QImage plain2(1600, 1200, QImage::Format_RGB32);
+  plain2.setDevicePixelRatio(2);
+  auto atRatio2 = [&](const char* family, BenchChart& chart,
+                      const std::function<void(QImage&)>& base) {
+    const TRect a = chart.ChartArea();
+    TBitmap one(a.Right - a.Left, a.Bottom - a.Top, 1), two(a.Right - a.Left, a.Bottom - a.Top, 2);
+    const double t1 = TimeMs(runs, [&] { chart.DrawArea(one); });
+    const double t2 = TimeMs(runs, [&] { chart.DrawArea(two); }, &wall);
+    const double tBase = TimeMs(runs, [&] { base(plain2); });
+    row((std::string(family) + " at 2x vs QPainter at 2x").c_str(), t2, tBase);
+    row((std::string(family) + " area at 2x vs at 1x").c_str(), t2, t1);
+  };
   double tText = 0, tDrawText = 0, tStatic = 0, tMarks = 0, tMarkLines = 0, tPoly = 0, tBatches = 0;
   std::vector<QPoint> textAt(kItems);
   QFont font;
@@ -123,13 +142,14 @@ int main(int argc, char* argv[]) {
   }
   tText = TimeMs(runs, [&] { texts.Draw(); }, &wall);
   if (only == "texts") return std::printf("chart %.2f ms\n", tText) < 0;
-  tDrawText = TimeMs(runs, [&] {
-    plain.fill(Qt::white);
-    QPainter p(&plain);
+  auto drawTexts = [&](QImage& img) {
+    img.fill(Qt::white);
+    QPainter p(&img);
     p.setFont(font);
     p.setPen(Qt::darkBlue);
     for (int i = 0; i < kItems; ++i) p.drawText(textAt[i], strings[i]);
-  });
+  };
+  tDrawText = TimeMs(runs, [&] { drawTexts(plain); });
   std::vector<QStaticText> statics(1000);
   for (int i = 0; i < 1000; ++i) statics[i] = QStaticText(QString::number(i));
   tStatic = TimeMs(runs, [&] {
@@ -141,6 +161,7 @@ int main(int argc, char* argv[]) {
   });
   row("100,000 texts vs drawText", tText, tDrawText);
   row("100,000 texts vs QStaticText", tText, tStatic);
+  if (only.empty()) atRatio2("texts", texts, drawTexts);
   }
 
   // Marks: kind 1, a 7 x 7 plus each.
@@ -151,16 +172,18 @@ int main(int argc, char* argv[]) {
   for (int i = 0; i < kItems; ++i) markAt[i] = QPoint(pixel(marks, pts[i]).X, pixel(marks, pts[i]).Y);
   tMarks = TimeMs(runs, [&] { marks.Draw(); }, &wall);
   if (only == "marks") return std::printf("chart %.2f ms\n", tMarks) < 0;
-  tMarkLines = TimeMs(runs, [&] {
-    plain.fill(Qt::white);
-    QPainter p(&plain);
+  auto drawMarks = [&](QImage& img) {
+    img.fill(Qt::white);
+    QPainter p(&img);
     p.setPen(Qt::darkBlue);
     for (const QPoint& m : markAt) {
       p.drawLine(m.x() - 3, m.y(), m.x() + 3, m.y());
       p.drawLine(m.x(), m.y() - 3, m.x(), m.y() + 3);
     }
-  });
+  };
+  tMarkLines = TimeMs(runs, [&] { drawMarks(plain); });
   row("100,000 marks vs 2 drawLine each", tMarks, tMarkLines);
+  if (only.empty()) atRatio2("marks", marks, drawMarks);
   }
 
   // Polyline: one move-to and 99,999 draw-to items.
@@ -177,14 +200,16 @@ int main(int argc, char* argv[]) {
   for (int i = 0; i < kItems; ++i) polyAt[i] = QPoint(pixel(poly, walk[i]).X, pixel(poly, walk[i]).Y);
   tPoly = TimeMs(runs, [&] { poly.Draw(); }, &wall);
   if (only == "poly") return std::printf("chart %.2f ms\n", tPoly) < 0;
-  tBatches = TimeMs(runs, [&] {
-    plain.fill(Qt::white);
-    QPainter p(&plain);
+  auto drawPoly = [&](QImage& img) {
+    img.fill(Qt::white);
+    QPainter p(&img);
     p.setPen(Qt::darkBlue);
     for (int s = 0; s + 1 < kItems; s += 199)
       p.drawPolyline(polyAt.data() + s, std::min(200, kItems - s));
-  });
+  };
+  tBatches = TimeMs(runs, [&] { drawPoly(plain); });
   row("100,000-point polyline vs batches", tPoly, tBatches);
+  if (only.empty()) atRatio2("polyline", poly, drawPoly);
   // Identical pixels: the chart's polyline against one canvas LineTo per segment.
   {
     const TRect a = poly.ChartArea();
@@ -201,6 +226,24 @@ int main(int argc, char* argv[]) {
       for (int xx = 1; xx < ref.width() - 1; ++xx)
         diff += ref.pixel(xx, yy) != shown.pixel(xx + a.Left, yy + a.Top);
     std::printf("%-34s %s (%ld pixels differ)\n", "polyline pixels per segment", diff ? "DIFFER" : "identical", diff);
+  }
+  // The same at ratio 2: the chart area against LineTo per segment on a 2x canvas.
+  {
+    const TRect a = poly.ChartArea();
+    TBitmap area(a.Right - a.Left, a.Bottom - a.Top, 2), ref(area.Width(), area.Height(), 2);
+    poly.DrawArea(area);
+    TCanvas& rc = ref.Canvas();
+    rc.Pen().SetColor(0x800000);
+    rc.MoveTo(polyAt[0].x() - a.Left, polyAt[0].y() - a.Top);
+    for (int i = 1; i < kItems; ++i) rc.LineTo(polyAt[i].x() - a.Left, polyAt[i].y() - a.Top);
+    rc.Release();
+    long diff = 0;
+    const QImage& got = area.Image();
+    const QImage& want = ref.Image();
+    for (int yy = 2; yy < want.height() - 2; ++yy)  // inside the frame
+      for (int xx = 2; xx < want.width() - 2; ++xx) diff += want.pixel(xx, yy) != got.pixel(xx, yy);
+    std::printf("%-34s %s (%ld pixels differ)\n", "polyline pixels at ratio 2",
+                diff ? "DIFFER" : "identical", diff);
   }
   }
   if (!only.empty()) return 0;

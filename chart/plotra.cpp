@@ -377,6 +377,7 @@ TRect TCustomPlotra::ChartArea() const {
 
 void TCustomPlotra::ResizeChartImage() {
   const TRect r = ChartArea();
+  chartImage_.SetPixelRatio(PixelRatio());
   chartImage_.SetSize(r.Right - r.Left, r.Bottom - r.Top);
 }
 

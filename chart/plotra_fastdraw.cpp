@@ -23,6 +23,13 @@ std::uint32_t ToArgb(TColor c) {
   return 0xFF000000u | ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
 }
 
+// Fills the image pixels of the logical box [l, r) x [t, b), already clipped to the surface.
+void FillLogical(const Surface& s, std::int64_t l, std::int64_t t, std::int64_t r,
+                 std::int64_t b, std::uint32_t argb) {
+  const std::int64_t k = s.ratio;
+  for (std::int64_t y = t * k; y < b * k; ++y) std::fill(s.Row(y) + l * k, s.Row(y) + r * k, argb);
+}
+
 }  // namespace
 
 Surface SurfaceOf(QImage& image) {
@@ -30,8 +37,11 @@ Surface SurfaceOf(QImage& image) {
   if (image.isNull() || (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
                          f != QImage::Format_ARGB32_Premultiplied))
     return {};
+  // The canvas takes a whole ratio as its own; anything else is left to it.
+  const int ratio = IntegerPixelRatio(image.devicePixelRatio());
+  if (image.devicePixelRatio() != ratio) return {};
   return {reinterpret_cast<std::uint32_t*>(image.bits()), image.bytesPerLine() / 4,
-          image.width(), image.height()};
+          image.width() / ratio, image.height() / ratio, ratio};
 }
 
 // ---- GlyphCache --------------------------------------------------------------------------
@@ -43,19 +53,21 @@ struct GlyphCache::Face {
     std::vector<std::uint16_t> first, last;  // covered columns of each row: first..last-1
   };
   QFont font;
+  int ratio = 1;  // masks are in image pixels of this ratio
   int ascent = 0, height = 0;
   bool usable = true;
   std::vector<int> adv64;             // advance per Latin-1 code in 1/64 px, -1 unknown
   std::vector<std::int8_t> pairOk;    // 256 x 256: 0 unknown, 1 plain, -1 kerned
-  std::vector<std::unique_ptr<Mask>> masks;  // code * kPhases + phase
+  std::vector<std::unique_ptr<Mask>> masks;  // code * kPhases + phase in image pixels
 
-  explicit Face(const QFont& f) : font(f), adv64(256, -1), pairOk(256 * 256, 0),
-                                  masks(256 * kPhases) {
+  Face(const QFont& f, int r) : font(f), ratio(r), adv64(256, -1), pairOk(256 * 256, 0),
+                                masks(256 * kPhases) {
     const QFontMetrics fm(font);
     ascent = fm.ascent();
     height = fm.height();
-    // Decorations span whole runs; large glyphs gain little from a cache.
-    usable = !font.underline() && !font.strikeOut() && !font.overline() && height <= 96;
+    // Decorations span whole runs; large glyphs (in image pixels) gain little from a cache.
+    usable = !font.underline() && !font.strikeOut() && !font.overline() && height <= 96 &&
+             height * ratio <= 192;
   }
 
   int Advance(unsigned c) {
@@ -83,15 +95,18 @@ struct GlyphCache::Face {
     std::unique_ptr<Mask>& slot = masks[c * kPhases + static_cast<unsigned>(phase)];
     if (!slot) {
       slot = std::make_unique<Mask>();
-      const int pad = height + 4;
-      const int size = 2 * pad + height + 8;
-      QImage img(size + Advance(c) / 64, size, QImage::Format_RGB32);
+      // Drawn as the canvas draws at this ratio: laid out in logical pixels, rasterised at
+      // the image's resolution; the phase is that of the glyph's position in image pixels.
+      const int pad = (height + 4) * ratio;
+      const int size = 2 * pad + (height + 8) * ratio;
+      QImage img(size + Advance(c) / 64 * ratio, size, QImage::Format_RGB32);
+      img.setDevicePixelRatio(ratio);
       img.fill(Qt::white);
       {
         QPainter p(&img);
         p.setFont(font);
         p.setPen(Qt::black);
-        p.drawText(QPointF(pad + double(phase) / kPhases, pad + ascent),
+        p.drawText(QPointF((pad + double(phase) / kPhases) / ratio, double(pad) / ratio + ascent),
                    QString(QChar(char16_t(c))));
       }
       int x0 = img.width(), y0 = img.height(), x1 = -1, y1 = -1;
@@ -132,10 +147,12 @@ struct GlyphCache::Face {
 GlyphCache::GlyphCache() = default;
 GlyphCache::~GlyphCache() = default;
 
-void GlyphCache::SetFont(const QFont& font) {
-  if (face_ != nullptr && font == lastFont_) return;
+void GlyphCache::SetFont(const QFont& font, int ratio) {
+  ratio = std::max(ratio, 1);
+  if (face_ != nullptr && font == lastFont_ && ratio == lastRatio_) return;
   lastFont_ = font;
-  const std::string key = font.key().toStdString();
+  lastRatio_ = ratio;
+  const std::string key = font.key().toStdString() + '@' + std::to_string(ratio);
   auto it = faces_.find(key);
   if (it == faces_.end()) {
     // A face holds a few hundred kilobytes at most; items of many different sizes must not
@@ -145,7 +162,7 @@ void GlyphCache::SetFont(const QFont& font) {
       face_ = nullptr;
       return;
     }
-    it = faces_.emplace(key, std::make_unique<Face>(font)).first;
+    it = faces_.emplace(key, std::make_unique<Face>(font, ratio)).first;
   }
   face_ = it->second.get();
 }
@@ -190,24 +207,27 @@ int GlyphCache::Width(std::string_view utf8) {
 bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8, TColor color,
                       TColor background) {
   int width = 0;
-  if (!image || !Layout(utf8, width)) return false;
-  const int W = image.w, H = image.h;
+  if (!image || (face_ != nullptr && face_->ratio != image.ratio) || !Layout(utf8, width))
+    return false;
+  const std::int64_t k = image.ratio;
   if (background != clNone) {
-    const std::uint32_t bg = ToArgb(background);
-    const std::int64_t l = std::max(x, 0), r = std::min<std::int64_t>(std::int64_t{x} + width, W);
-    const std::int64_t b = std::min<std::int64_t>(std::int64_t{y} + face_->height, H);
-    for (std::int64_t yy = std::max(y, 0); yy < b && l < r; ++yy)
-      std::fill(image.Row(yy) + l, image.Row(yy) + r, bg);
+    const std::int64_t l = std::max(x, 0);
+    const std::int64_t r = std::min<std::int64_t>(std::int64_t{x} + width, image.w);
+    const std::int64_t t = std::max(y, 0);
+    const std::int64_t b = std::min<std::int64_t>(std::int64_t{y} + face_->height, image.h);
+    if (l < r && t < b) FillLogical(image, l, t, r, b, ToArgb(background));
   }
+  // From here on in image pixels.
+  const std::int64_t W = image.w * k, H = image.h * k;
   const std::uint32_t src = ToArgb(color);
-  const std::int64_t x64 = std::int64_t{x} * 64;
+  const std::int64_t x64 = std::int64_t{x} * 64 * k;
   for (std::size_t i = 0; i < units_.size(); ++i) {
-    const std::int64_t p = x64 + pos64_[i];
+    const std::int64_t p = x64 + pos64_[i] * k;
     const std::int64_t ix = p >> 6;  // floor for negative positions too
     const int phase = static_cast<int>(p - ix * 64);
     const Face::Mask& m = face_->Glyph(units_[i], phase);
     if (m.w == 0) continue;
-    const std::int64_t gx = ix + m.ox, gy = std::int64_t{y} + m.oy;
+    const std::int64_t gx = ix + m.ox, gy = std::int64_t{y} * k + m.oy;
     if (gx >= W || gy >= H || gx + m.w <= 0 || gy + m.h <= 0) continue;
     const int cx0 = static_cast<int>(std::max<std::int64_t>(0, -gx));
     const int cx1 = static_cast<int>(std::min<std::int64_t>(m.w, W - gx));
@@ -230,16 +250,18 @@ bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8,
 // ---- MarkStamps --------------------------------------------------------------------------
 
 const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, int penWidth, TPenStyle penStyle,
-                                         bool brushSolid) {
-  const Request request{type, penWidth, penStyle, brushSolid};
+                                         bool brushSolid, int ratio) {
+  const Request request{type, penWidth, penStyle, brushSolid, ratio};
   if (last_ != nullptr && request == lastRequest_) return *last_;
-  const std::uint32_t key = (std::uint32_t{type} << 16) | (std::uint32_t{penStyle} << 8) |
-                            (std::uint32_t(penWidth & 0x7) << 1) | std::uint32_t{brushSolid};
+  const std::uint32_t key = (std::uint32_t(ratio & 0xFF) << 24) | (std::uint32_t{type} << 16) |
+                            (std::uint32_t{penStyle} << 8) | (std::uint32_t(penWidth & 0x7) << 1) |
+                            std::uint32_t{brushSolid};
   auto it = stamps_.find(key);
   if (it == stamps_.end()) {
     Stamp st;
-    if (type < 52 && penWidth >= 1 && penWidth <= 7) {
-      constexpr int kSize = 48, kC = 24;
+    // Offsets of up to 24 logical pixels must fit the stamp's bytes.
+    if (type < 52 && penWidth >= 1 && penWidth <= 7 && ratio >= 1 && ratio <= 5) {
+      const int kSize = 48 * ratio, kC = 24 * ratio;
       // Drawn once in a probe pen and brush colour over two backgrounds: a pixel the mark
       // sets reads the same probe colour on both and keeps its role (pen or brush), one it
       // leaves reads as its background, anything else was blended and cannot be stamped.
@@ -248,6 +270,7 @@ const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, int penWidth, TPenSt
       QImage img[2];
       for (int k = 0; k < 2; ++k) {
         img[k] = QImage(kSize, kSize, QImage::Format_RGB32);
+        img[k].setDevicePixelRatio(ratio);
         img[k].fill(ColorToQColor(kBg[k]));
         TCanvas c(&img[k]);
         c.Pen().SetColor(kPen);
@@ -255,7 +278,7 @@ const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, int penWidth, TPenSt
         c.Pen().SetStyle(penStyle);
         c.Brush().SetColor(kBrush);
         c.Brush().SetStyle(brushSolid ? bsSolid : bsClear);
-        DrawMark(c, type, kC, kC);
+        DrawMark(c, type, 24, 24);
         c.Release();
       }
       st.ok = true;
@@ -282,8 +305,10 @@ const MarkStamps::Stamp& MarkStamps::Get(std::uint8_t type, int penWidth, TPenSt
 
 bool MarkStamps::Draw(const Surface& image, std::uint8_t type, int x, int y, TColor penColor,
                       int penWidth, TPenStyle penStyle, TColor brushColor, bool brushSolid) {
-  if (!image) return false;
-  const Stamp& st = Get(type, penWidth, penStyle, brushSolid);
+  // Stamps exist for pens up to 7 pixels and ratios up to 5 (their offsets fit a byte);
+  // the key holds no more, so anything wider must not reach it.
+  if (!image || penWidth < 1 || penWidth > 7 || image.ratio > 5) return false;
+  const Stamp& st = Get(type, penWidth, penStyle, brushSolid, image.ratio);
   if (!st.ok) return false;
   if (penColor != lastPen_ || brushColor != lastBrush_ || !colorsReady_) {
     lastPen_ = penColor;
@@ -292,12 +317,13 @@ bool MarkStamps::Draw(const Surface& image, std::uint8_t type, int x, int y, TCo
     colors_[1] = ToArgb(brushColor);
     colorsReady_ = true;
   }
-  const int W = image.w, H = image.h;
+  const std::int64_t k = image.ratio, W = image.w * k, H = image.h * k;
   const std::ptrdiff_t bpl = image.stride;
   std::uint32_t* base = image.bits;
-  const bool inside = x >= 24 && y >= 24 && x < W - 24 && y < H - 24;
+  const bool inside = x >= 24 && y >= 24 && x < image.w - 24 && y < image.h - 24;
+  const std::int64_t cx = x * k, cy = y * k;  // image pixels
   for (const Pixel& p : st.pixels) {
-    const int px = x + p.dx, py = y + p.dy;
+    const std::int64_t px = cx + p.dx, py = cy + p.dy;
     if (!inside && (px < 0 || py < 0 || px >= W || py >= H)) continue;
     base[py * bpl + px] = colors_[p.brush];
   }
@@ -306,14 +332,16 @@ bool MarkStamps::Draw(const Surface& image, std::uint8_t type, int x, int y, TCo
 
 // ---- FastLine ----------------------------------------------------------------------------
 
-void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color) {
-  if (!image) return;
+namespace {
+
+// The canvas's pixel rule for a 1-pixel line (end point excluded): put(x, y) for each of its
+// logical pixels inside W x H.
+template <class Put>
+void LinePixels(std::int64_t W, std::int64_t H, int x0, int y0, int x1, int y1, Put&& put) {
   const std::int64_t dx = std::int64_t{x1} - x0, dy = std::int64_t{y1} - y0;
   const std::int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
   const std::int64_t n = std::max(adx, ady);
   if (n == 0) return;
-  const std::int64_t W = image.w, H = image.h;
-  const std::uint32_t argb = ToArgb(color);
   const bool xMajor = adx >= ady;
   const std::int64_t sMajor = (xMajor ? dx : dy) < 0 ? -1 : 1;
   const std::int64_t sMinor = (xMajor ? dy : dx) < 0 ? -1 : 1;
@@ -329,8 +357,6 @@ void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color
     iLast = std::min<std::int64_t>(iLast, major0);
   }
   if (iFirst > iLast) return;
-  const std::int64_t bpl = image.stride;
-  std::uint32_t* base = image.bits;
   // minor offset m(i) = floor((2 i aMinor + n) / (2 n)), stepped incrementally. aMinor <= n,
   // so each step adds 2 aMinor to the remainder and at most one to m (the diagonal: exactly
   // one); only a line clipped at its start needs a division.
@@ -344,8 +370,8 @@ void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color
   for (std::int64_t i = iFirst; i <= iLast; ++i) {
     const std::int64_t major = major0 + sMajor * i, minor = minor0 + sMinor * m;
     if (minor >= 0 && minor < minorSize) {
-      if (xMajor) base[minor * bpl + major] = argb;
-      else base[major * bpl + minor] = argb;
+      if (xMajor) put(major, minor);
+      else put(minor, major);
     }
     m += stepQ;
     rem += stepR;
@@ -353,6 +379,23 @@ void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color
       rem -= 2 * n;
       ++m;
     }
+  }
+}
+
+}  // namespace
+
+void FastLine(const Surface& image, int x0, int y0, int x1, int y1, TColor color) {
+  if (!image) return;
+  const std::uint32_t argb = ToArgb(color);
+  if (image.ratio == 1) {
+    const std::int64_t bpl = image.stride;
+    std::uint32_t* base = image.bits;
+    LinePixels(image.w, image.h, x0, y0, x1, y1,
+               [=](std::int64_t x, std::int64_t y) { base[y * bpl + x] = argb; });
+  } else {
+    LinePixels(image.w, image.h, x0, y0, x1, y1, [&](std::int64_t x, std::int64_t y) {
+      FillLogical(image, x, y, x + 1, y + 1, argb);
+    });
   }
 }
 
@@ -384,6 +427,10 @@ void FastPolyline(const Surface& image, const TPoint* points, std::size_t n, TCo
     if (a.X < 0 || a.X >= image.w) continue;
     lo = std::max<std::int64_t>(lo, 0);
     hi = std::min<std::int64_t>(hi, image.h - 1);
+    if (image.ratio != 1) {
+      if (lo <= hi) FillLogical(image, a.X, lo, a.X + 1, hi + 1, argb);
+      continue;
+    }
     std::uint32_t* px = image.bits + a.X;
     for (std::int64_t y = lo; y <= hi; ++y) px[y * image.stride] = argb;
   }

@@ -10,6 +10,9 @@
 // Anything a path cannot reproduce exactly (kerned pairs, scripts that need shaping, rotated
 // or decorated fonts, anti-aliased marks) is reported as not handled and the caller uses the
 // canvas instead.
+// On an image with a whole pixel ratio r the paths work as the canvas does there: coordinates
+// are logical, a logical pixel of a line is an r x r block, and glyphs and marks are drawn at
+// the image's own resolution.
 #pragma once
 
 #include "gfxbase/export.h"
@@ -32,13 +35,15 @@ namespace dendrokit {
 class TCanvas;
 
 // The pixels of a 32-bit image, taken once per rendering so that drawing many small things
-// costs no per-call image bookkeeping. Empty for other formats.
+// costs no per-call image bookkeeping. Empty for other formats and for fractional pixel
+// ratios.
 struct DENDROKIT_EXPORT Surface {
   std::uint32_t* bits = nullptr;
-  std::ptrdiff_t stride = 0;  // in pixels
-  int w = 0, h = 0;
+  std::ptrdiff_t stride = 0;  // in image pixels
+  int w = 0, h = 0;           // logical size
+  int ratio = 1;              // image pixels per logical pixel along each axis
   explicit operator bool() const { return bits != nullptr; }
-  std::uint32_t* Row(std::int64_t y) const { return bits + y * stride; }
+  std::uint32_t* Row(std::int64_t y) const { return bits + y * stride; }  // image row
 };
 DENDROKIT_EXPORT Surface SurfaceOf(QImage& image);
 
@@ -49,8 +54,9 @@ class DENDROKIT_EXPORT GlyphCache {
   GlyphCache(const GlyphCache&) = delete;
   GlyphCache& operator=(const GlyphCache&) = delete;
 
-  // Selects the face for the following calls (cheap when it is the current one).
-  void SetFont(const QFont& font);
+  // Selects the face for the following calls (cheap when it is the current one); glyphs are
+  // drawn on surfaces of the given pixel ratio.
+  void SetFont(const QFont& font, int ratio = 1);
   // Whether the face is cached; without it Width and Draw decline every text.
   bool Ready() const { return face_ != nullptr; }
   // Text height of the face (the canvas's TextHeight).
@@ -59,7 +65,7 @@ class DENDROKIT_EXPORT GlyphCache {
   int Width(std::string_view utf8);
   // Writes the text with its top-left corner at (x, y) in colour (0x00BBGGRR); with
   // background != clNone the text box is filled first. False (nothing drawn) when the text
-  // needs the canvas.
+  // needs the canvas or the surface's ratio is not the face's.
   bool Draw(const Surface& image, int x, int y, std::string_view utf8, TColor color,
             TColor background = clNone);
 
@@ -68,6 +74,7 @@ class DENDROKIT_EXPORT GlyphCache {
   Face* face_ = nullptr;
   std::unordered_map<std::string, std::unique_ptr<Face>> faces_;
   QFont lastFont_;
+  int lastRatio_ = 1;
   std::vector<char16_t> units_;
   std::vector<int> pos64_;
   bool Layout(std::string_view utf8, int& width);
@@ -87,14 +94,15 @@ class DENDROKIT_EXPORT MarkStamps {
 
  private:
   struct Pixel {
-    std::int8_t dx, dy;
+    std::int8_t dx, dy;  // image pixels from the centre
     bool brush;  // set in the brush colour, else in the pen colour
   };
   struct Stamp {
     bool ok = false;
     std::vector<Pixel> pixels;
   };
-  const Stamp& Get(std::uint8_t type, int penWidth, TPenStyle penStyle, bool brushSolid);
+  const Stamp& Get(std::uint8_t type, int penWidth, TPenStyle penStyle, bool brushSolid,
+                   int ratio);
   std::unordered_map<std::uint32_t, Stamp> stamps_;
   // The last request, so that runs of equal marks skip the key and the lookup.
   struct Request {
@@ -102,6 +110,7 @@ class DENDROKIT_EXPORT MarkStamps {
     int width;
     TPenStyle style;
     bool solid;
+    int ratio;
     bool operator==(const Request&) const = default;
   };
   Request lastRequest_{};

@@ -121,9 +121,9 @@ struct TCustomPlotra::PaintState {
     chart = &c;
     canvas = &cv;
     QImage* image = cv.Image();
-    // Direct pixel writes only where image pixels are logical pixels.
-    surf = image != nullptr && !cv.IsPrinter() && cv.PixelRatio() == 1 ? SurfaceOf(*image)
-                                                                        : Surface{};
+    // At a whole pixel ratio the direct writes draw r x r blocks and full-resolution glyphs,
+    // as the canvas does there.
+    surf = image != nullptr && !cv.IsPrinter() ? SurfaceOf(*image) : Surface{};
     imgW = cv.Width();
     imgH = cv.Height();
     offX = c.MarginLeft();
@@ -445,7 +445,7 @@ void TCustomPlotra::PaintState::DrawText(const TplChartItem& it, int index, bool
     font.SetSize(it.Size == 0 ? chart->TextFont().Size() : it.Size);
     fontSize = it.Size;
     fontReady = true;
-    glyphs.SetFont(font.QtFont());
+    glyphs.SetFont(font.QtFont(), surf.ratio);
   }
   if (font.Color() != it.Color) font.SetColor(it.Color);
   const bool solid = it.BkStyle == tbSolid;
@@ -958,8 +958,8 @@ void TCustomPlotra::PaintState::DrawSurround(TCustomPlotra& P, TCanvas& c) {
 void TCustomPlotra::Paint() {
   if (PaintSuspended() || Loading() || !Visible()) return;
   const int w = Width(), h = Height();
-  // The surround (scales, captions) at the screen's resolution; the chart area keeps its
-  // own 1:1 image.
+  // Surround and chart area at the screen's resolution, so the area is copied pixel for
+  // pixel instead of scaled up.
   controlImage_.SetPixelRatio(PixelRatio());
   controlImage_.SetSize(w, h);
   TCanvas& c = controlImage_.Canvas();

@@ -14,11 +14,17 @@
 namespace dendrokit {
 namespace {
 
-QImage Blank(int w, int h) {
-  QImage img(w, h, QImage::Format_RGB32);
+// w x h logical pixels at the given pixel ratio.
+QImage Blank(int w, int h, int ratio = 1) {
+  QImage img(w * ratio, h * ratio, QImage::Format_RGB32);
+  img.setDevicePixelRatio(ratio);
   img.fill(QColor(250, 240, 200));
   return img;
 }
+
+// Every path is checked on plain images and at a screen's pixel ratio, where a logical pixel
+// is a block and glyphs and marks are drawn at the image's resolution.
+constexpr int kRatios[] = {1, 2};
 
 // Largest difference of any channel over the two images.
 int MaxDiff(const QImage& a, const QImage& b) {
@@ -36,28 +42,31 @@ int MaxDiff(const QImage& a, const QImage& b) {
 // rounding of the blend.
 TEST(PlotraFastDraw, MarksMatchDrawMark) {
   MarkStamps stamps;
-  int stamped = 0;
-  // One stamp per shape serves every colour pair, equal colours too.
-  const TColor colours[][2] = {{0x0000C0, 0x00C000}, {0x3050F0, 0x3050F0}, {0xFFFFFF, 0}};
-  for (int type = 0; type < 52; ++type)
-    for (int width : {1, 2})
-      for (const auto& pb : colours) {
-        QImage a = Blank(40, 40), b = Blank(40, 40);
-        {
-          TCanvas c(&a);
-          c.Pen().SetColor(pb[0]);
-          c.Pen().SetWidth(width);
-          c.Brush().SetColor(pb[1]);
-          DrawMark(c, std::uint8_t(type), 20, 3);  // near the edge: clipped
-          c.Release();
+  for (const int ratio : kRatios) {
+    SCOPED_TRACE(ratio);
+    int stamped = 0;
+    // One stamp per shape serves every colour pair, equal colours too.
+    const TColor colours[][2] = {{0x0000C0, 0x00C000}, {0x3050F0, 0x3050F0}, {0xFFFFFF, 0}};
+    for (int type = 0; type < 52; ++type)
+      for (int width : {1, 2, 9})  // 9: wider than any stamp
+        for (const auto& pb : colours) {
+          QImage a = Blank(40, 40, ratio), b = Blank(40, 40, ratio);
+          {
+            TCanvas c(&a);
+            c.Pen().SetColor(pb[0]);
+            c.Pen().SetWidth(width);
+            c.Brush().SetColor(pb[1]);
+            DrawMark(c, std::uint8_t(type), 20, 3);  // near the edge: clipped
+            c.Release();
+          }
+          if (!stamps.Draw(SurfaceOf(b), std::uint8_t(type), 20, 3, pb[0], width, psSolid, pb[1],
+                           true))
+            continue;  // left to DrawMark
+          ++stamped;
+          EXPECT_EQ(MaxDiff(a, b), 0) << "type " << type << " width " << width << " " << pb[0];
         }
-        if (!stamps.Draw(SurfaceOf(b), std::uint8_t(type), 20, 3, pb[0], width, psSolid, pb[1],
-                         true))
-          continue;  // left to DrawMark
-        ++stamped;
-        EXPECT_EQ(MaxDiff(a, b), 0) << "type " << type << " width " << width << " " << pb[0];
-      }
-  EXPECT_GE(stamped, 240);  // all but anti-aliased shapes
+    EXPECT_GE(stamped, 240);  // all but anti-aliased shapes
+  }
   QImage img = Blank(40, 40);
   EXPECT_FALSE(stamps.Draw(SurfaceOf(img), 65, 20, 20, 0, 1, psSolid, 0, true));  // a character
 }
@@ -65,16 +74,18 @@ TEST(PlotraFastDraw, MarksMatchDrawMark) {
 TEST(PlotraFastDraw, LinesMatchCanvas) {
   const int ends[][4] = {{5, 5, 90, 40}, {90, 40, 5, 5},  {50, -20, 60, 120}, {-30, 10, 130, 11},
                          {7, 7, 7, 60},  {80, 3, 2, 3},   {10, 90, 90, 10},  {0, 0, 1, 1}};
-  for (const auto& e : ends) {
-    QImage a = Blank(100, 100), b = Blank(100, 100);
-    TCanvas c(&a);
-    c.Pen().SetColor(0x102030);
-    c.MoveTo(e[0], e[1]);
-    c.LineTo(e[2], e[3]);
-    c.Release();
-    FastLine(SurfaceOf(b), e[0], e[1], e[2], e[3], 0x102030);
-    EXPECT_EQ(MaxDiff(a, b), 0) << e[0] << "," << e[1] << " " << e[2] << "," << e[3];
-  }
+  for (const int ratio : kRatios)
+    for (const auto& e : ends) {
+      QImage a = Blank(100, 100, ratio), b = Blank(100, 100, ratio);
+      TCanvas c(&a);
+      c.Pen().SetColor(0x102030);
+      c.MoveTo(e[0], e[1]);
+      c.LineTo(e[2], e[3]);
+      c.Release();
+      FastLine(SurfaceOf(b), e[0], e[1], e[2], e[3], 0x102030);
+      EXPECT_EQ(MaxDiff(a, b), 0) << e[0] << "," << e[1] << " " << e[2] << "," << e[3] << " x"
+                                  << ratio;
+    }
 }
 
 // A dense series: many points per column (runs of vertical segments, zero-length ones,
@@ -88,43 +99,49 @@ TEST(PlotraFastDraw, PolylineMatchesCanvasSegments) {
     pts.push_back({i / 25 - 3, std::clamp(pts.back().Y + step, -20, 120)});
   }
   pts.push_back(pts.back());
-  QImage a = Blank(100, 100), b = Blank(100, 100);
-  TCanvas c(&a);
-  c.Pen().SetColor(0x102030);
-  for (std::size_t i = 1; i < pts.size(); ++i) {
-    c.MoveTo(pts[i - 1].X, pts[i - 1].Y);
-    c.LineTo(pts[i].X, pts[i].Y);
+  for (const int ratio : kRatios) {
+    QImage a = Blank(100, 100, ratio), b = Blank(100, 100, ratio);
+    TCanvas c(&a);
+    c.Pen().SetColor(0x102030);
+    for (std::size_t i = 1; i < pts.size(); ++i) {
+      c.MoveTo(pts[i - 1].X, pts[i - 1].Y);
+      c.LineTo(pts[i].X, pts[i].Y);
+    }
+    c.Release();
+    FastPolyline(SurfaceOf(b), pts.data(), pts.size(), 0x102030);
+    EXPECT_EQ(MaxDiff(a, b), 0) << ratio;
   }
-  c.Release();
-  FastPolyline(SurfaceOf(b), pts.data(), pts.size(), 0x102030);
-  EXPECT_EQ(MaxDiff(a, b), 0);
 }
 
 TEST(PlotraFastDraw, TextMatchesCanvas) {
   GlyphCache cache;
-  for (TColor color : {TColor{0}, TColor{0x5A1EC8}})
-    for (bool solid : {false, true}) {
-      QImage a = Blank(300, 120), b = Blank(300, 120);
-      TCanvas c(&a);
-      c.Font().SetName("DejaVu Sans");
-      c.Font().SetSize(8);
-      c.Font().SetColor(color);
-      c.Brush().SetColor(0xC0C0C0);
-      c.Brush().SetStyle(solid ? bsSolid : bsClear);
-      cache.SetFont(c.Font().QtFont());
-      EXPECT_EQ(cache.Height(), c.TextHeight("1"));
-      for (int i = 0; i < 40; ++i) {
-        const std::string s = std::to_string(i * 317) + (i % 3 ? ".5" : "");
-        const int x = (i * 53) % 280 - 5, y = (i * 17) % 110 - 3;
-        c.TextOut(x, y, s);
-        EXPECT_EQ(cache.Width(s), c.TextWidth(s)) << s;
-        ASSERT_TRUE(cache.Draw(SurfaceOf(b), x, y, s, color, solid ? 0xC0C0C0 : clNone)) << s;
+  for (const int ratio : kRatios)
+    for (TColor color : {TColor{0}, TColor{0x5A1EC8}})
+      for (bool solid : {false, true}) {
+        QImage a = Blank(300, 120, ratio), b = Blank(300, 120, ratio);
+        TCanvas c(&a);
+        c.Font().SetName("DejaVu Sans");
+        c.Font().SetSize(8);
+        c.Font().SetColor(color);
+        c.Brush().SetColor(0xC0C0C0);
+        c.Brush().SetStyle(solid ? bsSolid : bsClear);
+        cache.SetFont(c.Font().QtFont(), ratio);
+        EXPECT_EQ(cache.Height(), c.TextHeight("1"));
+        for (int i = 0; i < 40; ++i) {
+          const std::string s = std::to_string(i * 317) + (i % 3 ? ".5" : "");
+          const int x = (i * 53) % 280 - 5, y = (i * 17) % 110 - 3;
+          c.TextOut(x, y, s);
+          EXPECT_EQ(cache.Width(s), c.TextWidth(s)) << s;
+          ASSERT_TRUE(cache.Draw(SurfaceOf(b), x, y, s, color, solid ? 0xC0C0C0 : clNone)) << s;
+        }
+        c.Release();
+        EXPECT_LE(MaxDiff(a, b), color == 0 ? 0 : 2) << std::hex << color << " " << solid << " x"
+                                                     << ratio;
       }
-      c.Release();
-      EXPECT_LE(MaxDiff(a, b), color == 0 ? 0 : 2) << std::hex << color << " " << solid;
-    }
   EXPECT_EQ(cache.Width("\xCE\xB1"), -1);  // outside Latin-1: the canvas draws it
   EXPECT_EQ(cache.Width("a\tb"), -1);
+  QImage plain = Blank(40, 20);  // the face was last set for ratio 2: its masks do not fit
+  EXPECT_FALSE(cache.Draw(SurfaceOf(plain), 0, 0, "1", 0));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <string>
 #include <functional>
 #include <memory>
 
@@ -99,6 +100,59 @@ TEST(HiDpi, CanvasLinesAreRatioPixelsWide) {
       EXPECT_EQ(b.Image().pixel(2 * kRatio, 10 * kRatio), QColor(Qt::white).rgb());
     }
   }
+}
+
+// Box of the pixels in area that differ from bg, in image pixels.
+QRect InkBox(const QImage& img, const QRect& area, QRgb bg) {
+  QRect box;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (img.pixel(x, y) != bg) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+// The chart area on the fast paths at the screen's ratio: a line item is kRatio image rows
+// thick, and a text item's glyphs are exactly those the painter draws at this ratio (not a
+// 1x picture blown up).
+TEST(HiDpi, ChartAreaIsDrawnAtTheScreenRatio) {
+  TPlotra p;
+  p.SetBounds(0, 0, 400, 300);
+  p.HandleNeeded();
+  p.Scale1X().SetRangeHigh(100);
+  p.Scale1X().SetRangeLow(0);
+  p.Scale1Y().SetRangeHigh(100);
+  p.Scale1Y().SetRangeLow(0);
+  p.TextFont().SetName("DejaVu Sans");
+  const std::string text = "12.5 Wqj";
+  p.AddLine(1, 10, 20, 90, 20);
+  p.AddTextAt(8, text, 50, 60);
+  p.Repaint();
+  const QImage& img = p.ShownImage();
+  const QRgb bg = ColorToQColor(p.ChartColor()).rgb();
+
+  const TPoint l = p.WorldToPixel(1, 50, 20);
+  const QRgb ink = ColorToQColor(p.DataColor()).rgb();
+  int rows = 0;
+  for (int y = (l.Y - 5) * kRatio; y < (l.Y + 5) * kRatio; ++y)
+    rows += img.pixel(l.X * kRatio + 1, y) == ink ? 1 : 0;
+  EXPECT_EQ(rows, kRatio);
+
+  const TPoint t = p.WorldToPixel(1, 50, 60);
+  const QRect shown = InkBox(img, QRect((t.X - 70) * kRatio, (t.Y - 20) * kRatio, 140 * kRatio,
+                                        40 * kRatio), bg);
+  TBitmap ref(200, 60, kRatio);
+  TCanvas& rc = ref.Canvas();
+  rc.Brush().SetColor(p.ChartColor());
+  rc.FillRect({0, 0, 200, 60});
+  rc.Font().Assign(&p.TextFont());
+  rc.Font().SetSize(8);
+  rc.Font().SetColor(p.DataColor());
+  rc.Brush().SetStyle(bsClear);
+  rc.TextOut(20, 20, text);
+  rc.Release();
+  const QRect drawn = InkBox(ref.Image(), ref.Image().rect(), bg);
+  ASSERT_FALSE(drawn.isEmpty());
+  EXPECT_TRUE(img.copy(shown) == ref.Image().copy(drawn));
 }
 
 }  // namespace
