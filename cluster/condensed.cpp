@@ -287,23 +287,70 @@ bool SingleLinkagePairs(const TMatrix& data, TDistMode mode, std::size_t budget,
 
   const auto n = static_cast<std::size_t>(data.NrOfRows());
   const ColumnPtrs cols = Columns(data);
-  std::vector<double> xs(cols.size());
-  alignas(64) double dist[kBlock];
-  for (std::size_t r = 0; r + 1 < n; ++r) {
-    for (std::size_t j = 0; j < cols.size(); ++j) xs[j] = cols[j][r];
-    for (std::size_t c0 = r + 1; c0 < n; c0 += kBlock) {
-      const std::size_t len = std::min(kBlock, n - c0);
-      PairBlock(cols, xs.data(), 0.0, nullptr, mode, c0, len, dist);
-      for (std::size_t i = 0; i < len; ++i) {
-        if (!(dist[i] <= top)) continue;
-        if (pairs.size() >= budget) {
-          pairs.clear();
-          return false;
+  // A sum of squares above this has a root above top, whatever the rounding (top is finite:
+  // every distance qualified).
+  const double topSquared = top * top * (1.0 + 1e-12);
+  // Rows first .. last-1 into out, in row-major order; false past the budget.
+  auto collect = [&](RowRange rows, std::vector<TreeEdge>& out) {
+    std::vector<double> xs(cols.size());
+    alignas(64) double dist[kBlock];
+    for (std::size_t r = rows.first; r < rows.last; ++r) {
+      for (std::size_t j = 0; j < cols.size(); ++j) xs[j] = cols[j][r];
+      for (std::size_t c0 = r + 1; c0 < n; c0 += kBlock) {
+        const std::size_t len = std::min(kBlock, n - c0);
+        if (mode == dmEuclid) {
+          // Roots only where the sum of squares may be near enough: nearly all pairs are far.
+          SquaredDiffBlock(cols, xs.data(), c0, len, dist);
+          for (std::size_t i = 0; i < len; ++i)
+            dist[i] = dist[i] <= topSquared ? std::sqrt(dist[i])
+                                            : std::numeric_limits<double>::infinity();
+        } else {
+          PairBlock(cols, xs.data(), 0.0, nullptr, mode, c0, len, dist);
         }
-        pairs.push_back({static_cast<int>(r), static_cast<int>(c0 + i), dist[i]});
+        for (std::size_t i = 0; i < len; ++i) {
+          if (!(dist[i] <= top)) continue;
+          if (out.size() >= budget) return false;
+          out.push_back({static_cast<int>(r), static_cast<int>(c0 + i), dist[i]});
+        }
       }
     }
+    return true;
+  };
+  // Two threads take about equal numbers of pairs, as the triangle's fill does; the helper's
+  // pairs follow this thread's, so the order is the same either way.
+  std::size_t split = n - 1;
+  if (std::thread::hardware_concurrency() >= 2 && n * n >= (std::size_t{1} << 22)) {
+    const std::size_t total = n * (n - 1) / 2;
+    split = 0;
+    while (split < n - 1 && CondensedMatrix::RowStart(n, split) < total / 2) ++split;
   }
+  std::vector<TreeEdge> upper;
+  bool upperFits = true;
+  std::exception_ptr helperError;
+  {
+    std::jthread helper;
+    if (split < n - 1) {
+      try {
+        helper = std::jthread([&] {
+          try {
+            upperFits = collect({split, n - 1}, upper);
+          } catch (...) {
+            helperError = std::current_exception();
+          }
+        });
+      } catch (const std::system_error&) {
+        split = n - 1;
+      }
+    }
+    const bool lowerFits = collect({0, split}, pairs);
+    if (helper.joinable()) helper.join();
+    if (helperError) std::rethrow_exception(helperError);
+    if (!lowerFits || !upperFits || pairs.size() + upper.size() > budget) {
+      pairs.clear();
+      return false;
+    }
+  }
+  pairs.insert(pairs.end(), upper.begin(), upper.end());
   // Stable: within one distance the pairs stay in row-major order.
   std::stable_sort(pairs.begin(), pairs.end(),
                    [](const TreeEdge& a, const TreeEdge& b) { return a.weight < b.weight; });

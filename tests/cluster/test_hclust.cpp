@@ -410,14 +410,16 @@ TEST(HierarchicalClusteringOfDistances, EqualsTheDataPathForEveryRule) {
 TEST(HierarchicalClusteringOfDistances, TiedSingleLinkageEqualsTheTriangle) {
   struct Grid {
     int rows, columns, top;
+    double unit;  // below 1 the distances are smaller than their squares' bound
   };
   std::mt19937 random(7);
-  for (const Grid g : {Grid{300, 1, 20}, Grid{400, 3, 3}, Grid{500, 10, 9}, Grid{200, 2, 1}}) {
+  for (const Grid g : {Grid{300, 1, 20, 1.0}, Grid{400, 3, 3, 0.01}, Grid{500, 10, 9, 1.0},
+                       Grid{200, 2, 1, 1.0}}) {
     TMatrix data;
     data.Resize(g.columns, g.rows);
     for (int r = 1; r <= g.rows; ++r)
       for (int c = 1; c <= g.columns; ++c)
-        data.SetElem(c, r, static_cast<double>(std::uniform_int_distribution<int>(0, g.top)(random)));
+        data.SetElem(c, r, g.unit * std::uniform_int_distribution<int>(0, g.top)(random));
     for (const TDistMode mode : {dmEuclid, dmManhattan, dmEuclidSqr}) {
       std::vector<double> tri;
       for (int i = 1; i <= g.rows; ++i)
