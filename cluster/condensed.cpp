@@ -207,7 +207,12 @@ RowMinimum RowMin(const double* row, std::size_t len) {
   return m;
 }
 
-bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge>& edges) {
+namespace {
+
+// Prim's algorithm behind SingleLinkageTree; with distinctOnly false, equal and zero weights
+// are allowed (every distance must still qualify).
+bool PrimTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge>& edges,
+              bool distinctOnly) {
   const auto n = static_cast<std::size_t>(data.NrOfRows());
   edges.clear();
   if (n < 2 || mode > dmDice) return false;
@@ -235,7 +240,7 @@ bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge
   double sqx = sq.empty() ? 0.0 : sq[0];
   int v = 0;
   std::unordered_set<double> weights;
-  weights.reserve(2 * n);
+  if (distinctOnly) weights.reserve(2 * n);
   edges.reserve(n - 1);
   alignas(64) double dist[kBlock];
 
@@ -248,7 +253,7 @@ bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge
     const RowMinimum next = RowMin(best.data(), rest);
     const auto i = static_cast<std::size_t>(next.index);
     const double w = best[i];
-    if (w == 0.0 || !weights.insert(w).second) return false;
+    if (distinctOnly && (w == 0.0 || !weights.insert(w).second)) return false;
     edges.push_back({from[i], id[i], w});
 
     v = id[i];
@@ -261,6 +266,94 @@ bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge
     if (!sq.empty()) packedSq[i] = packedSq[last];
     for (std::size_t j = 0; j < m; ++j) packed[j][i] = packed[j][last];
   }
+  return true;
+}
+
+}  // namespace
+
+bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge>& edges) {
+  return PrimTree(data, mode, edges, true);
+}
+
+bool SingleLinkagePairs(const TMatrix& data, TDistMode mode, std::size_t budget,
+                        std::vector<TreeEdge>& pairs) {
+  pairs.clear();
+  // Signed zeros cannot arise from these sums, so equal distances are equal bits.
+  if (mode != dmEuclid && mode != dmEuclidSqr && mode != dmManhattan) return false;
+  std::vector<TreeEdge> tree;
+  if (!PrimTree(data, mode, tree, false)) return false;
+  double top = 0.0;
+  for (const TreeEdge& e : tree) top = std::max(top, e.weight);
+
+  const auto n = static_cast<std::size_t>(data.NrOfRows());
+  const ColumnPtrs cols = Columns(data);
+  // A sum of squares above this has a root above top, whatever the rounding (top is finite:
+  // every distance qualified).
+  const double topSquared = top * top * (1.0 + 1e-12);
+  // Rows first .. last-1 into out, in row-major order; false past the budget.
+  auto collect = [&](RowRange rows, std::vector<TreeEdge>& out) {
+    std::vector<double> xs(cols.size());
+    alignas(64) double dist[kBlock];
+    for (std::size_t r = rows.first; r < rows.last; ++r) {
+      for (std::size_t j = 0; j < cols.size(); ++j) xs[j] = cols[j][r];
+      for (std::size_t c0 = r + 1; c0 < n; c0 += kBlock) {
+        const std::size_t len = std::min(kBlock, n - c0);
+        if (mode == dmEuclid) {
+          // Roots only where the sum of squares may be near enough: nearly all pairs are far.
+          SquaredDiffBlock(cols, xs.data(), c0, len, dist);
+          for (std::size_t i = 0; i < len; ++i)
+            dist[i] = dist[i] <= topSquared ? std::sqrt(dist[i])
+                                            : std::numeric_limits<double>::infinity();
+        } else {
+          PairBlock(cols, xs.data(), 0.0, nullptr, mode, c0, len, dist);
+        }
+        for (std::size_t i = 0; i < len; ++i) {
+          if (!(dist[i] <= top)) continue;
+          if (out.size() >= budget) return false;
+          out.push_back({static_cast<int>(r), static_cast<int>(c0 + i), dist[i]});
+        }
+      }
+    }
+    return true;
+  };
+  // Two threads take about equal numbers of pairs, as the triangle's fill does; the helper's
+  // pairs follow this thread's, so the order is the same either way.
+  std::size_t split = n - 1;
+  if (std::thread::hardware_concurrency() >= 2 && n * n >= (std::size_t{1} << 22)) {
+    const std::size_t total = n * (n - 1) / 2;
+    split = 0;
+    while (split < n - 1 && CondensedMatrix::RowStart(n, split) < total / 2) ++split;
+  }
+  std::vector<TreeEdge> upper;
+  bool upperFits = true;
+  std::exception_ptr helperError;
+  {
+    std::jthread helper;
+    if (split < n - 1) {
+      try {
+        helper = std::jthread([&] {
+          try {
+            upperFits = collect({split, n - 1}, upper);
+          } catch (...) {
+            helperError = std::current_exception();
+          }
+        });
+      } catch (const std::system_error&) {
+        split = n - 1;
+      }
+    }
+    const bool lowerFits = collect({0, split}, pairs);
+    if (helper.joinable()) helper.join();
+    if (helperError) std::rethrow_exception(helperError);
+    if (!lowerFits || !upperFits || pairs.size() + upper.size() > budget) {
+      pairs.clear();
+      return false;
+    }
+  }
+  pairs.insert(pairs.end(), upper.begin(), upper.end());
+  // Stable: within one distance the pairs stay in row-major order.
+  std::stable_sort(pairs.begin(), pairs.end(),
+                   [](const TreeEdge& a, const TreeEdge& b) { return a.weight < b.weight; });
   return true;
 }
 

@@ -73,4 +73,12 @@ struct DENDROKIT_EXPORT TreeEdge {
 // (whose sign the full scan may pick either way), or two equal weights (a tie).
 DENDROKIT_EXPORT bool SingleLinkageTree(const TMatrix& data, TDistMode mode, std::vector<TreeEdge>& edges);
 
+// Every pair (a < b) whose distance is at most the heaviest edge of a minimum spanning tree,
+// sorted by distance (row-major among equals): all that single linkage ever merges on, ties
+// included. Euclidean, squared Euclidean and Manhattan only. Gives up (false, pairs empty)
+// when a distance does not qualify or more than `budget` pairs would be needed.
+// Two passes over all pairs (the tree, then the pairs), O(n m) memory besides the pairs.
+DENDROKIT_EXPORT bool SingleLinkagePairs(const TMatrix& data, TDistMode mode, std::size_t budget,
+                                         std::vector<TreeEdge>& pairs);
+
 }  // namespace dendrokit::detail

@@ -397,6 +397,84 @@ void TreeSingleLinkage(int n, std::vector<detail::TreeEdge>& edges, MergeHistory
   }
 }
 
+// Single linkage from every pair up to the heaviest tree edge (SingleLinkagePairs), ties
+// included, merged as the full scan merges them. Within one distance D the scan joins the
+// lowest slot that has a partner at D to its lowest such partner; a cluster lives in the slot
+// of its largest member, so the partners of the lowest slot lie above it and the slots of one
+// distance are taken in increasing order, each joined to the lowest slot it then touches.
+// Fills h without progress calls; false (h unusable) if the pairs do not join all objects.
+bool TiedSingleLinkage(int n, const std::vector<detail::TreeEdge>& pairs, MergeHistory& h) {
+  auto ix = [](int i) { return static_cast<std::size_t>(i); };
+  // A set's root is its largest member, the slot its cluster lives in.
+  std::vector<int> parent(ix(n)), label(ix(n));
+  for (int k = 0; k < n; ++k) {
+    parent[ix(k)] = k;
+    label[ix(k)] = k + 1;
+  }
+  auto find = [&](int x) {
+    while (parent[ix(x)] != x) {
+      parent[ix(x)] = parent[ix(parent[ix(x)])];
+      x = parent[ix(x)];
+    }
+    return x;
+  };
+  std::vector<std::vector<int>> partners(ix(n));
+  std::vector<int> slots;
+  int step = 0;
+  for (std::size_t i0 = 0; i0 < pairs.size();) {
+    const double dist = pairs[i0].weight;
+    std::size_t i1 = i0;
+    slots.clear();
+    for (; i1 < pairs.size() && pairs[i1].weight == dist; ++i1) {
+      const int a = find(pairs[i1].a), b = find(pairs[i1].b);
+      if (a == b) continue;
+      partners[ix(a)].push_back(b);
+      partners[ix(b)].push_back(a);
+      slots.push_back(a);
+      slots.push_back(b);
+    }
+    i0 = i1;
+    std::sort(slots.begin(), slots.end());
+    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    for (const int s : slots) {
+      std::vector<int>& own = partners[ix(s)];
+      int t = n;
+      std::size_t kept = 0;
+      for (const int x : own) {
+        const int r = find(x);
+        if (r == s) continue;
+        own[kept++] = r;
+        t = std::min(t, r);
+      }
+      own.resize(kept);
+      if (t == n) continue;
+      if (t < s || step >= n - 1) return false;  // cannot happen: slots below s are done
+      h.first[ix(step)] = label[ix(s)];
+      h.second[ix(step)] = label[ix(t)];
+      h.node[ix(step)] = n + step + 1;
+      h.dist[ix(step)] = dist;
+      ++step;
+      parent[ix(s)] = t;
+      label[ix(t)] = n + step;
+      std::vector<int>& into = partners[ix(t)];
+      if (into.size() < own.size()) into.swap(own);
+      into.insert(into.end(), own.begin(), own.end());
+      own.clear();
+    }
+    for (const int s : slots) partners[ix(s)].clear();
+  }
+  return step == n - 1;
+}
+
+// The progress calls and stopping of a run whose merges are already known.
+void ReplayProgress(int n, TObject* sender, const TClusterProgressProc& progress) {
+  AbortComputation = false;
+  for (int s = 1; s <= n - 1 && !AbortComputation; ++s) {
+    ProgressCounter += 1.0;
+    if (progress) progress(sender, ProgressCounter, static_cast<double>(s) / n * 100.0);
+  }
+}
+
 void RunGenericLinkage(TClusterMethod method, CondensedMatrix& d, Workspace& w, MergeHistory& h,
                        double alpha, TObject* sender, const TClusterProgressProc& progress) {
   switch (method) {
@@ -512,7 +590,7 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
   // Everything the run needs, the outputs' new storage included, is obtained before any
   // output changes: a failure leaves the outputs exactly as they were.
   std::vector<detail::TreeEdge> tree;
-  bool useTree = false;
+  bool useTree = false, usePairs = false;
   std::optional<CondensedMatrix> d;
   std::optional<Workspace> w;
   MergeHistory h;
@@ -528,11 +606,20 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
     // Single linkage first tries the spanning tree, which needs no distance matrix at all.
     useTree = method == cmSingleLink && distMode != dmUserDef &&
               detail::SingleLinkageTree(data, distMode, tree);
-    d.emplace(useTree ? 0 : un);
-    w.emplace(useTree ? 1 : std::max(n, 1));
-    if (!useTree) FillDistances(data, distMode, *d, *w);
     h = MergeHistory{std::vector<std::int32_t>(ust, 0), std::vector<std::int32_t>(ust, 0),
                      std::vector<std::int32_t>(ust, 0), std::vector<double>(ust, 0.0)};
+    // With ties, the pairs up to the heaviest tree edge still decide every merge, and there
+    // are few of them unless the ties are massive (then the triangle is the better deal).
+    if (method == cmSingleLink && distMode != dmUserDef && !useTree && n >= 2) {
+      const std::size_t budget = std::size_t{128} * un + (std::size_t{1} << 20);
+      usePairs = detail::SingleLinkagePairs(data, distMode, budget, tree) &&
+                 TiedSingleLinkage(n, tree, h);
+      std::vector<detail::TreeEdge>().swap(tree);
+    }
+    const bool triangle = !useTree && !usePairs;
+    d.emplace(triangle ? un : 0);
+    w.emplace(triangle ? std::max(n, 1) : 1);
+    if (triangle) FillDistances(data, distMode, *d, *w);
     pos.assign(2 * un - 1, 0.0);
     count.resize(2 * un - 1);
     start.resize(2 * un - 1);
@@ -554,6 +641,8 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
     if (useTree) {
       // count and start serve as the tree walk's scratch; LeafPositions refills them.
       TreeSingleLinkage(n, tree, h, count, start, sender, progress);
+    } else if (usePairs) {
+      ReplayProgress(n, sender, progress);
     } else {
       RunGenericLinkage(method, *d, *w, h, alpha, sender, progress);
     }

@@ -17,22 +17,33 @@ namespace {
 // Candidates per block: their partial sums stay in L1 while the columns pass over them.
 constexpr std::size_t kBlock = 256;
 
-// Squared Ward distances |A|·|B|/(|A|+|B|) · ‖a − b‖² of cluster a (centroid x, size na) to
-// the packed clusters p0 .. p0+len-1, compared instead of the heights (same order, no root
-// per comparison). Column by column, so the lanes run over the candidates.
-void WardKeys(const std::vector<double>& centroid, std::size_t capacity, std::size_t m,
-              const double* x, double na, const double* size, std::size_t p0, std::size_t len,
-              double* __restrict key) {
-  for (std::size_t i = 0; i < len; ++i) key[i] = 0.0;
+// Same lanes as the distance kernels of the triangle: one clone per vector width; contraction
+// is off in this build, so every clone rounds alike.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#define DENDROKIT_WARD_KERNEL __attribute__((target_clones("avx512f", "avx2", "default")))
+#else
+#define DENDROKIT_WARD_KERNEL
+#endif
+
+// Squared Euclidean distances ‖x − y‖² of centroid x to the packed clusters p0 .. p0+len-1,
+// column by column so the lanes run over the candidates. Returns the smallest of them (NaN
+// never counts).
+DENDROKIT_WARD_KERNEL
+double SquaredDistances(const double* centroid, std::size_t capacity, std::size_t m,
+                        const double* x, std::size_t p0, std::size_t len,
+                        double* __restrict acc) {
+  for (std::size_t i = 0; i < len; ++i) acc[i] = 0.0;
   for (std::size_t j = 0; j < m; ++j) {
     const double xj = x[j];
-    const double* __restrict y = centroid.data() + j * capacity + p0;
+    const double* __restrict y = centroid + j * capacity + p0;
     for (std::size_t i = 0; i < len; ++i) {
       const double d = xj - y[i];
-      key[i] += d * d;
+      acc[i] += d * d;
     }
   }
-  for (std::size_t i = 0; i < len; ++i) key[i] *= na * size[p0 + i] / (na + size[p0 + i]);
+  double least = std::numeric_limits<double>::infinity();
+  for (std::size_t i = 0; i < len; ++i) least = acc[i] < least ? acc[i] : least;
+  return least;
 }
 
 struct ChainMerge {
@@ -79,11 +90,38 @@ std::vector<TMergeStep> WardVectorLinkage(const TMatrix& data) {
           : live;
       double best = std::numeric_limits<double>::infinity(), previous = best;
       std::size_t pb = live;
+      // The Ward factor |A|·|B|/(|A|+|B|) grows with |B|, so the smallest squared distance
+      // of a block times the factor for |B| = 1 bounds its keys from below. A block whose
+      // bound (less a margin far above the rounding of the keys) exceeds the best key so far
+      // cannot hold the winner, and its keys, with their divisions, are never formed.
+      const double sizeTop = size[pt];
+      const double lowFactor = sizeTop / (sizeTop + 1.0) * (1.0 - 1e-12);
+      // The previous link is usually close and wins ties: a block whose keys all exceed its
+      // key cannot change the outcome either, so it bounds the search from the start.
+      double limit = std::numeric_limits<double>::infinity();
+      if (pp < live) {
+        double sum = 0.0;
+        for (std::size_t j = 0; j < m; ++j) {
+          const double d = x[j] - at(pp, j);
+          sum += d * d;
+        }
+        limit = sum * (sizeTop * size[pp] / (sizeTop + size[pp]));
+      }
       for (std::size_t p0 = 0; p0 < live; p0 += kBlock) {
         const std::size_t len = std::min(kBlock, live - p0);
-        WardKeys(centroid, un, m, x.data(), size[pt], size.data(), p0, len, key);
-        if (pt >= p0 && pt < p0 + len) key[pt - p0] = std::numeric_limits<double>::infinity();
-        if (pp >= p0 && pp < p0 + len) previous = key[pp - p0];
+        const bool holdsTop = pt >= p0 && pt < p0 + len;
+        const bool holdsPrevious = pp >= p0 && pp < p0 + len;
+        const double least =
+            SquaredDistances(centroid.data(), un, m, x.data(), p0, len, key);
+        if (!holdsTop && !holdsPrevious) {
+          const double bound = least * lowFactor;
+          if (bound > std::min(best, limit) && bound > 1e-300)
+            continue;  // normal range: rounding is relative
+        }
+        for (std::size_t i = 0; i < len; ++i)
+          key[i] *= sizeTop * size[p0 + i] / (sizeTop + size[p0 + i]);
+        if (holdsTop) key[pt - p0] = std::numeric_limits<double>::infinity();
+        if (holdsPrevious) previous = key[pp - p0];
         for (std::size_t i = 0; i < len; ++i)
           if (key[i] < best) {
             best = key[i];

@@ -405,6 +405,44 @@ TEST(HierarchicalClusteringOfDistances, EqualsTheDataPathForEveryRule) {
   }
 }
 
+// Single linkage on tied distances merges from the pairs up to the heaviest spanning-tree
+// edge, not from the triangle; the given triangle is the reference for its tie order.
+TEST(HierarchicalClusteringOfDistances, TiedSingleLinkageEqualsTheTriangle) {
+  struct Grid {
+    int rows, columns, top;
+    double unit;  // below 1 the distances are smaller than their squares' bound
+  };
+  std::mt19937 random(7);
+  for (const Grid g : {Grid{300, 1, 20, 1.0}, Grid{400, 3, 3, 0.01}, Grid{500, 10, 9, 1.0},
+                       Grid{200, 2, 1, 1.0}}) {
+    TMatrix data;
+    data.Resize(g.columns, g.rows);
+    for (int r = 1; r <= g.rows; ++r)
+      for (int c = 1; c <= g.columns; ++c)
+        data.SetElem(c, r, g.unit * std::uniform_int_distribution<int>(0, g.top)(random));
+    for (const TDistMode mode : {dmEuclid, dmManhattan, dmEuclidSqr}) {
+      std::vector<double> tri;
+      for (int i = 1; i <= g.rows; ++i)
+        for (int j = i + 1; j <= g.rows; ++j) tri.push_back(data.Distance(mode, i, j));
+      const auto fromData = Cluster(data, mode, cmSingleLink);
+      Result given;
+      ASSERT_EQ(HierarchicalClusteringOfDistances(nullptr, tri, g.rows, cmSingleLink, 0.5,
+                                                  given.table, given.dist, given.pos, {}), 0);
+      for (int s = 1; s < g.rows; ++s) {
+        ASSERT_EQ(Row(fromData->table, s), Row(given.table, s)) << g.columns << " columns, step " << s;
+        ASSERT_EQ(fromData->dist.Elem(s), given.dist.Elem(s)) << g.columns << " columns, step " << s;
+      }
+      EXPECT_EQ(fromData->percents.size(), static_cast<std::size_t>(g.rows));
+    }
+    // Stopping behaves as on the other paths: the step finishes, the outputs are zeroed.
+    const auto stopped = Cluster(data, dmEuclid, cmSingleLink, 0.5, {}, 3);
+    EXPECT_EQ(stopped->code, -1);
+    EXPECT_EQ(stopped->percents.size(), 4u);
+    AbortComputation = false;
+    for (double v : stopped->dist.Values()) EXPECT_EQ(v, 0.0);
+  }
+}
+
 TEST(HierarchicalClusteringOfDistances, CentroidHeightsCanDecrease) {
   // An equilateral triangle (squared side 1): the third point is nearer the first pair's
   // centroid (squared 0.75) than the pair was to each other.
