@@ -562,6 +562,27 @@ void CopyInto(Values values, const Source& source) {
   for (std::size_t i = 0; i < count; ++i) values[i] = source[i];
 }
 
+// A stopped run leaves zeroed outputs, whatever path it took.
+void ClearStopped(TIntMatrix& mergeTable, TVector& mergeDist, TVector& nodePos) {
+  nodePos.Clear();
+  mergeTable.Fill(0);
+  mergeDist.Clear();
+}
+
+// Hands a finished run to the outputs. A progress handler may have resized an output
+// meanwhile: copy what fits, as element writes would.
+void Publish(const MergeHistory& h, const std::vector<double>& pos, TIntMatrix& mergeTable,
+             TVector& mergeDist, TVector& nodePos) {
+  CopyInto(mergeTable.Column(1), h.first);
+  CopyInto(mergeTable.Column(2), h.second);
+  CopyInto(mergeTable.Column(3), h.node);
+  CopyInto(mergeDist.Values(), h.dist);
+  CopyInto(nodePos.Values(), pos);
+  if (mergeTable.OnChange) mergeTable.OnChange(&mergeTable);
+  if (mergeDist.OnChange) mergeDist.OnChange(&mergeDist);
+  if (nodePos.OnChange) nodePos.OnChange(&nodePos);
+}
+
 }  // namespace
 
 int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
@@ -647,24 +668,13 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
       RunGenericLinkage(method, *d, *w, h, alpha, sender, progress);
     }
     if (AbortComputation) {
-      nodePos.Clear();
-      mergeTable.Fill(0);
-      mergeDist.Clear();
+      ClearStopped(mergeTable, mergeDist, nodePos);
       return -1;
     }
     LeafPositions(n, h, pos, count, start);
   }
 
-  // A progress handler may have resized an output meanwhile: copy what fits, as element
-  // writes would.
-  CopyInto(mergeTable.Column(1), h.first);
-  CopyInto(mergeTable.Column(2), h.second);
-  CopyInto(mergeTable.Column(3), h.node);
-  CopyInto(mergeDist.Values(), h.dist);
-  CopyInto(nodePos.Values(), pos);
-  if (mergeTable.OnChange) mergeTable.OnChange(&mergeTable);
-  if (mergeDist.OnChange) mergeDist.OnChange(&mergeDist);
-  if (nodePos.OnChange) nodePos.OnChange(&nodePos);
+  Publish(h, pos, mergeTable, mergeDist, nodePos);
   return 0;
 }
 
@@ -728,21 +738,12 @@ int HierarchicalClusteringOfDistances(TObject* sender, std::span<const double> d
   } else {
     RunGenericLinkage(method, *d, *w, h, alpha, sender, progress);
     if (AbortComputation) {
-      nodePos.Clear();
-      mergeTable.Fill(0);
-      mergeDist.Clear();
+      ClearStopped(mergeTable, mergeDist, nodePos);
       return -1;
     }
     LeafPositions(n, h, pos, count, start);
   }
-  CopyInto(mergeTable.Column(1), h.first);
-  CopyInto(mergeTable.Column(2), h.second);
-  CopyInto(mergeTable.Column(3), h.node);
-  CopyInto(mergeDist.Values(), h.dist);
-  CopyInto(nodePos.Values(), pos);
-  if (mergeTable.OnChange) mergeTable.OnChange(&mergeTable);
-  if (mergeDist.OnChange) mergeDist.OnChange(&mergeDist);
-  if (nodePos.OnChange) nodePos.OnChange(&nodePos);
+  Publish(h, pos, mergeTable, mergeDist, nodePos);
   return 0;
 }
 
