@@ -201,16 +201,16 @@ CellKind ParseCell(std::string_view text, bool decimalComma, double& value,
 }
 
 // The file columns (1-based) a --columns or --exclude list names. Names need the header.
-std::vector<int> ResolveColumns(const std::string& spec, const std::string& option,
+std::vector<int> ResolveColumns(const std::string& list, const std::string& option,
                                 const std::vector<Cell>* header, std::size_t count) {
   std::vector<int> picked;
   std::size_t start = 0;
-  while (start <= spec.size()) {
-    std::size_t comma = spec.find(',', start);
-    if (comma == std::string::npos) comma = spec.size();
-    const std::string item(Trim(std::string_view(spec).substr(start, comma - start)));
+  while (start <= list.size()) {
+    std::size_t comma = list.find(',', start);
+    if (comma == std::string::npos) comma = list.size();
+    const std::string item(Trim(std::string_view(list).substr(start, comma - start)));
     start = comma + 1;
-    if (item.empty()) throw InputError(option + ": empty item in " + Quoted(spec));
+    if (item.empty()) throw InputError(option + ": empty item in " + Quoted(list));
     int first = 0, last = 0;
     const std::size_t dash = item.find('-', 1);
     auto number = [](std::string_view t, int& v) {
