@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -491,7 +492,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<Run> runs;
   for (const std::string& f : formats)
     runs.push_back(Hclust({"--labels", "1", "--method", method, "--format", f}, csv));
-  runs.push_back(Hclust({"--labels", "1", "--method", method, "--order"}, csv));
+  // JSON, Newick and the drawn order list the leaves as drawn; R's object and --order r
+  // carry R's order.
+  runs.push_back(Hclust({"--labels", "1", "--method", method, "--order", "drawn"}, csv));
+  runs.push_back(Hclust({"--labels", "1", "--method", method, "--order", "r"}, csv));
   for (const Run& r : runs) {
     Require(r.status == runs[0].status && r.err == runs[0].err, "outputs disagree on success",
             r.err);
@@ -549,6 +553,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(order.size() == static_cast<std::size_t>(n), "json: order");
   }
 
+  std::vector<double> rorder;
+  {
+    Cursor c{runs[5].out};
+    Require(CsvRecord(c) == std::vector<std::string>{"position", "object", "label"},
+            "r order: header");
+    while (c.i < c.s.size()) {
+      const std::vector<std::string> f = CsvRecord(c);
+      Require(f.size() == 3, "r order: three fields");
+      rorder.push_back(StrictNumber(f[1], "r order: object"));
+    }
+    std::vector<double> sorted = rorder;
+    std::sort(sorted.begin(), sorted.end());
+    for (int k = 1; k <= n; ++k)
+      Require(sorted.size() == static_cast<std::size_t>(n) &&
+                  sorted[static_cast<std::size_t>(k - 1)] == k,
+              "r order: a permutation of the objects");
+  }
+
   {
     Cursor c{runs[2].out};
     const RExpr e = RValue(c, 0);
@@ -558,7 +580,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "r: class hclust");
     const RExpr& list = Arg(e, 0, "", "structure");
     Require(RVector(Arg(list, 1, "height", "list"), RExpr::kNumber) == heights, "r: heights");
-    std::vector<double> rorder(order.begin(), order.end());
     Require(RVector(Arg(list, 2, "order", "list"), RExpr::kInteger) == rorder, "r: order");
     const RExpr& labels = Arg(list, 3, "labels", "list");
     std::vector<std::string> got;
