@@ -562,6 +562,44 @@ void CopyInto(Values values, const Source& source) {
   for (std::size_t i = 0; i < count; ++i) values[i] = source[i];
 }
 
+// A history of the given number of steps, all zero.
+MergeHistory EmptyHistory(std::size_t steps) {
+  return MergeHistory{std::vector<std::int32_t>(steps, 0), std::vector<std::int32_t>(steps, 0),
+                      std::vector<std::int32_t>(steps, 0), std::vector<double>(steps, 0.0)};
+}
+
+// The outputs' new storage where their shape changes: obtained before any output changes
+// (a failure leaves the outputs exactly as they were) and adopted without allocating.
+class OutputStorage {
+ public:
+  OutputStorage(const TIntMatrix& mergeTable, const TVector& mergeDist, const TVector& nodePos,
+                int n)
+      : n_(n),
+        steps_(std::max(n - 1, 1)),
+        newTable_(mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps_),
+        newDist_(mergeDist.NrOfElem() != steps_),
+        newPos_(nodePos.NrOfElem() != 2 * n - 1) {}
+
+  void Obtain() {
+    if (newTable_) table_ = detail::MakeStorage<std::int32_t>(3 * std::int64_t{steps_});
+    if (newDist_) dist_ = detail::MakeStorage<double>(steps_);
+    if (newPos_) pos_ = detail::MakeStorage<double>(2 * std::int64_t{n_} - 1);
+  }
+
+  void Adopt(TIntMatrix& mergeTable, TVector& mergeDist, TVector& nodePos) {
+    if (newTable_) detail::StorageAccess::Adopt(mergeTable, 3, steps_, table_);
+    if (newDist_) detail::StorageAccess::Adopt(mergeDist, dist_);
+    if (newPos_) detail::StorageAccess::Adopt(nodePos, pos_);
+  }
+
+ private:
+  int n_;
+  int steps_;
+  bool newTable_, newDist_, newPos_;
+  std::vector<std::int32_t> table_;
+  std::vector<double> dist_, pos_;
+};
+
 // A stopped run leaves zeroed outputs, whatever path it took.
 void ClearStopped(TIntMatrix& mergeTable, TVector& mergeDist, TVector& nodePos) {
   nodePos.Clear();
@@ -617,18 +655,13 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
   MergeHistory h;
   std::vector<double> pos;
   std::vector<int> count, start;
-  std::vector<std::int32_t> tableStorage;
-  std::vector<double> distStorage, posStorage;
-  const bool newTable = mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps;
-  const bool newDist = mergeDist.NrOfElem() != steps;
-  const bool newPos = nodePos.NrOfElem() != 2 * n - 1;
+  OutputStorage storage(mergeTable, mergeDist, nodePos, n);
   try {
     guard.emplace(data, onCalcDistance);
     // Single linkage first tries the spanning tree, which needs no distance matrix at all.
     useTree = method == cmSingleLink && distMode != dmUserDef &&
               detail::SingleLinkageTree(data, distMode, tree);
-    h = MergeHistory{std::vector<std::int32_t>(ust, 0), std::vector<std::int32_t>(ust, 0),
-                     std::vector<std::int32_t>(ust, 0), std::vector<double>(ust, 0.0)};
+    h = EmptyHistory(ust);
     // With ties, the pairs up to the heaviest tree edge still decide every merge, and there
     // are few of them unless the ties are massive (then the triangle is the better deal).
     if (method == cmSingleLink && distMode != dmUserDef && !useTree && n >= 2) {
@@ -644,16 +677,12 @@ int HierarchicalClustering(TObject* sender, TMatrix& data, TDistMode distMode,
     pos.assign(2 * un - 1, 0.0);
     count.resize(2 * un - 1);
     start.resize(2 * un - 1);
-    if (newTable) tableStorage = detail::MakeStorage<std::int32_t>(3 * std::int64_t{steps});
-    if (newDist) distStorage = detail::MakeStorage<double>(steps);
-    if (newPos) posStorage = detail::MakeStorage<double>(2 * std::int64_t{n} - 1);
+    storage.Obtain();
   } catch (const std::bad_alloc&) {
     throw EVELError("HierarchicalClustering: not enough memory for " + std::to_string(n) +
                     " objects");
   }
-  if (newTable) detail::StorageAccess::Adopt(mergeTable, 3, steps, tableStorage);
-  if (newDist) detail::StorageAccess::Adopt(mergeDist, distStorage);
-  if (newPos) detail::StorageAccess::Adopt(nodePos, posStorage);
+  storage.Adopt(mergeTable, mergeDist, nodePos);
 
   if (n < 2) {
     AbortComputation = false;
@@ -703,11 +732,7 @@ int HierarchicalClusteringOfDistances(TObject* sender, std::span<const double> d
   MergeHistory h;
   std::vector<double> pos;
   std::vector<int> count, start;
-  std::vector<std::int32_t> tableStorage;
-  std::vector<double> distStorage, posStorage;
-  const bool newTable = mergeTable.NrOfColumns() != 3 || mergeTable.NrOfRows() != steps;
-  const bool newDist = mergeDist.NrOfElem() != steps;
-  const bool newPos = nodePos.NrOfElem() != 2 * n - 1;
+  OutputStorage storage(mergeTable, mergeDist, nodePos, n);
   try {
     d.emplace(un);
     w.emplace(n);
@@ -717,21 +742,16 @@ int HierarchicalClusteringOfDistances(TObject* sender, std::span<const double> d
       w->bound[r] = m.key;
       w->nn[r] = static_cast<int>(r) + 1 + (m.index < 0 ? 0 : static_cast<int>(m.index));
     }
-    h = MergeHistory{std::vector<std::int32_t>(ust, 0), std::vector<std::int32_t>(ust, 0),
-                     std::vector<std::int32_t>(ust, 0), std::vector<double>(ust, 0.0)};
+    h = EmptyHistory(ust);
     pos.assign(2 * un - 1, 0.0);
     count.resize(2 * un - 1);
     start.resize(2 * un - 1);
-    if (newTable) tableStorage = detail::MakeStorage<std::int32_t>(3 * std::int64_t{steps});
-    if (newDist) distStorage = detail::MakeStorage<double>(steps);
-    if (newPos) posStorage = detail::MakeStorage<double>(2 * std::int64_t{n} - 1);
+    storage.Obtain();
   } catch (const std::bad_alloc&) {
     throw EVELError("HierarchicalClustering: not enough memory for " + std::to_string(n) +
                     " objects");
   }
-  if (newTable) detail::StorageAccess::Adopt(mergeTable, 3, steps, tableStorage);
-  if (newDist) detail::StorageAccess::Adopt(mergeDist, distStorage);
-  if (newPos) detail::StorageAccess::Adopt(nodePos, posStorage);
+  storage.Adopt(mergeTable, mergeDist, nodePos);
   if (n < 2) {
     AbortComputation = false;
     pos[0] = 1.0;
