@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "chart/plotra.h"
+#include "chart/plotra_fastdraw.h"
 
 namespace {
 
@@ -162,6 +163,35 @@ int main(int argc, char* argv[]) {
   row("100,000 texts vs drawText", tText, tDrawText);
   row("100,000 texts vs QStaticText", tText, tStatic);
   if (only.empty()) atRatio2("texts", texts, drawTexts);
+  // Identical pixels: the kept runs and the four-pixel blend against laying out each text
+  // afresh and blending pixel by pixel, on the whole chart and on the area at ratio 2.
+  {
+    auto shown = [&](bool plain) {
+      GlyphCache::SetPlainBlend(plain);
+      texts.Draw();
+      GlyphCache::SetPlainBlend(false);
+      return texts.ShownImage().copy();
+    };
+    auto area2 = [&](bool plain) {
+      const TRect a = texts.ChartArea();
+      TBitmap two(a.Right - a.Left, a.Bottom - a.Top, 2);
+      GlyphCache::SetPlainBlend(plain);
+      texts.DrawArea(two);
+      GlyphCache::SetPlainBlend(false);
+      return two.Image().copy();
+    };
+    auto differ = [](const QImage& a, const QImage& b) {
+      long n = 0;
+      for (int yy = 0; yy < a.height(); ++yy)
+        for (int xx = 0; xx < a.width(); ++xx) n += a.pixel(xx, yy) != b.pixel(xx, yy);
+      return n;
+    };
+    const long d1 = differ(shown(true), shown(false)), d2 = differ(area2(true), area2(false));
+    std::printf("%-34s %s (%ld pixels differ)\n", "text pixels per glyph",
+                d1 ? "DIFFER" : "identical", d1);
+    std::printf("%-34s %s (%ld pixels differ)\n", "text pixels at ratio 2",
+                d2 ? "DIFFER" : "identical", d2);
+  }
   }
 
   // Marks: kind 1, a 7 x 7 plus each.

@@ -1,6 +1,7 @@
 #include "chart/plotra_fastdraw.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -8,6 +9,10 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QPainter>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "gfxbase/canvas.h"
 #include "gfxbase/draw.h"
@@ -46,19 +51,45 @@ Surface SurfaceOf(QImage& image) {
 
 // ---- GlyphCache --------------------------------------------------------------------------
 
+namespace {
+
+// Coverage of one glyph at one sub-pixel phase, trimmed to its ink box. Rows are padded with
+// zero coverage to a multiple of four pixels, so that a row can be blended four at a time.
+struct GlyphMask {
+  int ox = 0, oy = 0, w = 0, h = 0;
+  int stride = 0;                          // coverages per row, w rounded up to four
+  std::vector<std::uint8_t> a;             // h rows of stride coverages
+  std::vector<std::uint16_t> first, last;  // covered columns of each row: first..last-1
+};
+
+}  // namespace
+
+// A short text laid out once: its width and the masks of its glyphs with their places.
+// Texts repeat (numbers, category labels), so each is decoded, checked for kerned pairs and
+// looked up glyph by glyph only the first time it is drawn.
+struct GlyphCache::Run {
+  static constexpr std::size_t kBytes = 7;  // longest text kept: its bytes and length make the key
+  std::uint64_t key = 0;                    // bytes, length in the top byte; 0: empty slot
+  int width = -1;                           // -1: the text needs the canvas
+  int n = 0;                                // glyphs with ink
+  // What the glyphs' padded masks cover, in image pixels from the text's top-left corner.
+  int left = 0, top = 0, right = 0, bottom = 0;
+  const GlyphMask* mask[kBytes] = {};
+  int dx[kBytes] = {};  // left column of each mask from the text's left
+};
+
 struct GlyphCache::Face {
-  struct Mask {
-    int ox = 0, oy = 0, w = 0, h = 0;
-    std::vector<std::uint8_t> a;
-    std::vector<std::uint16_t> first, last;  // covered columns of each row: first..last-1
-  };
   QFont font;
   int ratio = 1;  // masks are in image pixels of this ratio
   int ascent = 0, height = 0;
   bool usable = true;
   std::vector<int> adv64;             // advance per Latin-1 code in 1/64 px, -1 unknown
   std::vector<std::int8_t> pairOk;    // 256 x 256: 0 unknown, 1 plain, -1 kerned
-  std::vector<std::unique_ptr<Mask>> masks;  // code * kPhases + phase in image pixels
+  std::vector<std::unique_ptr<GlyphMask>> masks;  // code * kPhases + phase in image pixels
+  // Laid-out texts by key, open addressing; grows to kMaxRuns slots, then starts afresh.
+  static constexpr std::size_t kMaxRuns = 4096;
+  std::vector<Run> runs;
+  std::size_t runCount = 0;
 
   Face(const QFont& f, int r) : font(f), ratio(r), adv64(256, -1), pairOk(256 * 256, 0),
                                 masks(256 * kPhases) {
@@ -91,10 +122,10 @@ struct GlyphCache::Face {
     return ok > 0;
   }
 
-  const Mask& Glyph(unsigned c, int phase) {
-    std::unique_ptr<Mask>& slot = masks[c * kPhases + static_cast<unsigned>(phase)];
+  const GlyphMask& Glyph(unsigned c, int phase) {
+    std::unique_ptr<GlyphMask>& slot = masks[c * kPhases + static_cast<unsigned>(phase)];
     if (!slot) {
-      slot = std::make_unique<Mask>();
+      slot = std::make_unique<GlyphMask>();
       // Drawn as the canvas draws at this ratio: laid out in logical pixels, rasterised at
       // the image's resolution; the phase is that of the glyph's position in image pixels.
       const int pad = (height + 4) * ratio;
@@ -125,13 +156,12 @@ struct GlyphCache::Face {
         slot->oy = y0 - pad;
         slot->w = x1 - x0 + 1;
         slot->h = y1 - y0 + 1;
-        slot->a.reserve(static_cast<std::size_t>(slot->w * slot->h));
-        for (int y = y0; y <= y1; ++y) {
-          const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
-          for (int x = x0; x <= x1; ++x) slot->a.push_back(std::uint8_t(255 - qRed(line[x])));
-        }
+        slot->stride = (slot->w + 3) & ~3;
+        slot->a.assign(static_cast<std::size_t>(slot->stride * slot->h), 0);
         for (int j = 0; j < slot->h; ++j) {
-          const std::uint8_t* row = slot->a.data() + j * slot->w;
+          const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y0 + j));
+          std::uint8_t* row = slot->a.data() + j * slot->stride;
+          for (int i = 0; i < slot->w; ++i) row[i] = std::uint8_t(255 - qRed(line[x0 + i]));
           int f = 0, l = slot->w;
           while (f < l && row[f] == 0) ++f;
           while (l > f && row[l - 1] == 0) --l;
@@ -144,8 +174,81 @@ struct GlyphCache::Face {
   }
 };
 
+namespace {
+
+std::atomic<bool> plainBlend{false};
+
+// Blends the mask with its top-left image pixel at (gx, gy), clipped to the W x H image
+// pixels, one pixel at a time.
+void BlendClipped(const Surface& image, std::int64_t W, std::int64_t H, std::int64_t gx,
+                  std::int64_t gy, const GlyphMask& m, std::uint32_t src) {
+  if (gx >= W || gy >= H || gx + m.w <= 0 || gy + m.h <= 0) return;
+  const int cx0 = static_cast<int>(std::max<std::int64_t>(0, -gx));
+  const int cx1 = static_cast<int>(std::min<std::int64_t>(m.w, W - gx));
+  const int cy0 = static_cast<int>(std::max<std::int64_t>(0, -gy));
+  const int cy1 = static_cast<int>(std::min<std::int64_t>(m.h, H - gy));
+  for (int j = cy0; j < cy1; ++j) {
+    std::uint32_t* line = image.Row(gy + j) + gx;
+    const std::uint8_t* a = m.a.data() + static_cast<std::size_t>(j * m.stride);
+    const int k1 = std::min<int>(cx1, m.last[j]);
+    for (int k = std::max<int>(cx0, m.first[j]); k < k1; ++k) {
+      const unsigned cov = a[k];
+      if (cov == 0) continue;
+      line[k] = cov == 255 ? src : BlendPixel(line[k], src, cov);
+    }
+  }
+}
+
+#if defined(__SSE2__)
+// The text colour as 16-bit lanes b, g, r, 255 for two pixels.
+__m128i Ink16(std::uint32_t argb) {
+  return _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(argb | 0xFF000000u)),
+                           _mm_setzero_si128());
+}
+
+// BlendPixel on four pixels at once, channel by channel in 16-bit lanes: x = s a + d (255 - a)
+// is at most 255 * 255 and (x + (x >> 8) + 128) >> 8 stays below 2^16, so the lanes give
+// exactly its results. Coverage 0 gives the pixel back unchanged (alpha included), 255 the
+// colour itself, so a whole group is written whatever its coverages.
+inline void Blend4(std::uint32_t* dst, const std::uint8_t* cov, __m128i ink) {
+  const __m128i zero = _mm_setzero_si128();
+  std::int32_t c4;
+  std::memcpy(&c4, cov, 4);
+  const __m128i a16 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(c4), zero);  // a0 a1 a2 a3
+  const __m128i a2 = _mm_unpacklo_epi16(a16, a16);                     // a0 a0 a1 a1 ...
+  const __m128i alo = _mm_unpacklo_epi32(a2, a2), ahi = _mm_unpackhi_epi32(a2, a2);
+  const __m128i c255 = _mm_set1_epi16(255), c128 = _mm_set1_epi16(128);
+  const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
+  __m128i lo = _mm_add_epi16(_mm_mullo_epi16(ink, alo),
+                             _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(c255, alo)));
+  __m128i hi = _mm_add_epi16(_mm_mullo_epi16(ink, ahi),
+                             _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(c255, ahi)));
+  lo = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(lo, _mm_srli_epi16(lo, 8)), c128), 8);
+  hi = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(hi, _mm_srli_epi16(hi, 8)), c128), 8);
+  // A covered pixel becomes opaque, an uncovered one keeps its alpha.
+  const __m128i covered = _mm_cmpgt_epi32(_mm_unpacklo_epi16(a16, zero), zero);
+  const __m128i out = _mm_or_si128(_mm_packus_epi16(lo, hi),
+                                   _mm_and_si128(covered, _mm_set1_epi32(-0x1000000)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), out);
+}
+
+// The mask with its top-left pixel at origin, every padded row inside the image.
+void BlendInside(std::uint32_t* origin, std::ptrdiff_t stride, const GlyphMask& m,
+                 __m128i ink) {
+  const std::uint8_t* a = m.a.data();
+  for (int j = 0; j < m.h; ++j, a += m.stride, origin += stride) {
+    const int end = m.last[j];
+    for (int c = m.first[j] & ~3; c < end; c += 4) Blend4(origin + c, a + c, ink);
+  }
+}
+#endif
+
+}  // namespace
+
 GlyphCache::GlyphCache() = default;
 GlyphCache::~GlyphCache() = default;
+
+void GlyphCache::SetPlainBlend(bool on) { plainBlend = on; }
 
 void GlyphCache::SetFont(const QFont& font, int ratio) {
   ratio = std::max(ratio, 1);
@@ -199,16 +302,84 @@ bool GlyphCache::Layout(std::string_view s, int& width) {
   return true;
 }
 
+// The laid-out run of a short text, made on first use; nullptr for texts too long to key (and
+// for none of the face's texts when it is unusable: Layout then declines them).
+const GlyphCache::Run* GlyphCache::RunOf(std::string_view s) {
+  if (face_ == nullptr || !face_->usable || s.empty() || s.size() > Run::kBytes ||
+      plainBlend.load(std::memory_order_relaxed))
+    return nullptr;
+  std::uint64_t key = std::uint64_t{s.size()} << 56;
+  for (std::size_t i = 0; i < s.size(); ++i)
+    key |= std::uint64_t{static_cast<unsigned char>(s[i])} << (8 * i);
+  Face& f = *face_;
+  auto slotOf = [&f](std::uint64_t k) {
+    const std::size_t mask = f.runs.size() - 1;
+    std::size_t i = static_cast<std::size_t>((k * 0x9E3779B97F4A7C15ull) >> 40) & mask;
+    while (f.runs[i].key != 0 && f.runs[i].key != k) i = (i + 1) & mask;
+    return i;
+  };
+  if (f.runs.empty()) f.runs.resize(256);
+  std::size_t i = slotOf(key);
+  if (f.runs[i].key == key) return &f.runs[i];
+  if (2 * (f.runCount + 1) > f.runs.size()) {
+    // More than half full: twice the slots, or, at the limit, a fresh table (texts that
+    // never repeat must not grow it).
+    std::vector<Run> old;
+    old.swap(f.runs);
+    f.runCount = 0;
+    if (old.size() < Face::kMaxRuns) {
+      f.runs.resize(old.size() * 2);
+      for (const Run& r : old)
+        if (r.key != 0) {
+          f.runs[slotOf(r.key)] = r;
+          ++f.runCount;
+        }
+    } else {
+      f.runs.resize(old.size());
+    }
+    i = slotOf(key);
+  }
+  Run& r = f.runs[i];
+  r = Run{};
+  r.key = key;
+  ++f.runCount;
+  int width = 0;
+  if (!Layout(s, width)) return &r;
+  r.width = width;
+  r.left = r.top = std::numeric_limits<int>::max();
+  r.right = r.bottom = std::numeric_limits<int>::min();
+  for (std::size_t g = 0; g < units_.size(); ++g) {
+    const int p = pos64_[g] * f.ratio;
+    const GlyphMask& m = f.Glyph(units_[g], p & (kPhases - 1));
+    if (m.w == 0) continue;
+    r.mask[r.n] = &m;
+    r.dx[r.n] = (p >> 6) + m.ox;
+    r.left = std::min(r.left, r.dx[r.n]);
+    r.right = std::max(r.right, r.dx[r.n] + m.stride);
+    r.top = std::min(r.top, m.oy);
+    r.bottom = std::max(r.bottom, m.oy + m.h);
+    ++r.n;
+  }
+  return &r;
+}
+
 int GlyphCache::Width(std::string_view utf8) {
+  if (const Run* r = RunOf(utf8)) return r->width;
   int w = 0;
   return Layout(utf8, w) ? w : -1;
 }
 
 bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8, TColor color,
                       TColor background) {
+  if (!image || face_ == nullptr || face_->ratio != image.ratio) return false;
+  const Run* run = RunOf(utf8);
   int width = 0;
-  if (!image || (face_ != nullptr && face_->ratio != image.ratio) || !Layout(utf8, width))
+  if (run != nullptr) {
+    if (run->width < 0) return false;
+    width = run->width;
+  } else if (!Layout(utf8, width)) {
     return false;
+  }
   const std::int64_t k = image.ratio;
   if (background != clNone) {
     const std::int64_t l = std::max(x, 0);
@@ -220,30 +391,34 @@ bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8,
   // From here on in image pixels.
   const std::int64_t W = image.w * k, H = image.h * k;
   const std::uint32_t src = ToArgb(color);
-  const std::int64_t x64 = std::int64_t{x} * 64 * k;
-  for (std::size_t i = 0; i < units_.size(); ++i) {
-    const std::int64_t p = x64 + pos64_[i] * k;
-    const std::int64_t ix = p >> 6;  // floor for negative positions too
-    const int phase = static_cast<int>(p - ix * 64);
-    const Face::Mask& m = face_->Glyph(units_[i], phase);
-    if (m.w == 0) continue;
-    const std::int64_t gx = ix + m.ox, gy = std::int64_t{y} * k + m.oy;
-    if (gx >= W || gy >= H || gx + m.w <= 0 || gy + m.h <= 0) continue;
-    const int cx0 = static_cast<int>(std::max<std::int64_t>(0, -gx));
-    const int cx1 = static_cast<int>(std::min<std::int64_t>(m.w, W - gx));
-    const int cy0 = static_cast<int>(std::max<std::int64_t>(0, -gy));
-    const int cy1 = static_cast<int>(std::min<std::int64_t>(m.h, H - gy));
-    for (int j = cy0; j < cy1; ++j) {
-      std::uint32_t* line = image.Row(gy + j) + gx;
-      const std::uint8_t* a = m.a.data() + static_cast<std::size_t>(j * m.w);
-      const int k1 = std::min<int>(cx1, m.last[j]);
-      for (int k = std::max<int>(cx0, m.first[j]); k < k1; ++k) {
-        const unsigned cov = a[k];
-        if (cov == 0) continue;
-        line[k] = cov == 255 ? src : BlendPixel(line[k], src, cov);
-      }
+  const std::int64_t ox = std::int64_t{x} * k, oy = std::int64_t{y} * k;
+  if (run == nullptr) {
+    // Long texts, and every text in the plain mode: glyph by glyph, pixel by pixel.
+    const std::int64_t x64 = ox * 64;
+    for (std::size_t i = 0; i < units_.size(); ++i) {
+      const std::int64_t p = x64 + pos64_[i] * k;
+      const std::int64_t ix = p >> 6;  // floor for negative positions too
+      const GlyphMask& m = face_->Glyph(units_[i], static_cast<int>(p - ix * 64));
+      if (m.w != 0) BlendClipped(image, W, H, ix + m.ox, oy + m.oy, m, src);
     }
+    return true;
   }
+#if defined(__SSE2__)
+  const __m128i ink = Ink16(src);
+  const bool inside = ox + run->left >= 0 && ox + run->right <= W && oy + run->top >= 0 &&
+                      oy + run->bottom <= H;
+  for (int g = 0; g < run->n; ++g) {
+    const GlyphMask& m = *run->mask[g];
+    const std::int64_t gx = ox + run->dx[g], gy = oy + m.oy;
+    if (inside || (gx >= 0 && gx + m.stride <= W && gy >= 0 && gy + m.h <= H))
+      BlendInside(image.Row(gy) + gx, image.stride, m, ink);
+    else
+      BlendClipped(image, W, H, gx, gy, m, src);
+  }
+#else
+  for (int g = 0; g < run->n; ++g)
+    BlendClipped(image, W, H, ox + run->dx[g], oy + run->mask[g]->oy, *run->mask[g], src);
+#endif
   return true;
 }
 

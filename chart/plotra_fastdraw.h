@@ -68,9 +68,14 @@ class DENDROKIT_EXPORT GlyphCache {
   // needs the canvas or the surface's ratio is not the face's.
   bool Draw(const Surface& image, int x, int y, std::string_view utf8, TColor color,
             TColor background = clNone);
+  // With on, every cache lays each text out afresh and blends pixel by pixel, as it did
+  // before texts were kept laid out and blended four pixels at a time: the reference the
+  // benchmark compares the fast blend with. Same pixels either way; for checks only.
+  static void SetPlainBlend(bool on);
 
  private:
   struct Face;
+  struct Run;
   Face* face_ = nullptr;
   std::unordered_map<std::string, std::unique_ptr<Face>> faces_;
   QFont lastFont_;
@@ -78,6 +83,7 @@ class DENDROKIT_EXPORT GlyphCache {
   std::vector<char16_t> units_;
   std::vector<int> pos64_;
   bool Layout(std::string_view utf8, int& width);
+  const Run* RunOf(std::string_view utf8);
 };
 
 class DENDROKIT_EXPORT MarkStamps {

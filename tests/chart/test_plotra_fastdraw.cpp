@@ -144,5 +144,43 @@ TEST(PlotraFastDraw, TextMatchesCanvas) {
   EXPECT_FALSE(cache.Draw(SurfaceOf(plain), 0, 0, "1", 0));
 }
 
+// Kept runs and the four-pixel blend against laying out each text afresh and blending pixel
+// by pixel: the same pixels to the bit, alpha included, over a background of random pixels
+// (transparent ones too), for texts clipped at every edge, long texts and more distinct texts
+// than the run table keeps.
+TEST(PlotraFastDraw, TextBlendMatchesPlainBlend) {
+  for (const int ratio : kRatios) {
+    QImage noise(70 * ratio, 40 * ratio, QImage::Format_ARGB32);
+    noise.setDevicePixelRatio(ratio);
+    unsigned seed = 11;
+    for (int y = 0; y < noise.height(); ++y)
+      for (int x = 0; x < noise.width(); ++x) {
+        seed = seed * 1103515245u + 12345u;
+        noise.setPixel(x, y, seed ^ (seed >> 13));
+      }
+    QImage img[2] = {noise.copy(), noise.copy()};
+    GlyphCache cache;
+    QFont font("DejaVu Sans");
+    font.setPixelSize(11);
+    cache.SetFont(font, ratio);
+    for (int i = 0; i < 5000; ++i) {
+      const std::string s = i % 7 == 0 ? "\xC3\xA9t\xC3\xA9 " + std::to_string(i) + " long"
+                                       : std::to_string(i % 3000);
+      const int x = (i * 37) % 90 - 15, y = (i * 13) % 60 - 12;
+      const TColor color = (i % 5 == 0 ? 0 : 0x0F3A96 + i * 0x010203) & 0xFFFFFF;
+      for (int plain = 0; plain < 2; ++plain) {
+        GlyphCache::SetPlainBlend(plain);
+        EXPECT_TRUE(cache.Draw(SurfaceOf(img[plain]), x, y, s, color)) << s;
+        const int w = cache.Width(s);
+        GlyphCache::SetPlainBlend(false);
+        EXPECT_EQ(cache.Width(s), w) << s;
+      }
+      if (i % 250 == 0 || i == 4999) {
+        ASSERT_EQ(img[0], img[1]) << "after " << s << " x" << ratio;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace dendrokit
