@@ -163,21 +163,23 @@ int main(int argc, char* argv[]) {
   row("100,000 texts vs drawText", tText, tDrawText);
   row("100,000 texts vs QStaticText", tText, tStatic);
   if (only.empty()) atRatio2("texts", texts, drawTexts);
-  // Identical pixels: the kept runs and the four-pixel blend against laying out each text
-  // afresh and blending pixel by pixel, on the whole chart and on the area at ratio 2.
+  // Identical pixels: the kept runs and the wide blend against laying out each text afresh
+  // and blending pixel by pixel, on the whole chart and on the area at ratio 2.
   {
     auto shown = [&](bool plain) {
-      GlyphCache::SetPlainBlend(plain);
+      GlyphCache::SetBlendPath(plain ? GlyphCache::BlendPath::kPerPixel
+                                     : GlyphCache::BlendPath::kFastest);
       texts.Draw();
-      GlyphCache::SetPlainBlend(false);
+      GlyphCache::SetBlendPath(GlyphCache::BlendPath::kFastest);
       return texts.ShownImage().copy();
     };
     auto area2 = [&](bool plain) {
       const TRect a = texts.ChartArea();
       TBitmap two(a.Right - a.Left, a.Bottom - a.Top, 2);
-      GlyphCache::SetPlainBlend(plain);
+      GlyphCache::SetBlendPath(plain ? GlyphCache::BlendPath::kPerPixel
+                                     : GlyphCache::BlendPath::kFastest);
       texts.DrawArea(two);
-      GlyphCache::SetPlainBlend(false);
+      GlyphCache::SetBlendPath(GlyphCache::BlendPath::kFastest);
       return two.Image().copy();
     };
     auto differ = [](const QImage& a, const QImage& b) {

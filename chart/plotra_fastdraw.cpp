@@ -54,10 +54,11 @@ Surface SurfaceOf(QImage& image) {
 namespace {
 
 // Coverage of one glyph at one sub-pixel phase, trimmed to its ink box. Rows are padded with
-// zero coverage to a multiple of four pixels, so that a row can be blended four at a time.
+// zero coverage to a multiple of eight pixels, so that a row can be blended in groups of four
+// or eight.
 struct GlyphMask {
   int ox = 0, oy = 0, w = 0, h = 0;
-  int stride = 0;                          // coverages per row, w rounded up to four
+  int stride = 0;                          // coverages per row, w rounded up to eight
   std::vector<std::uint8_t> a;             // h rows of stride coverages
   std::vector<std::uint16_t> first, last;  // covered columns of each row: first..last-1
 };
@@ -156,7 +157,7 @@ struct GlyphCache::Face {
         slot->oy = y0 - pad;
         slot->w = x1 - x0 + 1;
         slot->h = y1 - y0 + 1;
-        slot->stride = (slot->w + 3) & ~3;
+        slot->stride = (slot->w + 7) & ~7;
         slot->a.assign(static_cast<std::size_t>(slot->stride * slot->h), 0);
         for (int j = 0; j < slot->h; ++j) {
           const auto* line = reinterpret_cast<const QRgb*>(img.constScanLine(y0 + j));
@@ -176,7 +177,7 @@ struct GlyphCache::Face {
 
 namespace {
 
-std::atomic<bool> plainBlend{false};
+std::atomic<GlyphCache::BlendPath> blendPath{GlyphCache::BlendPath::kFastest};
 
 // Blends the mask with its top-left image pixel at (gx, gy), clipped to the W x H image
 // pixels, one pixel at a time.
@@ -243,12 +244,63 @@ void BlendInside(std::uint32_t* origin, std::ptrdiff_t stride, const GlyphMask& 
 }
 #endif
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define DENDROKIT_GLYPHS_AVX2 1
+#include <immintrin.h>
+
+// BlendInside eight pixels at a time, on processors that have AVX2. A 256-bit unpack works
+// on each 128-bit half, so the coverages are spread to match: pixels 0, 1 and 4, 5 in the low
+// words, 2, 3 and 6, 7 in the high ones.
+__attribute__((target("avx2"))) void BlendInsideAvx2(std::uint32_t* origin,
+                                                     std::ptrdiff_t stride,
+                                                     const GlyphMask& m, std::uint32_t argb) {
+  constexpr char Z = -128;  // a shuffle index that gives zero
+  const __m256i lows = _mm256_setr_epi8(0, Z, 0, Z, 0, Z, 0, Z, 1, Z, 1, Z, 1, Z, 1, Z,  //
+                                        4, Z, 4, Z, 4, Z, 4, Z, 5, Z, 5, Z, 5, Z, 5, Z);
+  const __m256i highs = _mm256_setr_epi8(2, Z, 2, Z, 2, Z, 2, Z, 3, Z, 3, Z, 3, Z, 3, Z,  //
+                                         6, Z, 6, Z, 6, Z, 6, Z, 7, Z, 7, Z, 7, Z, 7, Z);
+  const __m256i quads = _mm256_setr_epi8(0, Z, Z, Z, 1, Z, Z, Z, 2, Z, Z, Z, 3, Z, Z, Z,  //
+                                         4, Z, Z, Z, 5, Z, Z, Z, 6, Z, Z, Z, 7, Z, Z, Z);
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i c255 = _mm256_set1_epi16(255), c128 = _mm256_set1_epi16(128);
+  const __m256i opaque = _mm256_set1_epi32(-0x1000000);
+  const __m256i ink =
+      _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(argb | 0xFF000000u)), zero);
+  const std::uint8_t* a = m.a.data();
+  for (int j = 0; j < m.h; ++j, a += m.stride, origin += stride) {
+    const int end = m.last[j];
+    for (int c = m.first[j] & ~7; c < end; c += 8) {
+      long long c8;
+      std::memcpy(&c8, a + c, 8);
+      const __m256i cov = _mm256_set1_epi64x(c8);
+      const __m256i alo = _mm256_shuffle_epi8(cov, lows), ahi = _mm256_shuffle_epi8(cov, highs);
+      std::uint32_t* dst = origin + c;
+      const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst));
+      __m256i lo = _mm256_add_epi16(
+          _mm256_mullo_epi16(ink, alo),
+          _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(c255, alo)));
+      __m256i hi = _mm256_add_epi16(
+          _mm256_mullo_epi16(ink, ahi),
+          _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(c255, ahi)));
+      lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(lo, _mm256_srli_epi16(lo, 8)), c128), 8);
+      hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(hi, _mm256_srli_epi16(hi, 8)), c128), 8);
+      const __m256i covered = _mm256_cmpgt_epi32(_mm256_shuffle_epi8(cov, quads), zero);
+      const __m256i out = _mm256_or_si256(_mm256_packus_epi16(lo, hi),
+                                          _mm256_and_si256(covered, opaque));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), out);
+    }
+  }
+}
+
+const bool haveAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
 }  // namespace
 
 GlyphCache::GlyphCache() = default;
 GlyphCache::~GlyphCache() = default;
 
-void GlyphCache::SetPlainBlend(bool on) { plainBlend = on; }
+void GlyphCache::SetBlendPath(BlendPath path) { blendPath = path; }
 
 void GlyphCache::SetFont(const QFont& font, int ratio) {
   ratio = std::max(ratio, 1);
@@ -306,7 +358,7 @@ bool GlyphCache::Layout(std::string_view s, int& width) {
 // for none of the face's texts when it is unusable: Layout then declines them).
 const GlyphCache::Run* GlyphCache::RunOf(std::string_view s) {
   if (face_ == nullptr || !face_->usable || s.empty() || s.size() > Run::kBytes ||
-      plainBlend.load(std::memory_order_relaxed))
+      blendPath.load(std::memory_order_relaxed) == BlendPath::kPerPixel)
     return nullptr;
   std::uint64_t key = std::uint64_t{s.size()} << 56;
   for (std::size_t i = 0; i < s.size(); ++i)
@@ -393,7 +445,7 @@ bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8,
   const std::uint32_t src = ToArgb(color);
   const std::int64_t ox = std::int64_t{x} * k, oy = std::int64_t{y} * k;
   if (run == nullptr) {
-    // Long texts, and every text in the plain mode: glyph by glyph, pixel by pixel.
+    // Long texts, and every text on the per-pixel path: glyph by glyph, pixel by pixel.
     const std::int64_t x64 = ox * 64;
     for (std::size_t i = 0; i < units_.size(); ++i) {
       const std::int64_t p = x64 + pos64_[i] * k;
@@ -405,15 +457,22 @@ bool GlyphCache::Draw(const Surface& image, int x, int y, std::string_view utf8,
   }
 #if defined(__SSE2__)
   const __m128i ink = Ink16(src);
+#if defined(DENDROKIT_GLYPHS_AVX2)
+  const bool avx2 = haveAvx2 && blendPath.load(std::memory_order_relaxed) == BlendPath::kFastest;
+#endif
   const bool inside = ox + run->left >= 0 && ox + run->right <= W && oy + run->top >= 0 &&
                       oy + run->bottom <= H;
   for (int g = 0; g < run->n; ++g) {
     const GlyphMask& m = *run->mask[g];
     const std::int64_t gx = ox + run->dx[g], gy = oy + m.oy;
-    if (inside || (gx >= 0 && gx + m.stride <= W && gy >= 0 && gy + m.h <= H))
-      BlendInside(image.Row(gy) + gx, image.stride, m, ink);
-    else
+    if (!inside && !(gx >= 0 && gx + m.stride <= W && gy >= 0 && gy + m.h <= H))
       BlendClipped(image, W, H, gx, gy, m, src);
+#if defined(DENDROKIT_GLYPHS_AVX2)
+    else if (avx2)
+      BlendInsideAvx2(image.Row(gy) + gx, image.stride, m, src);
+#endif
+    else
+      BlendInside(image.Row(gy) + gx, image.stride, m, ink);
   }
 #else
   for (int g = 0; g < run->n; ++g)

@@ -68,10 +68,12 @@ class DENDROKIT_EXPORT GlyphCache {
   // needs the canvas or the surface's ratio is not the face's.
   bool Draw(const Surface& image, int x, int y, std::string_view utf8, TColor color,
             TColor background = clNone);
-  // With on, every cache lays each text out afresh and blends pixel by pixel, as it did
-  // before texts were kept laid out and blended four pixels at a time: the reference the
-  // benchmark compares the fast blend with. Same pixels either way; for checks only.
-  static void SetPlainBlend(bool on);
+  // How every cache blends glyphs: kFastest (the default) keeps short texts laid out and
+  // blends 8 pixels at a time where the processor can, else 4; kFourPixels stays with 4;
+  // kPerPixel lays each text out afresh and blends pixel by pixel, the plain reference.
+  // Same pixels each way: for checks and benchmarks only.
+  enum class BlendPath { kFastest, kFourPixels, kPerPixel };
+  static void SetBlendPath(BlendPath path);
 
  private:
   struct Face;

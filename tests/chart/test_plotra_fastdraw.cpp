@@ -144,11 +144,13 @@ TEST(PlotraFastDraw, TextMatchesCanvas) {
   EXPECT_FALSE(cache.Draw(SurfaceOf(plain), 0, 0, "1", 0));
 }
 
-// Kept runs and the four-pixel blend against laying out each text afresh and blending pixel
-// by pixel: the same pixels to the bit, alpha included, over a background of random pixels
-// (transparent ones too), for texts clipped at every edge, long texts and more distinct texts
-// than the run table keeps.
+// Kept runs and the wide blends (8 and 4 pixels) against laying out each text afresh and
+// blending pixel by pixel: the same pixels to the bit, alpha included, over a background of
+// random pixels (transparent ones too), for texts clipped at every edge, long texts and more
+// distinct texts than the run table keeps.
 TEST(PlotraFastDraw, TextBlendMatchesPlainBlend) {
+  using Path = GlyphCache::BlendPath;
+  const Path paths[] = {Path::kPerPixel, Path::kFastest, Path::kFourPixels};
   for (const int ratio : kRatios) {
     QImage noise(70 * ratio, 40 * ratio, QImage::Format_ARGB32);
     noise.setDevicePixelRatio(ratio);
@@ -158,7 +160,7 @@ TEST(PlotraFastDraw, TextBlendMatchesPlainBlend) {
         seed = seed * 1103515245u + 12345u;
         noise.setPixel(x, y, seed ^ (seed >> 13));
       }
-    QImage img[2] = {noise.copy(), noise.copy()};
+    QImage img[3] = {noise.copy(), noise.copy(), noise.copy()};
     GlyphCache cache;
     QFont font("DejaVu Sans");
     font.setPixelSize(11);
@@ -168,15 +170,17 @@ TEST(PlotraFastDraw, TextBlendMatchesPlainBlend) {
                                        : std::to_string(i % 3000);
       const int x = (i * 37) % 90 - 15, y = (i * 13) % 60 - 12;
       const TColor color = (i % 5 == 0 ? 0 : 0x0F3A96 + i * 0x010203) & 0xFFFFFF;
-      for (int plain = 0; plain < 2; ++plain) {
-        GlyphCache::SetPlainBlend(plain);
-        EXPECT_TRUE(cache.Draw(SurfaceOf(img[plain]), x, y, s, color)) << s;
-        const int w = cache.Width(s);
-        GlyphCache::SetPlainBlend(false);
-        EXPECT_EQ(cache.Width(s), w) << s;
+      int width[3];
+      for (int k = 0; k < 3; ++k) {
+        GlyphCache::SetBlendPath(paths[k]);
+        EXPECT_TRUE(cache.Draw(SurfaceOf(img[k]), x, y, s, color)) << s;
+        width[k] = cache.Width(s);
       }
+      GlyphCache::SetBlendPath(Path::kFastest);
+      EXPECT_TRUE(width[0] == width[1] && width[0] == width[2]) << s;
       if (i % 250 == 0 || i == 4999) {
         ASSERT_EQ(img[0], img[1]) << "after " << s << " x" << ratio;
+        ASSERT_EQ(img[0], img[2]) << "after " << s << " x" << ratio;
       }
     }
   }
