@@ -251,48 +251,69 @@ void BlendInside(std::uint32_t* origin, std::ptrdiff_t stride, const GlyphMask& 
 // BlendInside eight pixels at a time, on processors that have AVX2. A 256-bit unpack works
 // on each 128-bit half, so the coverages are spread to match: pixels 0, 1 and 4, 5 in the low
 // words, 2, 3 and 6, 7 in the high ones.
+struct Blend8 {
+  __m256i lows, highs, quads, zero, c255, c128, opaque, ink;
+
+  __attribute__((target("avx2"))) explicit Blend8(std::uint32_t argb) {
+    constexpr char Z = -128;  // a shuffle index that gives zero
+    lows = _mm256_setr_epi8(0, Z, 0, Z, 0, Z, 0, Z, 1, Z, 1, Z, 1, Z, 1, Z,  //
+                            4, Z, 4, Z, 4, Z, 4, Z, 5, Z, 5, Z, 5, Z, 5, Z);
+    highs = _mm256_setr_epi8(2, Z, 2, Z, 2, Z, 2, Z, 3, Z, 3, Z, 3, Z, 3, Z,  //
+                             6, Z, 6, Z, 6, Z, 6, Z, 7, Z, 7, Z, 7, Z, 7, Z);
+    quads = _mm256_setr_epi8(0, Z, Z, Z, 1, Z, Z, Z, 2, Z, Z, Z, 3, Z, Z, Z,  //
+                             4, Z, Z, Z, 5, Z, Z, Z, 6, Z, Z, Z, 7, Z, Z, Z);
+    zero = _mm256_setzero_si256();
+    c255 = _mm256_set1_epi16(255);
+    c128 = _mm256_set1_epi16(128);
+    opaque = _mm256_set1_epi32(-0x1000000);
+    ink = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(argb | 0xFF000000u)), zero);
+  }
+
+  __attribute__((target("avx2"), always_inline)) void operator()(std::uint32_t* dst,
+                                                                 const std::uint8_t* a) const {
+    long long c8;
+    std::memcpy(&c8, a, 8);
+    const __m256i cov = _mm256_set1_epi64x(c8);
+    const __m256i alo = _mm256_shuffle_epi8(cov, lows), ahi = _mm256_shuffle_epi8(cov, highs);
+    const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst));
+    __m256i lo = _mm256_add_epi16(
+        _mm256_mullo_epi16(ink, alo),
+        _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(c255, alo)));
+    __m256i hi = _mm256_add_epi16(
+        _mm256_mullo_epi16(ink, ahi),
+        _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(c255, ahi)));
+    lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(lo, _mm256_srli_epi16(lo, 8)), c128), 8);
+    hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(hi, _mm256_srli_epi16(hi, 8)), c128), 8);
+    const __m256i covered = _mm256_cmpgt_epi32(_mm256_shuffle_epi8(cov, quads), zero);
+    const __m256i out =
+        _mm256_or_si256(_mm256_packus_epi16(lo, hi), _mm256_and_si256(covered, opaque));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), out);
+  }
+};
+
 __attribute__((target("avx2"))) void BlendInsideAvx2(std::uint32_t* origin,
                                                      std::ptrdiff_t stride,
                                                      const GlyphMask& m, std::uint32_t argb) {
-  constexpr char Z = -128;  // a shuffle index that gives zero
-  const __m256i lows = _mm256_setr_epi8(0, Z, 0, Z, 0, Z, 0, Z, 1, Z, 1, Z, 1, Z, 1, Z,  //
-                                        4, Z, 4, Z, 4, Z, 4, Z, 5, Z, 5, Z, 5, Z, 5, Z);
-  const __m256i highs = _mm256_setr_epi8(2, Z, 2, Z, 2, Z, 2, Z, 3, Z, 3, Z, 3, Z, 3, Z,  //
-                                         6, Z, 6, Z, 6, Z, 6, Z, 7, Z, 7, Z, 7, Z, 7, Z);
-  const __m256i quads = _mm256_setr_epi8(0, Z, Z, Z, 1, Z, Z, Z, 2, Z, Z, Z, 3, Z, Z, Z,  //
-                                         4, Z, Z, Z, 5, Z, Z, Z, 6, Z, Z, Z, 7, Z, Z, Z);
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i c255 = _mm256_set1_epi16(255), c128 = _mm256_set1_epi16(128);
-  const __m256i opaque = _mm256_set1_epi32(-0x1000000);
-  const __m256i ink =
-      _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(argb | 0xFF000000u)), zero);
+  const Blend8 blend(argb);
   const std::uint8_t* a = m.a.data();
+  if (m.stride == 8) {
+    // Most glyphs of text sizes: one group per row, empty rows included (they stay as
+    // they are), with no per-row bounds.
+    for (int j = 0; j < m.h; ++j, a += 8, origin += stride) blend(origin, a);
+    return;
+  }
   for (int j = 0; j < m.h; ++j, a += m.stride, origin += stride) {
     const int end = m.last[j];
-    for (int c = m.first[j] & ~7; c < end; c += 8) {
-      long long c8;
-      std::memcpy(&c8, a + c, 8);
-      const __m256i cov = _mm256_set1_epi64x(c8);
-      const __m256i alo = _mm256_shuffle_epi8(cov, lows), ahi = _mm256_shuffle_epi8(cov, highs);
-      std::uint32_t* dst = origin + c;
-      const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst));
-      __m256i lo = _mm256_add_epi16(
-          _mm256_mullo_epi16(ink, alo),
-          _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(c255, alo)));
-      __m256i hi = _mm256_add_epi16(
-          _mm256_mullo_epi16(ink, ahi),
-          _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(c255, ahi)));
-      lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(lo, _mm256_srli_epi16(lo, 8)), c128), 8);
-      hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(hi, _mm256_srli_epi16(hi, 8)), c128), 8);
-      const __m256i covered = _mm256_cmpgt_epi32(_mm256_shuffle_epi8(cov, quads), zero);
-      const __m256i out = _mm256_or_si256(_mm256_packus_epi16(lo, hi),
-                                          _mm256_and_si256(covered, opaque));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), out);
-    }
+    for (int c = m.first[j] & ~7; c < end; c += 8) blend(origin + c, a + c);
   }
 }
 
-const bool haveAvx2 = __builtin_cpu_supports("avx2");
+// Asked while the library's statics are set up, which may be before the compiler's own
+// processor check has run: hence the explicit init.
+const bool haveAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
 #endif
 
 }  // namespace
