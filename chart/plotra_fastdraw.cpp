@@ -296,10 +296,17 @@ __attribute__((target("avx2"))) void BlendInsideAvx2(std::uint32_t* origin,
                                                      const GlyphMask& m, std::uint32_t argb) {
   const Blend8 blend(argb);
   const std::uint8_t* a = m.a.data();
+  // Most glyphs of text sizes (at a pixel ratio of 1 or 2): one or two groups per row, empty
+  // ones included (they stay as they are), with no per-row bounds.
   if (m.stride == 8) {
-    // Most glyphs of text sizes: one group per row, empty rows included (they stay as
-    // they are), with no per-row bounds.
     for (int j = 0; j < m.h; ++j, a += 8, origin += stride) blend(origin, a);
+    return;
+  }
+  if (m.stride == 16) {
+    for (int j = 0; j < m.h; ++j, a += 16, origin += stride) {
+      blend(origin, a);
+      blend(origin + 8, a + 8);
+    }
     return;
   }
   for (int j = 0; j < m.h; ++j, a += m.stride, origin += stride) {
