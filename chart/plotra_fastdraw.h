@@ -2,7 +2,8 @@
 // 32-bit image and produces what the canvas would draw for the same call:
 // - GlyphCache: short texts from per-glyph coverage masks rendered once per sub-pixel phase
 //   (64 phases, which is the resolution of the font engine's glyph positions), so text
-//   costs a few small blends instead of a text layout and a painter call;
+//   costs a few small blends instead of a text layout and a painter call; short texts are
+//   kept laid out, and glyph rows are blended four or eight pixels at a time;
 // - MarkStamps: each mark glyph is rasterised once through DrawMark per pen and brush and
 //   afterwards stamped pixel by pixel;
 // - FastLine: a solid 1-pixel line with the canvas's own pixel rule, without per-call
