@@ -244,7 +244,7 @@ void BlendInside(std::uint32_t* origin, std::ptrdiff_t stride, const GlyphMask& 
 }
 #endif
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(__SSE2__) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define DENDROKIT_GLYPHS_AVX2 1
 #include <immintrin.h>
 
