@@ -338,8 +338,8 @@ void GlyphCache::SetFont(const QFont& font, int ratio) {
   const std::string key = font.key().toStdString() + '@' + std::to_string(ratio);
   auto it = faces_.find(key);
   if (it == faces_.end()) {
-    // A face holds a few hundred kilobytes at most; items of many different sizes must not
-    // pile them up, so faces beyond a handful are left to the canvas.
+    // A face holds under a megabyte (most of it kept texts); items of many different sizes
+    // must not pile them up, so faces beyond a handful are left to the canvas.
     constexpr std::size_t kMaxFaces = 16;
     if (faces_.size() >= kMaxFaces) {
       face_ = nullptr;
