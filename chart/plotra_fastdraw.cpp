@@ -282,8 +282,10 @@ struct Blend8 {
     __m256i hi = _mm256_add_epi16(
         _mm256_mullo_epi16(ink, ahi),
         _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(c255, ahi)));
-    lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(lo, _mm256_srli_epi16(lo, 8)), c128), 8);
-    hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(hi, _mm256_srli_epi16(hi, 8)), c128), 8);
+    lo = _mm256_add_epi16(_mm256_add_epi16(lo, _mm256_srli_epi16(lo, 8)), c128);
+    hi = _mm256_add_epi16(_mm256_add_epi16(hi, _mm256_srli_epi16(hi, 8)), c128);
+    lo = _mm256_srli_epi16(lo, 8);
+    hi = _mm256_srli_epi16(hi, 8);
     const __m256i covered = _mm256_cmpgt_epi32(_mm256_shuffle_epi8(cov, quads), zero);
     const __m256i out =
         _mm256_or_si256(_mm256_packus_epi16(lo, hi), _mm256_and_si256(covered, opaque));
