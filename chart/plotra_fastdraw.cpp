@@ -13,6 +13,11 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// The eight-pixel blend is compiled for AVX2 on its own and chosen at run time.
+#if defined(__SSE2__) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define DENDROKIT_GLYPHS_AVX2 1
+#include <immintrin.h>
+#endif
 
 #include "gfxbase/canvas.h"
 #include "gfxbase/draw.h"
@@ -244,10 +249,7 @@ void BlendInside(std::uint32_t* origin, std::ptrdiff_t stride, const GlyphMask& 
 }
 #endif
 
-#if defined(__SSE2__) && defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define DENDROKIT_GLYPHS_AVX2 1
-#include <immintrin.h>
-
+#if defined(DENDROKIT_GLYPHS_AVX2)
 // BlendInside eight pixels at a time, on processors that have AVX2. A 256-bit unpack works
 // on each 128-bit half, so the coverages are spread to match: pixels 0, 1 and 4, 5 in the low
 // words, 2, 3 and 6, 7 in the high ones.
