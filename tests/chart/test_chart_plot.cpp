@@ -15,7 +15,7 @@
 #include "tests/chart/plotra_test_util.h"
 
 namespace dendrokit {
-namespace {
+namespace chart_plot_suite {
 
 using testing::TestChart;
 constexpr TColor kRed = 0x0000FF, kWhite = 0xFFFFFF, kBlue = 0xFF0000;

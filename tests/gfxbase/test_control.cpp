@@ -15,7 +15,7 @@
 #include "gfxbase/dialogs.h"
 
 namespace dendrokit {
-namespace {
+namespace control_suite {
 
 constexpr TColor kWhite = 0xFFFFFF;
 constexpr TColor kRed = 0x0000FF;

@@ -13,7 +13,7 @@
 #include "numeric/storage_p.h"
 
 namespace dendrokit {
-namespace {
+namespace datatable_suite {
 
 class StorageLimit {
  public:

@@ -13,7 +13,7 @@
 #include "numeric/vector.h"
 
 namespace dendrokit {
-namespace {
+namespace matrix_suite {
 
 class StorageLimit {
  public:

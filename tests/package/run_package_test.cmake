@@ -16,6 +16,9 @@ endfunction()
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 set(launcher "")
+# Unoptimised (no build type's flags): these builds check that the install is complete and
+# usable, not how fast it runs, and -O0 halves their compile time.
+set(build_type -DCMAKE_BUILD_TYPE=None)
 if(LAUNCHER)
   set(launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${LAUNCHER})
 endif()
@@ -24,14 +27,14 @@ if(NOT INSTALL_FROM)
   # A build of its own, e.g. without Qt: only the libraries and the tool.
   set(INSTALL_FROM ${WORK_DIR}/dendrokit-build)
   run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${INSTALL_FROM} -G ${GENERATOR}
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DDENDROKIT_WITH_QT=${WITH_QT} ${launcher})
+    ${build_type} -DBUILD_TESTING=OFF -DDENDROKIT_WITH_QT=${WITH_QT} ${launcher})
   run(${CMAKE_COMMAND} --build ${INSTALL_FROM})
 endif()
 run(${CMAKE_COMMAND} --install ${INSTALL_FROM} --prefix ${prefix})
 
 set(consumer ${WORK_DIR}/consumer-build)
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/package/consumer -B ${consumer} -G ${GENERATOR}
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
+  ${build_type} -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
 run(${CMAKE_COMMAND} --build ${consumer})
 run(${consumer}/use_core)
 if(WITH_QT)
@@ -51,7 +54,7 @@ if(WITH_QT)
   endif()
   foreach(example readme designer-form)
     run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/${example} -B ${WORK_DIR}/${example}-build
-      -G ${GENERATOR} -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
+      -G ${GENERATOR} ${build_type} -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
     run(${CMAKE_COMMAND} --build ${WORK_DIR}/${example}-build)
   endforeach()
 elseif(EXISTS ${consumer}/use_controls)

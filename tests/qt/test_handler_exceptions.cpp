@@ -22,7 +22,7 @@
 #include "scale/scale.h"
 
 namespace dendrokit {
-namespace {
+namespace handler_exceptions_suite {
 
 QStringList& Warnings() {
   static QStringList seen;

@@ -8,7 +8,7 @@
 #include "scale/datetime.h"
 
 namespace dendrokit {
-namespace {
+namespace datetime_suite {
 
 using namespace std::chrono;
 using Labels = std::vector<std::string>;

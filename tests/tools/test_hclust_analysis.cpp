@@ -19,7 +19,7 @@
 #include "tools/hclust_cli.h"
 
 namespace dendrokit::tools {
-namespace {
+namespace hclust_analysis_suite {
 
 const std::string kData = HCLUST_DATA_DIR "/";
 
@@ -387,7 +387,7 @@ TEST(HclustCuts, HeightCutKeepsSubtreesWithInversionsWhole) {
 }  // namespace dendrokit::tools
 
 namespace dendrokit::tools {
-namespace {
+namespace hclust_analysis_suite {
 
 // ---- Optimal leaf ordering: the least sum of neighbour distances among the tree's orders. ----
 

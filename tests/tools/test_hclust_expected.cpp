@@ -14,7 +14,7 @@
 #include "tools/hclust_cli.h"
 
 namespace dendrokit::tools {
-namespace {
+namespace hclust_expected_suite {
 
 const std::string kData = HCLUST_DATA_DIR "/";
 
