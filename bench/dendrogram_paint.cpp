@@ -3,7 +3,12 @@
 // in the same run: the same lines with QPainter::drawLine and the same labels with
 // QString::number + drawText into a QImage.
 //
-//   dendrogram_paint [--sizes 1000,10000,100000] [--repeats 7]
+//   dendrogram_paint [--sizes 1000,10000,100000] [--repeats 7] [--canvas-labels]
+//
+// --canvas-labels adds rows with every label drawn through the canvas (the number atlas
+// off), the way the control drew before the atlas. After the table, for n = 10,000, each
+// orientation's picture is compared pixel by pixel with the one drawn through the canvas:
+// plain, zoomed to a tenth, and with class colours, cut line, selection and hover.
 //
 // Trees up to 20,000 objects are Ward trees; larger ones single linkage (the only rule whose
 // memory does not grow with n^2). Data: two uniform columns from a fixed seed.
@@ -21,6 +26,7 @@
 #include <QPainter>
 
 #include "dendrogram/dendrogram.h"
+#include "gfxbase/digitatlas.h"
 
 using namespace dendrokit;
 using Clock = std::chrono::steady_clock;
@@ -95,6 +101,61 @@ void PaintBaseline(QImage& img, const TDendrogram& d) {
   }
 }
 
+// Pixels in which the picture with number labels from the atlas differs from the one drawn
+// through the canvas.
+long AtlasDiff(TDendrogram& d) {
+  d.Repaint();
+  const QImage fast = d.ShownImage().copy();
+  TDigitAtlas::SetEnabled(false);
+  d.Repaint();
+  const QImage& slow = d.ShownImage();
+  long diff = 0;
+  for (int y = 0; y < slow.height(); ++y) {
+    const auto* a = reinterpret_cast<const QRgb*>(fast.constScanLine(y));
+    const auto* b = reinterpret_cast<const QRgb*>(slow.constScanLine(y));
+    for (int x = 0; x < slow.width(); ++x) diff += a[x] != b[x];
+  }
+  TDigitAtlas::SetEnabled(true);
+  return diff;
+}
+
+void ComparePixels(TDendrogram& d, int n, std::vector<std::string>& out) {
+  for (const TDirection dir : {dirUpward, dirDownward, dirLeftward, dirRightward}) {
+    d.SetSuppressPaint(true);
+    d.SetOrientation(dir);
+    d.ResetZoom();
+    d.ClearCut();
+    d.ClearSelection();
+    d.SetShowClassColors(false);
+    d.SetMouseAction(maNone);
+    d.SetSuppressPaint(false);
+    const std::string name(EnumToName(dir));
+    auto report = [&](const char* what, long diff) {
+      char line[200];
+      std::snprintf(line, sizeof line, "pixels n = %d, %s, %s: %s (%ld of %d differ)", n,
+                    name.c_str(), what, diff ? "DIFFER" : "identical", diff, kW * kH);
+      out.push_back(line);
+    };
+    report("all", AtlasDiff(d));
+    const double c = 0.5 * (d.ObjLow() + d.ObjHigh());
+    d.SetRange(c - n / 20.0, c + n / 20.0, d.DistLow(), d.DistHigh());
+    report("tenth", AtlasDiff(d));
+    d.ResetZoom();
+    d.CutIntoClusters(8);  // class colours and the cut line
+    const int sel = 2 * n - 12;
+    d.SelectSubtree(sel);
+    d.SetMouseAction(maSelectSubtree);
+    const int hov = 2 * n - 9;
+    const int po = d.ObjToPixel(d.NodePos().Elem(hov));
+    const int pd = d.DistToPixel(d.MergeDist().Elem(hov - n));
+    const bool objX = ObjectAxisIsX(dir);
+    d.MouseMove(0, objX ? po : pd, objX ? pd : po);
+    report(d.HoverNode() != 0 && d.HoverNode() != sel ? "classes, cut, selection, hover"
+                                                     : "classes, cut, selection (no hover)",
+           AtlasDiff(d));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,8 +163,15 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   std::vector<int> sizes{1000, 10000, 100000};
   int repeats = 7;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  bool canvasRows = false;
+  std::vector<std::string> pixelRows;
+  for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--canvas-labels") {
+      canvasRows = true;
+      continue;
+    }
+    if (i + 1 >= argc) break;
     if (a == "--sizes") {
       sizes.clear();
       std::stringstream ss(argv[i + 1]);
@@ -111,6 +179,7 @@ int main(int argc, char** argv) {
     } else if (a == "--repeats") {
       repeats = std::max(1, std::atoi(argv[i + 1]));
     }
+    ++i;
   }
 
   std::printf("| n | orientation | view | control ms | baseline ms | ratio |\n");
@@ -147,13 +216,25 @@ int main(int argc, char** argv) {
         d.SetSuppressPaint(false);
         const double ctl = TimeMs(repeats, [&] { d.Repaint(); });
         const double bl = TimeMs(repeats, [&] { PaintBaseline(base, d); });
+        double old = 0.0;
+        if (canvasRows && !tenth) {
+          TDigitAtlas::SetEnabled(false);
+          old = TimeMs(repeats, [&] { d.Repaint(); });
+          TDigitAtlas::SetEnabled(true);
+        }
         d.SetSuppressPaint(true);
         std::printf("| %d | %s | %s | %.2f | %.2f | %.2f |\n", n,
                     std::string(EnumToName(dir)).c_str(), tenth ? "tenth" : "all", ctl, bl,
                     ctl / bl);
+        if (old > 0.0)
+          std::printf("| %d | %s | all, canvas labels | %.2f | %.2f | %.2f |\n", n,
+                      std::string(EnumToName(dir)).c_str(), old, bl, old / bl);
         std::fflush(stdout);
       }
     }
+    if (n == 10000) ComparePixels(d, n, pixelRows);
   }
+  if (!pixelRows.empty()) std::printf("\n");
+  for (const std::string& row : pixelRows) std::printf("%s\n", row.c_str());
   return 0;
 }
