@@ -1,9 +1,10 @@
-// Times a full repaint of a 1200 x 800 TDendrogram for growing trees in every orientation,
+// Times (thread CPU) a full repaint of a 1200 x 800 TDendrogram for growing trees in every orientation,
 // with the whole tree in view and with a tenth of the leaves in view, beside a plain baseline
 // in the same run: the same lines with QPainter::drawLine and the same labels with
 // QString::number + drawText into a QImage.
 //
 //   dendrogram_paint [--sizes 1000,10000,100000] [--repeats 7] [--canvas-labels]
+//                    [--no-pixel-check]
 //
 // --canvas-labels adds rows with every label drawn through the canvas (the number atlas
 // off), the way the control drew before the atlas. After the table, for n = 10,000, each
@@ -20,6 +21,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <time.h>
 
 #include <QApplication>
 #include <QImage>
@@ -40,6 +43,14 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
+// CPU time of this thread: on a shared machine the time the process waits for a core would
+// swamp a 5 ms repaint.
+double ThreadMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
 // Median of repeated runs after one untimed run (caches of glyphs and laid-out text warm up
 // on both sides).
 template <typename F>
@@ -47,9 +58,9 @@ double TimeMs(int repeats, F&& f) {
   f();
   std::vector<double> t;
   for (int i = 0; i < repeats; ++i) {
-    const auto a = Clock::now();
+    const double a = ThreadMs();
     f();
-    t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - a).count());
+    t.push_back(ThreadMs() - a);
   }
   return Median(t);
 }
@@ -163,12 +174,16 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   std::vector<int> sizes{1000, 10000, 100000};
   int repeats = 7;
-  bool canvasRows = false;
+  bool canvasRows = false, pixelCheck = true;
   std::vector<std::string> pixelRows;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--canvas-labels") {
       canvasRows = true;
+      continue;
+    }
+    if (a == "--no-pixel-check") {
+      pixelCheck = false;
       continue;
     }
     if (i + 1 >= argc) break;
@@ -232,7 +247,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
       }
     }
-    if (n == 10000) ComparePixels(d, n, pixelRows);
+    if (n == 10000 && pixelCheck) ComparePixels(d, n, pixelRows);
   }
   if (!pixelRows.empty()) std::printf("\n");
   for (const std::string& row : pixelRows) std::printf("%s\n", row.c_str());

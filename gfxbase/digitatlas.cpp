@@ -32,12 +32,20 @@ inline std::uint32_t ByteMul(std::uint32_t x, std::uint32_t a) {
 }  // namespace
 
 // One digit at one sub-pixel phase: coverage 0..255 over a box at (ox, oy) from the place
-// the glyph's pen position maps to, with each row's covered columns first..last-1.
+// the glyph's pen position maps to, with each row's covered columns first..last-1, and the
+// same as runs of covered pixels for glyphs that lie wholly inside the image.
 struct TDigitAtlas::Mask {
+  struct Run {
+    std::int16_t x, y;  // in the box
+    std::uint16_t length;
+    std::uint16_t at;  // first coverage in cover
+  };
   bool ready = false;
   int ox = 0, oy = 0, w = 0, h = 0;
   std::vector<std::uint8_t> a;
   std::vector<std::uint16_t> first, last;
+  std::vector<Run> runs;
+  std::vector<std::uint8_t> cover;
 };
 
 struct TDigitAtlas::Face {
@@ -188,6 +196,16 @@ const TDigitAtlas::Mask& TDigitAtlas::Glyph(int digit, int phase) {
     while (l > f && row[l - 1] == 0) --l;
     m.first.push_back(std::uint16_t(f));
     m.last.push_back(std::uint16_t(l));
+    for (int k = f; k < l;) {
+      if (row[k] == 0) {
+        ++k;
+        continue;
+      }
+      const int start = k;
+      while (k < l && row[k] != 0) m.cover.push_back(row[k++]);
+      m.runs.push_back({std::int16_t(start), std::int16_t(j), std::uint16_t(k - start),
+                        std::uint16_t(m.cover.size() - std::size_t(k - start))});
+    }
   }
   return m;
 }
@@ -224,6 +242,18 @@ void TDigitAtlas::Draw(int x, int y, std::string_view digits, TColor color) {
     const std::int64_t gx = std::int64_t{x} + (turned ? 0 : ipos) + m.ox;
     const std::int64_t gy = std::int64_t{y} - (turned ? ipos : 0) + m.oy;
     if (gx >= w_ || gy >= h_ || gx + m.w <= 0 || gy + m.h <= 0) continue;
+    if (gx >= 0 && gy >= 0 && gx + m.w <= w_ && gy + m.h <= h_) {
+      std::uint32_t* const corner = bits_ + gy * stride_ + gx;
+      for (const Mask::Run& r : m.runs) {
+        std::uint32_t* px = corner + r.y * stride_ + r.x;
+        const std::uint8_t* cov = m.cover.data() + r.at;
+        for (int k = 0; k < r.length; ++k) {
+          const std::uint32_t c = cov[k];
+          px[k] = c == 255 ? premul_[255] : premul_[c] + ByteMul(px[k], 255 - c);
+        }
+      }
+      continue;
+    }
     const int cx0 = static_cast<int>(std::max<std::int64_t>(0, -gx));
     const int cx1 = static_cast<int>(std::min<std::int64_t>(m.w, w_ - gx));
     const int cy0 = static_cast<int>(std::max<std::int64_t>(0, -gy));
