@@ -29,6 +29,7 @@ inline std::uint32_t ByteMul(std::uint32_t x, std::uint32_t a) {
   return x | t;
 }
 
+
 }  // namespace
 
 // One digit at one sub-pixel phase: coverage 0..255 over a box at (ox, oy) from the place
@@ -217,19 +218,30 @@ int TDigitAtlas::Width(std::string_view digits) const {
   return static_cast<int>((w + kPhases / 2) / kPhases);  // the layout rounds halves up
 }
 
-void TDigitAtlas::SetColor(TColor color) {
-  if (colorReady_ && color == color_) return;
-  color_ = color;
-  colorReady_ = true;
-  const TColor rgb = ColorToRGB(color);
-  const std::uint32_t src =
-      0xFF000000u | ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
-  for (std::uint32_t a = 0; a < 256; ++a) premul_[a] = ByteMul(src, a);
+const std::uint32_t* TDigitAtlas::Scaled(TColor color) {
+  if (scaled_.empty() || scaled_.front().color != color) {
+    auto it = std::find_if(scaled_.begin(), scaled_.end(),
+                           [&](const ScaledColor& s) { return s.color == color; });
+    if (it == scaled_.end()) {
+      // Class colours alternate from label to label: a few tables are kept.
+      constexpr std::size_t kColors = 16;
+      if (scaled_.size() >= kColors) scaled_.pop_back();
+      ScaledColor s{color, {}};
+      const TColor rgb = ColorToRGB(color);
+      const std::uint32_t argb =
+          0xFF000000u | ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+      for (std::uint32_t a = 0; a < 256; ++a) s.by[a] = ByteMul(argb, a);
+      scaled_.insert(scaled_.begin(), s);
+    } else {
+      std::rotate(scaled_.begin(), it, it + 1);
+    }
+  }
+  return scaled_.front().by.data();
 }
 
 void TDigitAtlas::Draw(int x, int y, std::string_view digits, TColor color) {
   if (face_ == nullptr || bits_ == nullptr || !IsDigits(digits)) return;
-  SetColor(color);
+  const std::uint32_t* const src = Scaled(color);
   const bool turned = face_->orientation != 0;
   std::int64_t pos64 = 0;
   for (const char ch : digits) {
@@ -247,10 +259,8 @@ void TDigitAtlas::Draw(int x, int y, std::string_view digits, TColor color) {
       for (const Mask::Run& r : m.runs) {
         std::uint32_t* px = corner + r.y * stride_ + r.x;
         const std::uint8_t* cov = m.cover.data() + r.at;
-        for (int k = 0; k < r.length; ++k) {
-          const std::uint32_t c = cov[k];
-          px[k] = c == 255 ? premul_[255] : premul_[c] + ByteMul(px[k], 255 - c);
-        }
+        // Full coverage needs no test: the background's share ByteMul(.., 0) is 0.
+        for (int k = 0; k < r.length; ++k) px[k] = src[cov[k]] + ByteMul(px[k], 255u - cov[k]);
       }
       continue;
     }
@@ -265,7 +275,7 @@ void TDigitAtlas::Draw(int x, int y, std::string_view digits, TColor color) {
       for (int k = std::max<int>(cx0, m.first[static_cast<std::size_t>(j)]); k < k1; ++k) {
         const std::uint32_t cov = a[k];
         if (cov == 0) continue;
-        line[k] = cov == 255 ? premul_[255] : premul_[cov] + ByteMul(line[k], 255 - cov);
+        line[k] = src[cov] + ByteMul(line[k], 255 - cov);
       }
     }
   }

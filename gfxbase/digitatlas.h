@@ -11,6 +11,7 @@
 
 #include "gfxbase/export.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -54,16 +55,19 @@ class DENDROKIT_EXPORT TDigitAtlas {
   struct Face;
   struct Mask;
   const Mask& Glyph(int digit, int phase);
-  void SetColor(TColor color);
+  // The colour (as image pixel) times each coverage / 255.
+  const std::uint32_t* Scaled(TColor color);
 
   std::vector<std::unique_ptr<Face>> faces_;  // latest first
   Face* face_ = nullptr;
   std::uint32_t* bits_ = nullptr;
   std::ptrdiff_t stride_ = 0;  // in pixels
   int w_ = 0, h_ = 0;
-  TColor color_ = 0;
-  bool colorReady_ = false;
-  std::uint32_t premul_[256] = {};  // the colour scaled by each coverage
+  struct ScaledColor {
+    TColor color;
+    std::array<std::uint32_t, 256> by;
+  };
+  std::vector<ScaledColor> scaled_;  // latest first
 };
 
 }  // namespace dendrokit

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "dendro_fixture.h"
+#include "gfxbase/digitatlas.h"
 #include "gfxbase/errors.h"
 #include "scale/scale.h"
 
@@ -313,6 +314,38 @@ TEST(DendrogramPixels, CrossHairBoxAndLine) {
   d->CrossHair().SetMode(chHoriz);
   EXPECT_EQ(PixelAt(*d, 300, cy), kRed);
   EXPECT_EQ(PixelAt(*d, cx, cy - 20), d->ColorDendrogramBackGnd());
+}
+
+// Number labels come from the digit atlas where it reproduces the canvas: the picture must
+// be the canvas's, also when a label handler recolours, renames or resizes the control in
+// the middle of the labels (the atlas must then not write into the old bitmap).
+TEST(DendrogramLabels, AtlasPictureIsTheCanvasPicture) {
+  std::vector<double> xs;
+  for (int i = 0; i < 300; ++i) xs.push_back((i * 37) % 101 + i * 0.01);
+  for (const TDirection dir : {dirUpward, dirRightward}) {
+    for (const bool handler : {false, true}) {
+      auto d = MakeDendrogram(dir, 500, 400, xs);
+      d->Font().SetName("DejaVu Sans");
+      d->CutIntoClusters(5);
+      if (handler)
+        d->OnBeforeShowObjLabel = [&](TObject*, int obj, std::string& text, TColor& c) {
+          if (obj % 7 == 0) c = kRed;
+          if (obj % 11 == 0) text = "x" + text;
+          if (obj == 150) {
+            d->SetBounds(0, 0, 450, 400);
+            d->Canvas();  // a new bitmap now
+          }
+        };
+      d->Repaint();
+      const QImage fast = d->ShownImage().copy();
+      TDigitAtlas::SetEnabled(false);
+      d->SetBounds(0, 0, 500, 400);
+      d->Repaint();
+      const QImage slow = d->ShownImage().copy();
+      TDigitAtlas::SetEnabled(true);
+      EXPECT_TRUE(fast == slow) << EnumToName(dir) << (handler ? " with handler" : "");
+    }
+  }
 }
 
 }  // namespace
