@@ -125,7 +125,8 @@ void TDendrogram::PaintContent(TCanvas& c, bool crossHair, bool hover) {
     const bool digits = direct && TDigitAtlas::IsDigits(text);
     const int w = digits ? atlas.Width(text) : c.TextWidth(text);
     if (offAxis(p, th + w)) return;
-    const TPoint xy = LabelPos(g, mode, p, w, th, LabelRow(at, rows));
+    const int row = mode == TLabelMode::Staggered ? LabelRow(at, rows) : 0;  // else unused
+    const TPoint xy = LabelPos(g, mode, p, w, th, row);
     if (digits)
       atlas.Draw(xy.X, xy.Y, text, c.Font().Color());
     else

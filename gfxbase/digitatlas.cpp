@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QPainter>
@@ -100,9 +102,12 @@ bool TDigitAtlas::Begin(TCanvas& canvas) {
     face->orientation = orientation;
     const QFontMetrics fm(qf);
     face->ascent = fm.ascent();
-    // Large glyphs gain little from a cache and would need large scratch images.
+    // Large glyphs gain little from a cache and would need large scratch images; bitmap
+    // faces are drawn some other way when turned.
     face->scratch = 4 * (fm.height() + 8);
-    face->usable = fm.height() <= 96;
+    const QFontInfo info(qf);
+    face->usable = fm.height() <= 96 &&
+                   QFontDatabase::isScalable(info.family(), info.styleName());
     // The same raw font, glyphs and advances the canvas draws its digit runs with.
     face->raw = QRawFont::fromFont(qf);
     const QString digits = QStringLiteral("0123456789");

@@ -322,33 +322,39 @@ TEST(DendrogramPixels, CrossHairBoxAndLine) {
 TEST(DendrogramLabels, AtlasPictureIsTheCanvasPicture) {
   std::vector<double> xs;
   for (int i = 0; i < 300; ++i) xs.push_back((i * 37) % 101 + i * 0.01);
-  for (const TDirection dir : {dirUpward, dirRightward}) {
-    for (const bool handler : {false, true}) {
-      auto d = MakeDendrogram(dir, 500, 400, xs);
-      d->Font().SetName("DejaVu Sans");
-      d->CutIntoClusters(5);
-      bool armed = false;
-      if (handler)
-        d->OnBeforeShowObjLabel = [&](TObject*, int obj, std::string& text, TColor& c) {
-          if (obj % 7 == 0) c = kRed;
-          if (obj % 11 == 0) text = "x" + text;
-          if (obj == 150 && armed) {
-            armed = false;
-            d->SetBounds(0, 0, 450, 400);
-            d->Canvas();  // a new bitmap now
-          }
-        };
-      armed = true;
-      d->Repaint();
-      const QImage fast = d->ShownImage().copy();
-      TDigitAtlas::SetEnabled(false);
-      d->SetBounds(0, 0, 500, 400);
-      armed = true;
-      d->Repaint();
-      const QImage slow = d->ShownImage().copy();
-      TDigitAtlas::SetEnabled(true);
-      EXPECT_TRUE(fast == slow) << EnumToName(dir) << (handler ? " with handler" : "");
-    }
+  struct Case {
+    TDirection dir;
+    bool handler, staggered;
+  };
+  for (const Case k : {Case{dirUpward, false, false}, Case{dirUpward, true, false},
+                       Case{dirRightward, false, false}, Case{dirRightward, true, false},
+                       Case{dirDownward, false, true}}) {
+    auto d = MakeDendrogram(k.dir, 500, 400, xs);
+    d->Font().SetName("DejaVu Sans");
+    d->SetForceStaggeredLabels(k.staggered);
+    d->CutIntoClusters(5);
+    bool armed = false;
+    if (k.handler)
+      d->OnBeforeShowObjLabel = [&](TObject*, int obj, std::string& text, TColor& c) {
+        if (obj % 7 == 0) c = kRed;
+        if (obj % 11 == 0) text = "x" + text;
+        if (obj == 150 && armed) {
+          armed = false;
+          d->SetBounds(0, 0, 450, 400);
+          d->Canvas();  // a new bitmap now
+        }
+      };
+    armed = true;
+    d->Repaint();
+    const QImage fast = d->ShownImage().copy();
+    TDigitAtlas::SetEnabled(false);
+    d->SetBounds(0, 0, 500, 400);
+    armed = true;
+    d->Repaint();
+    const QImage slow = d->ShownImage().copy();
+    TDigitAtlas::SetEnabled(true);
+    EXPECT_TRUE(fast == slow) << EnumToName(k.dir) << (k.handler ? " with handler" : "")
+                              << (k.staggered ? " staggered" : "");
   }
 }
 
