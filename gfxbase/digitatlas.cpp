@@ -102,11 +102,11 @@ bool TDigitAtlas::Begin(TCanvas& canvas) {
     face->orientation = orientation;
     const QFontMetrics fm(qf);
     face->ascent = fm.ascent();
-    // Large glyphs gain little from a cache and would need large scratch images; bitmap
-    // faces are drawn some other way when turned.
+    // The raster engine fills large glyphs as one outline per text instead of blending
+    // cached glyph by glyph, and bitmap faces are drawn some other way when turned.
     face->scratch = 4 * (fm.height() + 8);
     const QFontInfo info(qf);
-    face->usable = fm.height() <= 96 &&
+    face->usable = fm.height() <= 60 &&
                    QFontDatabase::isScalable(info.family(), info.styleName());
     // The same raw font, glyphs and advances the canvas draws its digit runs with.
     face->raw = QRawFont::fromFont(qf);

@@ -31,7 +31,8 @@ struct Face {
 TEST(DigitAtlas, SamePixelsAndWidthsAsTheCanvas) {
   const Face faces[] = {{"DejaVu Sans", 11, 0, 0},          {"DejaVu Sans", 11, 0, 900},
                         {"DejaVu Serif", 14, fsBold, 900},  {"DejaVu Sans", 9, fsItalic, 0},
-                        {"DejaVu Sans Mono", 13, 0, 900},   {"DejaVu Serif", 17, 0, 0}};
+                        {"DejaVu Sans Mono", 13, 0, 900},   {"DejaVu Serif", 17, 0, 0},
+                        {"DejaVu Sans", 50, fsItalic, 900}};
   constexpr int W = 160, H = 120;
   const TColor colours[] = {0x000000, 0x2040E0, 0xF0F0F0, 0x10C080};
   for (const Face& f : faces) {
@@ -78,6 +79,7 @@ TEST(DigitAtlas, DeclinesWhatItCannotReproduce) {
       {"struck out", [](TBitmap& b) { b.Canvas().Font().SetStyle(fsStrikeOut); }},
       {"turned 45 degrees", [](TBitmap& b) { b.Canvas().Font().SetOrientation(450); }},
       {"turned 270 degrees", [](TBitmap& b) { b.Canvas().Font().SetOrientation(2700); }},
+      {"64 pixels high", [](TBitmap& b) { b.Canvas().Font().SetHeight(64); }},
       {"solid brush", [](TBitmap& b) { b.Canvas().Brush().SetStyle(bsSolid); }},
       {"pixel ratio 2", [](TBitmap& b) { b.SetPixelRatio(2); }},
       {"painter moved", [](TBitmap& b) { b.Canvas().QtPainter()->translate(3, 0); }},
