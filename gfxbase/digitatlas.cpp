@@ -31,7 +31,6 @@ inline std::uint32_t ByteMul(std::uint32_t x, std::uint32_t a) {
   return x | t;
 }
 
-
 }  // namespace
 
 // One digit at one sub-pixel phase: coverage 0..255 over a box at (ox, oy) from the place
