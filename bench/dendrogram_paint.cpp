@@ -1,7 +1,7 @@
-// Times (thread CPU) a full repaint of a 1200 x 800 TDendrogram for growing trees in every orientation,
-// with the whole tree in view and with a tenth of the leaves in view, beside a plain baseline
-// in the same run: the same lines with QPainter::drawLine and the same labels with
-// QString::number + drawText into a QImage.
+// Times (thread CPU) a full repaint of a 1200 x 800 TDendrogram for growing trees in every
+// orientation, with the whole tree in view and with a tenth of the leaves in view, beside a
+// plain baseline in the same run: the same lines with QPainter::drawLine and the same labels
+// with QString::number + drawText into a QImage.
 //
 //   dendrogram_paint [--sizes 1000,10000,100000] [--repeats 7] [--canvas-labels]
 //                    [--no-pixel-check]
