@@ -53,8 +53,9 @@ struct TDigitAtlas::Mask {
 struct TDigitAtlas::Face {
   QFont font;
   int orientation = 0;  // 0 or 900
+  int ratio = 1;        // image pixels per logical pixel: masks are in image pixels
   int ascent = 0;
-  int scratch = 0;  // side of the image masks are rendered on
+  int centre = 0;  // logical; the scratch image masks are rendered on is twice as wide
   QRawFont raw;
   std::array<quint32, 10> glyph{};
   std::array<int, 10> adv64{};
@@ -79,8 +80,12 @@ bool TDigitAtlas::Begin(TCanvas& canvas) {
   if (!enabled) return false;
   QImage* image = canvas.Image();
   if (image == nullptr || image->isNull() || image->format() != QImage::Format_RGB32 ||
-      image->devicePixelRatio() != 1.0 || canvas.OnPainter())
+      canvas.OnPainter())
     return false;
+  // Whole ratios only, as the canvas draws them; four is plenty.
+  const double dpr = image->devicePixelRatio();
+  const int ratio = static_cast<int>(dpr);
+  if (dpr != ratio || ratio < 1 || ratio > 4) return false;
   const TFont& f = canvas.Font();
   const int orientation = f.Orientation();
   if ((orientation != 0 && orientation != 900) || canvas.Brush().Style() != bsClear) return false;
@@ -93,19 +98,20 @@ bool TDigitAtlas::Begin(TCanvas& canvas) {
     return false;
 
   auto it = std::find_if(faces_.begin(), faces_.end(), [&](const std::unique_ptr<Face>& x) {
-    return x->orientation == orientation && x->font == qf;
+    return x->orientation == orientation && x->ratio == ratio && x->font == qf;
   });
   if (it == faces_.end()) {
     auto face = std::make_unique<Face>();
     face->font = qf;
     face->orientation = orientation;
+    face->ratio = ratio;
     const QFontMetrics fm(qf);
     face->ascent = fm.ascent();
     // The raster engine fills large glyphs as one outline per text instead of blending
     // cached glyph by glyph, and bitmap faces are drawn some other way when turned.
-    face->scratch = 4 * (fm.height() + 8);
+    face->centre = 2 * (fm.height() + 8);
     const QFontInfo info(qf);
-    face->usable = fm.height() <= 60 &&
+    face->usable = fm.height() * ratio <= 60 &&
                    QFontDatabase::isScalable(info.family(), info.styleName());
     // The same raw font, glyphs and advances the canvas draws its digit runs with.
     face->raw = QRawFont::fromFont(qf);
@@ -146,10 +152,12 @@ const TDigitAtlas::Mask& TDigitAtlas::Glyph(int digit, int phase) {
   Mask& m = face_->masks[static_cast<std::size_t>(digit * kPhases + phase)];
   if (m.ready) return m;
   m.ready = true;
-  // Rendered black on white through the painter call TextOut makes, with the pen position
-  // at (c + phase/64, c) along the text's direction; the result is the coverage.
-  const int size = face_->scratch, c = size / 2;
+  // Rendered black on white through the painter call TextOut makes at the image's ratio,
+  // with the pen position phase/64 image pixels along the text from the centre (c, c); the
+  // result is the coverage.
+  const int r = face_->ratio, c = face_->centre, size = 2 * c * r;
   QImage img(size, size, QImage::Format_RGB32);
+  img.setDevicePixelRatio(r);
   img.fill(Qt::white);
   {
     QPainter p(&img);
@@ -158,7 +166,7 @@ const TDigitAtlas::Mask& TDigitAtlas::Glyph(int digit, int phase) {
     p.setFont(face_->font);
     p.setPen(Qt::black);
     const quint32 g = face_->glyph[static_cast<std::size_t>(digit)];
-    const QPointF at(double(phase) / kPhases, 0.0);
+    const QPointF at(double(phase) / (kPhases * r), 0.0);
     QGlyphRun run;
     run.setRawFont(face_->raw);
     run.setRawData(&g, &at, 1);
@@ -185,8 +193,8 @@ const TDigitAtlas::Mask& TDigitAtlas::Glyph(int digit, int phase) {
   }
   if (x1 < 0) return m;
   if (x0 == 0 || y0 == 0 || x1 == size - 1 || y1 == size - 1) face_->usable = false;
-  m.ox = x0 - c;
-  m.oy = y0 - c;
+  m.ox = x0 - c * r;
+  m.oy = y0 - c * r;
   m.w = x1 - x0 + 1;
   m.h = y1 - y0 + 1;
   m.a.reserve(static_cast<std::size_t>(m.w * m.h));
@@ -247,16 +255,17 @@ void TDigitAtlas::Draw(int x, int y, std::string_view digits, TColor color) {
   if (face_ == nullptr || bits_ == nullptr || !IsDigits(digits)) return;
   const std::uint32_t* const src = Scaled(color);
   const bool turned = face_->orientation != 0;
-  std::int64_t pos64 = 0;
+  const std::int64_t r = face_->ratio;
+  std::int64_t pos64 = 0;  // pen position in 1/64 image pixels
   for (const char ch : digits) {
     const int d = ch - '0';
     const std::int64_t ipos = pos64 >> 6;
     const Mask& m = Glyph(d, static_cast<int>(pos64 & (kPhases - 1)));
-    pos64 += face_->adv64[static_cast<std::size_t>(d)];
+    pos64 += face_->adv64[static_cast<std::size_t>(d)] * r;
     if (m.w == 0) continue;
     // Turned text runs upward from the corner: the pen moves towards smaller y.
-    const std::int64_t gx = std::int64_t{x} + (turned ? 0 : ipos) + m.ox;
-    const std::int64_t gy = std::int64_t{y} - (turned ? ipos : 0) + m.oy;
+    const std::int64_t gx = std::int64_t{x} * r + (turned ? 0 : ipos) + m.ox;
+    const std::int64_t gy = std::int64_t{y} * r - (turned ? ipos : 0) + m.oy;
     if (gx >= w_ || gy >= h_ || gx + m.w <= 0 || gy + m.h <= 0) continue;
     if (gx >= 0 && gy >= 0 && gx + m.w <= w_ && gy + m.h <= h_) {
       std::uint32_t* const corner = bits_ + gy * stride_ + gx;

@@ -33,9 +33,10 @@ class DENDROKIT_EXPORT TDigitAtlas {
 
   // Takes the canvas's image, font and text direction for the following calls. False, and
   // nothing is drawn until the next successful Begin, unless the canvas draws on a 32-bit
-  // RGB image at pixel ratio 1 through a painter without transform or clip, with a clear
-  // brush, in a font that is neither underlined nor struck out and whose digit strings it
-  // draws as plain glyph runs, turned by 0 or 90 degrees. The canvas's image must not be
+  // RGB image at a whole pixel ratio up to 4 through a painter without transform or clip,
+  // with a clear brush, in a scalable font at most 60 image pixels high that is neither
+  // underlined nor struck out and whose digit strings it draws as plain glyph runs, turned
+  // by 0 or 90 degrees. The canvas's image must not be
   // replaced or resized while the atlas draws on it.
   bool Begin(TCanvas& canvas);
   bool Ready() const { return face_ != nullptr; }

@@ -24,6 +24,7 @@ struct Face {
   int height;
   TFontStyles style;
   int orientation;
+  int ratio = 1;
 };
 
 // Digit strings at random places, many overlapping, some across every edge, in several
@@ -32,13 +33,15 @@ TEST(DigitAtlas, SamePixelsAndWidthsAsTheCanvas) {
   const Face faces[] = {{"DejaVu Sans", 11, 0, 0},          {"DejaVu Sans", 11, 0, 900},
                         {"DejaVu Serif", 14, fsBold, 900},  {"DejaVu Sans", 9, fsItalic, 0},
                         {"DejaVu Sans Mono", 13, 0, 900},   {"DejaVu Serif", 17, 0, 0},
-                        {"DejaVu Sans", 50, fsItalic, 900}};
+                        {"DejaVu Sans", 50, fsItalic, 900}, {"DejaVu Sans", 11, 0, 900, 2},
+                        {"DejaVu Serif", 9, fsBold, 0, 2},  {"DejaVu Sans", 11, 0, 0, 3},
+                        {"DejaVu Sans", 10, 0, 900, 3},     {"DejaVu Sans", 7, 0, 900, 4}};
   constexpr int W = 160, H = 120;
   const TColor colours[] = {0x000000, 0x2040E0, 0xF0F0F0, 0x10C080};
   for (const Face& f : faces) {
     SCOPED_TRACE(std::string(f.name) + " " + std::to_string(f.height) + " " +
-                 std::to_string(f.orientation));
-    TBitmap want(W, H), got(W, H);
+                 std::to_string(f.orientation) + " ratio " + std::to_string(f.ratio));
+    TBitmap want(W, H, f.ratio), got(W, H, f.ratio);
     TDigitAtlas atlas;
     for (TBitmap* b : {&want, &got}) {
       TCanvas& c = b->Canvas();
@@ -61,8 +64,9 @@ TEST(DigitAtlas, SamePixelsAndWidthsAsTheCanvas) {
       atlas.Draw(x, y, s, col);
     }
     long diff = 0;
-    for (int y = 0; y < H; ++y)
-      for (int x = 0; x < W; ++x) diff += want.Image().pixel(x, y) != got.Image().pixel(x, y);
+    for (int y = 0; y < H * f.ratio; ++y)
+      for (int x = 0; x < W * f.ratio; ++x)
+        diff += want.Image().pixel(x, y) != got.Image().pixel(x, y);
     EXPECT_EQ(diff, 0);
   }
 }
@@ -81,7 +85,11 @@ TEST(DigitAtlas, DeclinesWhatItCannotReproduce) {
       {"turned 270 degrees", [](TBitmap& b) { b.Canvas().Font().SetOrientation(2700); }},
       {"64 pixels high", [](TBitmap& b) { b.Canvas().Font().SetHeight(64); }},
       {"solid brush", [](TBitmap& b) { b.Canvas().Brush().SetStyle(bsSolid); }},
-      {"pixel ratio 2", [](TBitmap& b) { b.SetPixelRatio(2); }},
+      {"pixel ratio 5", [](TBitmap& b) { b.SetPixelRatio(5); }},
+      {"64 image pixels high", [](TBitmap& b) {
+         b.SetPixelRatio(2);
+         b.Canvas().Font().SetHeight(32);
+       }},
       {"painter moved", [](TBitmap& b) { b.Canvas().QtPainter()->translate(3, 0); }},
       {"painter clipped", [](TBitmap& b) { b.Canvas().QtPainter()->setClipRect(0, 0, 9, 9); }},
       {"switched off", [](TBitmap&) { TDigitAtlas::SetEnabled(false); }},
