@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 #include <QtGlobal>
 
+#include "gfxbase/digitatlas.h"
 #include "gfxbase/draw.h"
 #include "gfxbase/errors.h"
 #include "gfxbase/globals.h"

@@ -39,6 +39,7 @@
 namespace dendrokit {
 
 class TScale;
+class TDigitAtlas;
 
 // Raised before each leaf label is drawn; the handler may change the text and its colour
 // (color starts as ColorDendrogram).
@@ -476,6 +477,7 @@ class DENDROKIT_EXPORT TDendrogram : public TCustomControl {
   int hoverNode_ = 0;
   TColor colorSelection_ = 0x7800E6;     // crimson-magenta, apart from category10
   std::string checkedFontName_;  // family whose FontIsTrueType is recorded
+  std::unique_ptr<TDigitAtlas> digitAtlas_;  // number labels drawn without the painter
 
   // Mouse state.
   bool dragging_ = false;

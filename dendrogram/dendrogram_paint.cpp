@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include "dendrogram/dendrogram.h"
+#include "gfxbase/digitatlas.h"
 #include "gfxbase/draw.h"
 #include "scale/scale.h"
 
@@ -104,6 +105,10 @@ void TDendrogram::PaintContent(TCanvas& c, bool crossHair, bool hover) {
       std::max(std::to_string(std::max(n, 1)).size(), longestLabel_));
   const int reach = th + (mode == TLabelMode::Staggered ? digits * th : 0);
   auto offAxis = [&](int p, int r) { return p + r < 0 || p - r >= extent; };
+  // Number labels go straight into the bitmap when the atlas reproduces the canvas there.
+  if (!digitAtlas_) digitAtlas_ = std::make_unique<TDigitAtlas>();
+  TDigitAtlas& atlas = *digitAtlas_;
+  bool direct = atlas.Begin(c);
   auto label = [&](int obj) {
     const double at = pos.Elem(obj);
     const int p = ObjToPixel(at);
@@ -112,13 +117,20 @@ void TDendrogram::PaintContent(TCanvas& c, bool crossHair, bool hover) {
       TColor color = colorDendrogram_;
       OnBeforeShowObjLabel(this, obj, text, color);
       if (color != c.Font().Color()) c.Font().SetColor(color);
+      // The handler may have resized the control or changed its canvas.
+      direct = atlas.Begin(c);
     } else if (offAxis(p, reach)) {
       return;
     }
-    const int w = c.TextWidth(text);
+    const bool digits = direct && TDigitAtlas::IsDigits(text);
+    const int w = digits ? atlas.Width(text) : c.TextWidth(text);
     if (offAxis(p, th + w)) return;
-    const TPoint xy = LabelPos(g, mode, p, w, th, LabelRow(at, rows));
-    c.TextOut(xy.X, xy.Y, text);
+    const int row = mode == TLabelMode::Staggered ? LabelRow(at, rows) : 0;  // else unused
+    const TPoint xy = LabelPos(g, mode, p, w, th, row);
+    if (digits)
+      atlas.Draw(xy.X, xy.Y, text, c.Font().Color());
+    else
+      c.TextOut(xy.X, xy.Y, text);
   };
   for (int s = 1; s <= n - 1; ++s) {
     const int a = mt.Elem(1, s), b = mt.Elem(2, s);

@@ -919,6 +919,8 @@ int TCanvas::TextWidth(const std::string& text) const {
   return cache.Lookup(text, Metrics()).width;
 }
 
+bool TCanvas::DigitGlyphRuns() const { return Text().digitRuns; }
+
 int TCanvas::TextHeight(const std::string& text) const {
   (void)text;
   return Metrics().height();

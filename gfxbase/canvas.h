@@ -248,6 +248,10 @@ class DENDROKIT_EXPORT TCanvas : public TPersistent {
   void TextOut(int x, int y, const std::string& text);
   int TextWidth(const std::string& text) const;
   int TextHeight(const std::string& text) const;
+  // Whether TextOut draws strings of decimal digits in the current font as one run of the
+  // font's digit glyphs at their summed advances (fonts that do not kern digits), which
+  // TDigitAtlas reproduces.
+  bool DigitGlyphRuns() const;
 
   // Copies the bitmap 1:1 with its top-left corner at (x, y).
   void Draw(int x, int y, const TBitmap& bitmap);

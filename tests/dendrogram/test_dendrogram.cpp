@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "dendro_fixture.h"
+#include "gfxbase/digitatlas.h"
 #include "gfxbase/errors.h"
 #include "scale/scale.h"
 
@@ -313,6 +314,56 @@ TEST(DendrogramPixels, CrossHairBoxAndLine) {
   d->CrossHair().SetMode(chHoriz);
   EXPECT_EQ(PixelAt(*d, 300, cy), kRed);
   EXPECT_EQ(PixelAt(*d, cx, cy - 20), d->ColorDendrogramBackGnd());
+}
+
+// Number labels come from the digit atlas where it reproduces the canvas: the picture must
+// be the canvas's, also when a label handler recolours, renames or resizes the control in
+// the middle of the labels (the atlas must then not write into the old bitmap).
+TEST(DendrogramLabels, AtlasPictureIsTheCanvasPicture) {
+  std::vector<double> xs;
+  for (int i = 0; i < 300; ++i) xs.push_back((i * 37) % 101 + i * 0.01);
+  struct Case {
+    TDirection dir;
+    bool handler, staggered;
+  };
+  for (const Case k : {Case{dirUpward, false, false}, Case{dirUpward, true, false},
+                       Case{dirRightward, false, false}, Case{dirRightward, true, false},
+                       Case{dirDownward, false, true}}) {
+    auto d = MakeDendrogram(k.dir, 500, 400, xs);
+    d->Font().SetName("DejaVu Sans");
+    d->SetForceStaggeredLabels(k.staggered);
+    d->CutIntoClusters(5);
+    bool armed = false;
+    if (k.handler)
+      d->OnBeforeShowObjLabel = [&](TObject*, int obj, std::string& text, TColor& c) {
+        if (obj % 7 == 0) c = kRed;
+        if (obj % 11 == 0) text = "x" + text;
+        if (obj == 150 && armed) {
+          armed = false;
+          d->SetBounds(0, 0, 450, 400);
+          d->Canvas();  // a new bitmap now
+        }
+      };
+    armed = true;
+    d->Repaint();
+    const QImage fast = d->ShownImage().copy();
+    TDigitAtlas::SetEnabled(false);
+    d->SetBounds(0, 0, 500, 400);
+    armed = true;
+    d->Repaint();
+    const QImage slow = d->ShownImage().copy();
+    TDigitAtlas::SetEnabled(true);
+    EXPECT_TRUE(fast == slow) << EnumToName(k.dir) << (k.handler ? " with handler" : "")
+                              << (k.staggered ? " staggered" : "");
+    if (k.handler) continue;
+    // The same picture on a 2x bitmap.
+    TBitmap fast2(d->Width(), d->Height(), 2), slow2(d->Width(), d->Height(), 2);
+    d->RenderTo(fast2.Canvas(), {});
+    TDigitAtlas::SetEnabled(false);
+    d->RenderTo(slow2.Canvas(), {});
+    TDigitAtlas::SetEnabled(true);
+    EXPECT_TRUE(fast2.Image() == slow2.Image()) << EnumToName(k.dir) << " at ratio 2";
+  }
 }
 
 }  // namespace
