@@ -35,7 +35,7 @@ std::map<std::string, Rows> ReadFixtures(const std::string& file) {
   return all;
 }
 
-std::vector<double> Row(const Rows& rows, const char* tag) {
+std::vector<double> TaggedRow(const Rows& rows, const char* tag) {
   for (const auto& r : rows)
     if (r.first == tag) return r.second;
   return {};
@@ -86,8 +86,8 @@ TEST(Tree, RFixturesOrderAndCutree) {
   const auto fixtures = ReadFixtures("tree_fixtures.txt");
   ASSERT_EQ(fixtures.size(), 25u);
   for (const auto& [name, rows] : fixtures) {
-    const TMergeTree t = TreeFromR(Ints(Row(rows, "merge")), Row(rows, "height"));
-    EXPECT_EQ(LeafOrder(t), Ints(Row(rows, "order"))) << name;
+    const TMergeTree t = TreeFromR(Ints(TaggedRow(rows, "merge")), TaggedRow(rows, "height"));
+    EXPECT_EQ(LeafOrder(t), Ints(TaggedRow(rows, "order"))) << name;
     for (const auto& [tag, v] : rows) {
       if (tag == "k" || tag == "h") {
         const TTreeCut cut = tag == "k" ? CutTreeIntoClusters(t, int(v[0])) : CutTreeAtHeight(t, v[0]);
@@ -101,7 +101,7 @@ TEST(Tree, ScipyFixturesLeafOrder) {
   const auto fixtures = ReadFixtures("scipy_fixtures.txt");
   ASSERT_EQ(fixtures.size(), 24u);
   for (const auto& [name, rows] : fixtures) {
-    EXPECT_EQ(LeafOrder(TreeFromScipy(Row(rows, "z"))), Ints(Row(rows, "leaves"))) << name;
+    EXPECT_EQ(LeafOrder(TreeFromScipy(TaggedRow(rows, "z"))), Ints(TaggedRow(rows, "leaves"))) << name;
   }
 }
 
