@@ -84,8 +84,9 @@ bool TDigitAtlas::Begin(TCanvas& canvas) {
     return false;
   // Whole ratios only, as the canvas draws them; four is plenty.
   const double dpr = image->devicePixelRatio();
+  if (!(dpr >= 1 && dpr <= 4)) return false;  // NaN too, before any cast
   const int ratio = static_cast<int>(dpr);
-  if (dpr != ratio || ratio < 1 || ratio > 4) return false;
+  if (dpr != ratio) return false;
   const TFont& f = canvas.Font();
   const int orientation = f.Orientation();
   if ((orientation != 0 && orientation != 900) || canvas.Brush().Style() != bsClear) return false;
